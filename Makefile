@@ -1,0 +1,27 @@
+# The commands a player or a developer runs. Each installs what it lacks first.
+JOBS ?= 2
+
+.PHONY: play build test bench clean
+
+play: build
+	@./build/release/quillonex
+
+build:
+	@tools/deps.sh play
+	@cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DQUILLONEX_TESTS=OFF >/dev/null
+	@cmake --build build/release -j $(JOBS) --target quillonex
+
+test:
+	@tools/deps.sh test
+	cmake -S . -B build/debug -DCMAKE_BUILD_TYPE=Debug
+	cmake --build build/debug -j $(JOBS)
+	ctest --test-dir build/debug --output-on-failure
+
+bench:
+	@tools/deps.sh bench
+	cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DQUILLONEX_TESTS=OFF -DQUILLONEX_BENCH=ON
+	cmake --build build/bench -j $(JOBS)
+	@for b in build/bench/bench/bench_*; do echo "== $$b"; $$b || exit 1; done
+
+clean:
+	rm -rf build

@@ -1,0 +1,6 @@
+#include "app/game.hpp"
+
+int main()
+{
+    return runGame();
+}

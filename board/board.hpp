@@ -1,0 +1,41 @@
+// The one board every part of the game shares, its tile codes, the glyph that
+// draws each code, and where each cell stands on the screen.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+inline constexpr std::int32_t TileFloor = 0;
+inline constexpr std::int32_t TilePlayer = 1;
+inline constexpr std::int32_t TileWall = 2;
+inline constexpr std::int32_t TileGoal = 3;
+// Only while a maze is being generated.
+inline constexpr std::int32_t TileWalker = 4;
+
+// The current board, row-major, one tile code per cell.
+extern std::vector<std::int32_t> board;
+// The board as it was drawn at the start of the current level; empty when
+// nothing on the screen may be built on.
+extern std::vector<std::int32_t> shownBoard;
+// The cell of the piece being moved (the player in play, the walker while a
+// maze is generated). Always found afresh before it is used.
+extern std::int32_t* playerCell;
+
+inline constexpr std::wstring_view FloorGlyph = L"\x1b[38;2;20;200;50m\u2588\u2588\x1b[0m";
+inline constexpr std::wstring_view PlayerGlyph = L"\u2588\u2588";
+inline constexpr std::wstring_view WallGlyph = L"\x1b[38;2;255;0;0m\u2588\u2588\x1b[0m";
+// Three columns wide: the space after the bars falls right of the goal cell.
+inline constexpr std::wstring_view GoalGlyph =
+    L"\x1b[48;2;150;75;0m\x1b[38;2;255;255;0m\u25ac\u25ac\x1b[0m ";
+
+// Floor, wall and goal have glyphs of their own; every other code, including
+// values a damaged board might hold, draws as the player.
+std::wstring_view glyphFor(std::int32_t code);
+
+constexpr std::int32_t sideLengthFor(std::int32_t level) { return level + 2; }
+// Screen position of a cell: two columns per cell, below the header and a blank line.
+constexpr std::int32_t cellX(std::int32_t col) { return 2 * col; }
+constexpr std::int32_t cellY(std::int32_t row) { return row + 2; }
+// The first line below the board.
+constexpr std::int32_t messageLine(std::int32_t level) { return level + 4; }

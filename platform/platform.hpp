@@ -1,0 +1,57 @@
+// The only door to the operating system. Game code reaches the terminal, the
+// keyboard, the gamepad and the clock through these functions and nothing else.
+// Each platform library (posix, windows, the test console) defines all of them.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace platform {
+
+// Makes wide text reach the terminal and keys readable one code at a time.
+// False means the game cannot run here (no terminal to read keys from, or no
+// way to write the text).
+bool openConsole();
+// Puts the terminal back as it was. Safe to call more than once.
+void closeConsole();
+
+// One formatted wide print of a text that holds no conversions.
+void printText(std::wstring_view text);
+// "Level %d\n\n"
+void printLevelHeader(std::int32_t level);
+// Narrow text; used only for the start-up failure message.
+void printNarrow(std::string_view text);
+
+// Column x and line y, both from 0 at the top-left corner.
+void moveCursor(std::int16_t x, std::int16_t y);
+void clearScreen();
+
+// A key code is waiting (never blocks).
+bool keyWaiting();
+// The next key code, 0..255; extended keys arrive as two codes (0 or 224 first).
+int readKey();
+
+// The first gamepad's button word, or nothing when no pad answers.
+std::optional<std::uint16_t> readGamepad();
+// Motor speeds of the first gamepad; (0, 0) stops it.
+void setRumble(std::uint16_t left, std::uint16_t right);
+
+void pause(std::int32_t milliseconds);
+// Called by a waiting loop after a poll step that found nothing to do: returns
+// at once when a key arrives, otherwise after a short interval.
+void idle();
+// Calendar time in whole seconds.
+std::int64_t calendarSeconds();
+
+// The terminal's size in character cells, when it can be told.
+struct ConsoleSize {
+    std::int32_t columns;
+    std::int32_t lines;
+};
+std::optional<ConsoleSize> consoleSize();
+// True once after the terminal was resized, or the game came back from being
+// suspended: what the screen shows can no longer be relied on.
+bool consoleChanged();
+
+}  // namespace platform

@@ -1,0 +1,22 @@
+// Turns the bytes a terminal sends for key presses into the key codes a
+// Windows console delivers: one code per ordinary key, two for an extended key
+// (0 or 224, then the key's own code). Every escape sequence is decoded here
+// and nowhere else, so that no sequence ever reaches the game as letters.
+#pragma once
+
+#include <deque>
+#include <string>
+
+namespace keys {
+
+// Decodes every complete key at the front of `pending`, appends their codes to
+// `codes` and removes their bytes. What is left is the start of a key whose
+// remaining bytes have not arrived yet (an Esc that may begin a sequence, or
+// part of a UTF-8 character).
+void decodeKeys(std::string& pending, std::deque<int>& codes);
+
+// No more bytes came in time: decodes what is left as it stands. A lone Esc is
+// the Esc key; an unfinished sequence is an unknown key.
+void decodeRest(std::string& pending, std::deque<int>& codes);
+
+}  // namespace keys

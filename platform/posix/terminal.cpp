@@ -1,0 +1,320 @@
+// The terminal on POSIX systems: raw keys, UTF-8 output through one buffer,
+// and the terminal put back as it was on every way out of the game.
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <ctime>
+#include <deque>
+#include <exception>
+#include <string>
+
+#include "platform/platform.hpp"
+#include "platform/posix/gamepad.hpp"
+#include "platform/posix/keys.hpp"
+#include "platform/text.hpp"
+
+namespace {
+
+constexpr int InputFd = STDIN_FILENO;
+constexpr int OutputFd = STDOUT_FILENO;
+// How long the rest of an escape sequence may take to arrive after its Esc.
+constexpr int EscapeWaitMs = 25;
+// How long an idle wait lasts: short while a pad is connected so that a held
+// button is read often, longer without one so a pad plugged in is still noticed.
+constexpr int IdleWithPadMs = 5;
+constexpr int IdleWithoutPadMs = 200;
+
+termios savedTermios{};
+// Set from the signal handlers too.
+volatile std::sig_atomic_t rawModeOn = 0;
+std::atomic<bool> changed{false};
+bool exitHandlersInstalled = false;
+
+std::string outputBuffer;
+std::string pendingBytes;
+std::deque<int> keyCodes;
+
+constexpr int EndSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+
+void restoreTerminal()
+{
+    if (rawModeOn != 0) {
+        tcsetattr(InputFd, TCSAFLUSH, &savedTermios);
+        rawModeOn = 0;
+    }
+}
+
+bool enterRawMode()
+{
+    termios raw = savedTermios;
+    // Keys one by one, unechoed, Enter as 13, Ctrl+S and Ctrl+V as plain keys.
+    // Output processing stays on, so "\n" starts a new line; so do the signal
+    // keys, so Ctrl+C ends the game and Ctrl+Z suspends it.
+    raw.c_iflag &= ~static_cast<tcflag_t>(ICRNL | INLCR | IGNCR | IXON);
+    raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | IEXTEN);
+    raw.c_cc[VMIN] = 1;
+    raw.c_cc[VTIME] = 0;
+    if (tcsetattr(InputFd, TCSAFLUSH, &raw) != 0) {
+        return false;
+    }
+    rawModeOn = 1;
+    return true;
+}
+
+void writeAll(const char* data, std::size_t size)
+{
+    while (size > 0) {
+        const ssize_t written = write(OutputFd, data, size);
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            if (errno == EAGAIN || errno == EWOULDBLOCK) {
+                pollfd fd{OutputFd, POLLOUT, 0};
+                poll(&fd, 1, 100);
+                continue;
+            }
+            return;
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+}
+
+// What the game printed since the last wait reaches the terminal in one write.
+void flushOutput()
+{
+    if (!outputBuffer.empty()) {
+        writeAll(outputBuffer.data(), outputBuffer.size());
+        outputBuffer.clear();
+    }
+}
+
+void onEndSignal(int signal)
+{
+    // Only async-signal-safe calls here: reset the colours, put the terminal
+    // back and end the way the signal would have ended us.
+    if (rawModeOn != 0) {
+        const char reset[] = "\x1b[0m";
+        [[maybe_unused]] const ssize_t ignored = write(OutputFd, reset, sizeof reset - 1);
+    }
+    restoreTerminal();
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+void onSuspend(int)
+{
+    const int savedErrno = errno;
+    restoreTerminal();
+    std::signal(SIGTSTP, SIG_DFL);
+    std::raise(SIGTSTP);
+    errno = savedErrno;
+}
+
+void onContinue(int)
+{
+    const int savedErrno = errno;
+    std::signal(SIGTSTP, onSuspend);
+    if (rawModeOn == 0) {
+        enterRawMode();
+    }
+    // The screen may have been used by others meanwhile.
+    changed = true;
+    errno = savedErrno;
+}
+
+void onResize(int)
+{
+    changed = true;
+}
+
+void onTerminate()
+{
+    platform::closeConsole();
+    std::abort();
+}
+
+void installHandlers()
+{
+    for (const int signal : EndSignals) {
+        std::signal(signal, onEndSignal);
+    }
+    std::signal(SIGTSTP, onSuspend);
+    std::signal(SIGCONT, onContinue);
+    std::signal(SIGWINCH, onResize);
+    // A terminal that went away shows up as a failed write, not a signal.
+    std::signal(SIGPIPE, SIG_IGN);
+    if (!exitHandlersInstalled) {
+        std::atexit(platform::closeConsole);
+        std::set_terminate(onTerminate);
+        exitHandlersInstalled = true;
+    }
+}
+
+// The terminal hung up: nothing can be shown or read any more.
+[[noreturn]] void terminalGone()
+{
+    outputBuffer.clear();
+    platform::closeConsole();
+    std::exit(0);
+}
+
+// Reads what the terminal has sent, waiting at most timeoutMs for it. Returns
+// whether anything came.
+bool readInput(int timeoutMs)
+{
+    pollfd fd{InputFd, POLLIN, 0};
+    const int ready = poll(&fd, 1, timeoutMs);
+    if (ready <= 0) {
+        return false;
+    }
+    char bytes[256];
+    const ssize_t got = read(InputFd, bytes, sizeof bytes);
+    if (got > 0) {
+        pendingBytes.append(bytes, static_cast<std::size_t>(got));
+        return true;
+    }
+    if (got == 0 || (errno != EINTR && errno != EAGAIN)) {
+        terminalGone();
+    }
+    return false;
+}
+
+void takeKeys()
+{
+    if (!keyCodes.empty() || !readInput(0)) {
+        return;
+    }
+    keys::decodeKeys(pendingBytes, keyCodes);
+    // An Esc (or a split character) waits briefly for the rest of its key.
+    while (!pendingBytes.empty()) {
+        if (!readInput(EscapeWaitMs)) {
+            keys::decodeRest(pendingBytes, keyCodes);
+            break;
+        }
+        keys::decodeKeys(pendingBytes, keyCodes);
+    }
+}
+
+void sleepMs(std::int32_t milliseconds)
+{
+    timespec left{milliseconds / 1000, (milliseconds % 1000) * 1'000'000L};
+    while (nanosleep(&left, &left) != 0 && errno == EINTR) {
+    }
+}
+
+}  // namespace
+
+namespace platform {
+
+bool openConsole()
+{
+    const int outputFlags = fcntl(OutputFd, F_GETFL);
+    if (outputFlags == -1 || (outputFlags & O_ACCMODE) == O_RDONLY) {
+        return false;
+    }
+    if (isatty(InputFd) == 0 || tcgetattr(InputFd, &savedTermios) != 0) {
+        return false;
+    }
+    installHandlers();
+    return enterRawMode();
+}
+
+void closeConsole()
+{
+    flushOutput();
+    gamepad::shutdown();
+    restoreTerminal();
+}
+
+void printText(std::wstring_view wide)
+{
+    text::appendUtf8(outputBuffer, wide);
+}
+
+void printLevelHeader(std::int32_t level)
+{
+    outputBuffer += "Level " + std::to_string(level) + "\n\n";
+}
+
+void printNarrow(std::string_view narrow)
+{
+    flushOutput();
+    writeAll(narrow.data(), narrow.size());
+}
+
+void moveCursor(std::int16_t x, std::int16_t y)
+{
+    text::appendCursorMove(outputBuffer, x, y);
+}
+
+void clearScreen()
+{
+    outputBuffer += text::ClearScreen;
+}
+
+bool keyWaiting()
+{
+    flushOutput();
+    takeKeys();
+    return !keyCodes.empty();
+}
+
+int readKey()
+{
+    if (!keyWaiting()) {
+        return 0;
+    }
+    const int code = keyCodes.front();
+    keyCodes.pop_front();
+    return code;
+}
+
+void pause(std::int32_t milliseconds)
+{
+    flushOutput();
+    if (milliseconds > 0) {
+        sleepMs(milliseconds);
+    }
+}
+
+void idle()
+{
+    flushOutput();
+    if (keyCodes.empty()) {
+        pollfd fd{InputFd, POLLIN, 0};
+        poll(&fd, 1, gamepad::connected() ? IdleWithPadMs : IdleWithoutPadMs);
+    }
+}
+
+std::int64_t calendarSeconds()
+{
+    return static_cast<std::int64_t>(std::time(nullptr));
+}
+
+std::optional<ConsoleSize> consoleSize()
+{
+    winsize size{};
+    if (ioctl(OutputFd, TIOCGWINSZ, &size) != 0 && ioctl(InputFd, TIOCGWINSZ, &size) != 0) {
+        return std::nullopt;
+    }
+    if (size.ws_col == 0 || size.ws_row == 0) {
+        return std::nullopt;
+    }
+    return ConsoleSize{size.ws_col, size.ws_row};
+}
+
+bool consoleChanged()
+{
+    return changed.exchange(false);
+}
+
+}  // namespace platform

@@ -1,0 +1,60 @@
+#include "platform/text.hpp"
+
+namespace text {
+
+namespace {
+
+void appendCodePoint(std::string& out, char32_t c)
+{
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+bool isHighSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool isLowSurrogate(char32_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+}  // namespace
+
+void appendUtf8(std::string& out, std::wstring_view wide)
+{
+    for (std::size_t i = 0; i < wide.size(); ++i) {
+        char32_t c = static_cast<char32_t>(wide[i]);
+        if (sizeof(wchar_t) == 2 && isHighSurrogate(c) && i + 1 < wide.size() &&
+            isLowSurrogate(static_cast<char32_t>(wide[i + 1]))) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<char32_t>(wide[i + 1]) - 0xDC00);
+            ++i;
+        } else if (isHighSurrogate(c) || isLowSurrogate(c) || c > 0x10FFFF) {
+            c = 0xFFFD;
+        }
+        appendCodePoint(out, c);
+    }
+}
+
+void appendCursorMove(std::string& out, std::int16_t x, std::int16_t y)
+{
+    // A console refuses a negative position and leaves the cursor where it is.
+    if (x < 0 || y < 0) {
+        return;
+    }
+    // ECMA-48 counts lines and columns from 1.
+    out += "\x1b[";
+    out += std::to_string(y + 1);
+    out += ';';
+    out += std::to_string(x + 1);
+    out += 'H';
+}
+
+}  // namespace text

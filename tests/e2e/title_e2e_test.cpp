@@ -1,0 +1,35 @@
+#include <gtest/gtest.h>
+
+#include "tests/e2e/pty.hpp"
+
+namespace {
+
+TEST(TitleThroughTerminal, ShowsTheTitleRemindsAndClearsOnEnter)
+{
+    GameInTerminal game(100, 30);
+    ASSERT_TRUE(game.waitFor([](const Screen& s) { return s.line(10).starts_with("Press 'enter'"); }));
+    EXPECT_EQ(game.screen().line(0), "Welcome to the quillonex. YOU are this.");
+    EXPECT_EQ(game.screen().line(4), "Try to get to the \u25ac\u25ac without touching the \u2588\u2588.");
+
+    game.type("\x1b[A");
+    ASSERT_TRUE(game.waitFor([](const Screen& s) { return s.line(12) == "Please input 'enter'"; }));
+    EXPECT_EQ(game.screen().line(11), "Please input 'enter'");
+
+    game.type("\r");
+    const int status = game.waitForExit();
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(game.screen().blank());
+    EXPECT_TRUE(game.terminalSettingsRestored());
+}
+
+TEST(TitleThroughTerminal, TerminateSignalRestoresTheTerminal)
+{
+    GameInTerminal game(100, 30);
+    ASSERT_TRUE(game.waitFor([](const Screen& s) { return s.line(10).starts_with("Press 'enter'"); }));
+    game.signal(SIGTERM);
+    game.waitForExit();
+    EXPECT_TRUE(game.killedBy(SIGTERM));
+    EXPECT_TRUE(game.terminalSettingsRestored());
+}
+
+}  // namespace

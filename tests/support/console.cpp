@@ -1,0 +1,269 @@
+#include "tests/support/console.hpp"
+
+#include <deque>
+#include <memory>
+#include <utility>
+#include <variant>
+
+#include "platform/platform.hpp"
+#include "platform/text.hpp"
+
+namespace testconsole {
+
+namespace {
+
+struct KeyStep {
+    int code;
+};
+struct PadStep {
+    std::optional<std::uint16_t> word;
+};
+struct ActionStep {
+    std::function<void()> action;
+};
+using Step = std::variant<KeyStep, PadStep, ActionStep>;
+
+struct State {
+    std::unique_ptr<Screen> screen = std::make_unique<Screen>(120, 40);
+    std::deque<Step> script;
+    std::string output;
+    std::string narrow;
+    std::vector<std::int32_t> pauses;
+    std::int64_t clockMs = 0;
+    std::vector<RumbleRequest> rumbles;
+    int idleCalls = 0;
+    int closeCalls = 0;
+    bool open = false;
+    bool failOpen = false;
+    bool sizeKnown = true;
+    bool changed = false;
+    std::int64_t calendarSeconds = 1'700'000'000;
+    std::function<void(std::int32_t)> pauseHook;
+};
+
+State& state()
+{
+    static State s;
+    return s;
+}
+
+void write(std::string_view bytes)
+{
+    state().output += bytes;
+    state().screen->feed(bytes);
+}
+
+// Runs the actions at the front of the script, so the next step is a key or a
+// pad read (or nothing).
+void runActions()
+{
+    auto& script = state().script;
+    while (!script.empty() && std::holds_alternative<ActionStep>(script.front())) {
+        const std::function<void()> action = std::move(std::get<ActionStep>(script.front()).action);
+        script.pop_front();
+        action();
+    }
+}
+
+}  // namespace
+
+void reset(int columns, int lines)
+{
+    state() = State{};
+    state().screen = std::make_unique<Screen>(columns, lines);
+}
+
+void typeKeys(std::initializer_list<int> codes)
+{
+    for (const int code : codes) {
+        state().script.emplace_back(KeyStep{code});
+    }
+}
+
+void typeText(std::string_view text)
+{
+    for (const char c : text) {
+        state().script.emplace_back(KeyStep{static_cast<unsigned char>(c)});
+    }
+}
+
+void padReads(std::uint16_t word, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        state().script.emplace_back(PadStep{word});
+    }
+}
+
+void noPadReads(int count)
+{
+    for (int i = 0; i < count; ++i) {
+        state().script.emplace_back(PadStep{std::nullopt});
+    }
+}
+
+void scriptAction(std::function<void()> action)
+{
+    state().script.emplace_back(ActionStep{std::move(action)});
+}
+
+bool scriptDone()
+{
+    return state().script.empty();
+}
+
+void resizeConsole(int columns, int lines)
+{
+    state().screen->resize(columns, lines);
+    state().sizeKnown = true;
+    state().changed = true;
+}
+
+void hideConsoleSize()
+{
+    state().sizeKnown = false;
+}
+
+Screen& screen() { return *state().screen; }
+const std::string& output() { return state().output; }
+const std::string& narrowOutput() { return state().narrow; }
+const std::vector<std::int32_t>& pauses() { return state().pauses; }
+std::int64_t clockMs() { return state().clockMs; }
+const std::vector<RumbleRequest>& rumbles() { return state().rumbles; }
+int idleCalls() { return state().idleCalls; }
+int closeCalls() { return state().closeCalls; }
+bool consoleIsOpen() { return state().open; }
+
+void onPause(std::function<void(std::int32_t)> hook)
+{
+    state().pauseHook = std::move(hook);
+}
+
+void setCalendarSeconds(std::int64_t seconds)
+{
+    state().calendarSeconds = seconds;
+}
+
+void failOpen(bool fail)
+{
+    state().failOpen = fail;
+}
+
+}  // namespace testconsole
+
+// The platform functions, as the game sees them.
+namespace platform {
+
+using testconsole::state;
+
+bool openConsole()
+{
+    state().open = !state().failOpen;
+    return state().open;
+}
+
+void closeConsole()
+{
+    ++state().closeCalls;
+    state().open = false;
+}
+
+void printText(std::wstring_view wide)
+{
+    std::string bytes;
+    text::appendUtf8(bytes, wide);
+    testconsole::write(bytes);
+}
+
+void printLevelHeader(std::int32_t level)
+{
+    testconsole::write("Level " + std::to_string(level) + "\n\n");
+}
+
+void printNarrow(std::string_view narrow)
+{
+    state().narrow += narrow;
+    testconsole::write(narrow);
+}
+
+void moveCursor(std::int16_t x, std::int16_t y)
+{
+    std::string bytes;
+    text::appendCursorMove(bytes, x, y);
+    testconsole::write(bytes);
+}
+
+void clearScreen()
+{
+    testconsole::write(text::ClearScreen);
+}
+
+bool keyWaiting()
+{
+    testconsole::runActions();
+    const auto& script = state().script;
+    return !script.empty() && std::holds_alternative<testconsole::KeyStep>(script.front());
+}
+
+int readKey()
+{
+    if (!keyWaiting()) {
+        throw std::logic_error("a key was read while none was waiting");
+    }
+    const int code = std::get<testconsole::KeyStep>(state().script.front()).code;
+    state().script.pop_front();
+    return code;
+}
+
+std::optional<std::uint16_t> readGamepad()
+{
+    testconsole::runActions();
+    auto& script = state().script;
+    if (script.empty()) {
+        throw testconsole::ScriptExhausted();
+    }
+    if (!std::holds_alternative<testconsole::PadStep>(script.front())) {
+        throw std::logic_error("the gamepad was read while a key was waiting");
+    }
+    const std::optional<std::uint16_t> word = std::get<testconsole::PadStep>(script.front()).word;
+    script.pop_front();
+    return word;
+}
+
+void setRumble(std::uint16_t left, std::uint16_t right)
+{
+    state().rumbles.push_back({left, right, state().clockMs});
+}
+
+void pause(std::int32_t milliseconds)
+{
+    if (state().pauseHook) {
+        state().pauseHook(milliseconds);
+    }
+    state().pauses.push_back(milliseconds);
+    state().clockMs += milliseconds;
+}
+
+void idle()
+{
+    ++state().idleCalls;
+}
+
+std::int64_t calendarSeconds()
+{
+    return state().calendarSeconds;
+}
+
+std::optional<ConsoleSize> consoleSize()
+{
+    if (!state().sizeKnown) {
+        return std::nullopt;
+    }
+    return ConsoleSize{state().screen->columns(), state().screen->lines()};
+}
+
+bool consoleChanged()
+{
+    return std::exchange(state().changed, false);
+}
+
+}  // namespace platform

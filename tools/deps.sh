@@ -1,0 +1,30 @@
+#!/bin/sh
+# Makes sure the Debian packages that a make command needs are installed.
+# As root it installs what is missing; otherwise it names the line to run.
+set -e
+
+case "$1" in
+play) packages="cmake make g++ pkg-config libsdl2-dev" ;;
+test) packages="cmake make g++ pkg-config libsdl2-dev libgtest-dev libgmock-dev" ;;
+bench) packages="cmake make g++ pkg-config libsdl2-dev libbenchmark-dev" ;;
+*) echo "usage: $0 play|test|bench" >&2; exit 2 ;;
+esac
+
+missing=""
+for package in $packages; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+        missing="$missing $package"
+    fi
+done
+[ -z "$missing" ] && exit 0
+
+if [ "$(id -u)" -ne 0 ]; then
+    echo "Some packages are missing. Install them with:" >&2
+    echo "    sudo apt-get install -y$missing" >&2
+    exit 1
+fi
+
+echo "Installing$missing"
+export DEBIAN_FRONTEND=noninteractive
+# A fresh machine may not have package lists yet.
+apt-get install -y -q $missing || { apt-get update -q && apt-get install -y -q $missing; }
