@@ -54,4 +54,12 @@ std::optional<ConsoleSize> consoleSize();
 // suspended: what the screen shows can no longer be relied on.
 bool consoleChanged();
 
+// Saving the game: the record's new text must be on disk before it replaces
+// the old one, and a signal must not end the game halfway through.
+// Forces what was written to a file (or a folder's entries) onto the disk.
+bool flushFileToDisk(const char* path);
+// While held, the signals that end the game wait; release lets them in.
+void holdInterrupts();
+void releaseInterrupts();
+
 }  // namespace platform

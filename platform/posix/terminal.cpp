@@ -318,3 +318,38 @@ bool consoleChanged()
 }
 
 }  // namespace platform
+
+namespace platform {
+
+bool flushFileToDisk(const char* path)
+{
+    const int fd = open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    const bool flushed = fsync(fd) == 0;
+    close(fd);
+    return flushed;
+}
+
+void holdInterrupts()
+{
+    sigset_t signals;
+    sigemptyset(&signals);
+    for (const int signal : EndSignals) {
+        sigaddset(&signals, signal);
+    }
+    sigprocmask(SIG_BLOCK, &signals, nullptr);
+}
+
+void releaseInterrupts()
+{
+    sigset_t signals;
+    sigemptyset(&signals);
+    for (const int signal : EndSignals) {
+        sigaddset(&signals, signal);
+    }
+    sigprocmask(SIG_UNBLOCK, &signals, nullptr);
+}
+
+}  // namespace platform

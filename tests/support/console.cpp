@@ -39,6 +39,8 @@ struct State {
     bool changed = false;
     std::int64_t calendarSeconds = 1'700'000'000;
     std::function<void(std::int32_t)> pauseHook;
+    int interruptsHeld = 0;
+    bool diskFlushFails = false;
 };
 
 State& state()
@@ -146,6 +148,16 @@ void setCalendarSeconds(std::int64_t seconds)
 void failOpen(bool fail)
 {
     state().failOpen = fail;
+}
+
+int interruptsHeld()
+{
+    return state().interruptsHeld;
+}
+
+void failDiskFlush(bool fail)
+{
+    state().diskFlushFails = fail;
 }
 
 }  // namespace testconsole
@@ -264,6 +276,21 @@ std::optional<ConsoleSize> consoleSize()
 bool consoleChanged()
 {
     return std::exchange(state().changed, false);
+}
+
+bool flushFileToDisk(const char*)
+{
+    return !state().diskFlushFails;
+}
+
+void holdInterrupts()
+{
+    ++state().interruptsHeld;
+}
+
+void releaseInterrupts()
+{
+    --state().interruptsHeld;
 }
 
 }  // namespace platform

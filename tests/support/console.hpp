@@ -73,5 +73,9 @@ void onPause(std::function<void(std::int32_t)> hook);
 
 void setCalendarSeconds(std::int64_t seconds);
 void failOpen(bool fail);
+// How many holds of the interrupts are not released yet (0 when balanced).
+int interruptsHeld();
+// Makes flushing a file to disk fail, as a full or failing disk would.
+void failDiskFlush(bool fail);
 
 }  // namespace testconsole
