@@ -25,6 +25,9 @@ void printNarrow(std::string_view text);
 
 // Column x and line y, both from 0 at the top-left corner.
 void moveCursor(std::int16_t x, std::int16_t y);
+// Everything printed so far reaches the terminal now, before a slow step (the
+// waits flush by themselves).
+void showOutput();
 void clearScreen();
 
 // A key code is waiting (never blocks).

@@ -120,6 +120,9 @@ std::int32_t gamepadPause(Place place, Command command)
 
 Input pollInput(Place place)
 {
+    if (place == Place::Level && platform::consoleChanged()) {
+        return {Command::Redraw, false, 0};
+    }
     if (platform::keyWaiting()) {
         return {keyCommand(place, platform::readKey()), false, 0};
     }

@@ -37,6 +37,9 @@ enum class Command {
     Left,
     Save,
     Quit,
+    // The level's board must be shown afresh: the terminal was resized, or the
+    // game came back from being suspended. Only the level play hears of it.
+    Redraw,
 };
 
 // What one poll step found.
@@ -56,6 +59,7 @@ Command gamepadCommand(Place place, GamepadButtons word);
 std::int32_t gamepadPause(Place place, Command command);
 
 // One poll step: a waiting key code if there is one, otherwise one gamepad read.
+// In a level, a change of the terminal comes first.
 Input pollInput(Place place);
 // Poll steps until one yields something other than None, idling in between so
 // that the wait does not keep a processor busy.

@@ -256,6 +256,11 @@ void moveCursor(std::int16_t x, std::int16_t y)
     text::appendCursorMove(outputBuffer, x, y);
 }
 
+void showOutput()
+{
+    flushOutput();
+}
+
 void clearScreen()
 {
     outputBuffer += text::ClearScreen;
