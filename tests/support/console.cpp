@@ -41,6 +41,7 @@ struct State {
     std::function<void(std::int32_t)> pauseHook;
     int interruptsHeld = 0;
     bool diskFlushFails = false;
+    std::function<bool(const std::string&)> diskFlushHook;
 };
 
 State& state()
@@ -158,6 +159,11 @@ int interruptsHeld()
 void failDiskFlush(bool fail)
 {
     state().diskFlushFails = fail;
+}
+
+void onDiskFlush(std::function<bool(const std::string&)> hook)
+{
+    state().diskFlushHook = std::move(hook);
 }
 
 }  // namespace testconsole
@@ -282,8 +288,11 @@ bool consoleChanged()
     return std::exchange(state().changed, false);
 }
 
-bool flushFileToDisk(const char*)
+bool flushFileToDisk(const char* path)
 {
+    if (state().diskFlushHook && !state().diskFlushHook(path)) {
+        return false;
+    }
     return !state().diskFlushFails;
 }
 
