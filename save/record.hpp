@@ -7,9 +7,19 @@
 
 inline constexpr const char* SaveRecordName = "record.quillonex";
 
+// The widest board a usable record may hold. A board of side s takes 2s + 1
+// columns and s + 3 lines of the terminal: at 1000 that is 2001 columns by
+// 1003 lines, more than any screen can show (an 8K display would need
+// characters under four pixels wide), and reaching it would take a player
+// about a million moves. It keeps the look at a record under a megabyte,
+// whatever file lies under the record's name.
+inline constexpr std::int32_t MaxRecordSide = 1000;
+
 // Looks at an open record and tells whether it holds a board the game can
-// play, exactly as the game writes one. Reads no more than the largest such
-// board; on success the stream is back at its start for readSaveRecord.
+// play, exactly as the game writes one for a level of at least 1: s x s
+// characters (s >= 3) up to the first line feed or the end, "8" first, "0"
+// last, "7" or "9" between. Reads no more than the largest such board and one
+// character; on success the stream is back at its start for readSaveRecord.
 bool saveRecordUsable(std::istream& record);
 
 // Appends the record's cells to `board` and gives the level they make.

@@ -1,0 +1,143 @@
+#include "save/record.hpp"
+
+#include <cmath>
+#include <cstddef>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <string_view>
+#include <system_error>
+
+#include "board/board.hpp"
+#include "platform/platform.hpp"
+
+namespace {
+
+// The new record is made whole here, next to the old one, before it takes the
+// record's name. A file of this name left by a power cut was never renamed, so
+// nothing reads it; the next save simply replaces it.
+constexpr const char* NewRecordName = "record.quillonex.tmp";
+
+constexpr std::size_t MaxRecordChars =
+    static_cast<std::size_t>(MaxRecordSide) * static_cast<std::size_t>(MaxRecordSide);
+
+bool isSquareBoard(std::size_t cells)
+{
+    const auto side = static_cast<std::size_t>(std::lround(std::sqrt(static_cast<double>(cells))));
+    return side >= 3 && side * side == cells;
+}
+
+// The player on the first cell, the goal on the last, floor and walls between.
+bool isPlayableLayout(std::string_view line)
+{
+    if (!isSquareBoard(line.size()) || line.front() != '8' || line.back() != '0') {
+        return false;
+    }
+    for (const char c : line.substr(1, line.size() - 2)) {
+        if (c != '7' && c != '9') {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The digit of (code + 7) mod 10. A snapshot holds the codes 0 to 3 only; the
+// remainder is taken floored and in 64 bits so that no code, negative or
+// huge, can put anything but a digit into the record.
+char recordChar(std::int32_t code)
+{
+    const std::int64_t digit = ((static_cast<std::int64_t>(code) + 7) % 10 + 10) % 10;
+    return static_cast<char>('0' + digit);
+}
+
+bool writeWholeFile(const char* name, const std::string& text)
+{
+    // Binary, so that the file holds the digits and nothing else on every system.
+    std::ofstream out(name, std::ios::binary | std::ios::trunc);
+    if (!out) {
+        return false;
+    }
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    out.close();
+    return !out.fail();
+}
+
+bool replaceRecord(const std::string& text)
+{
+    std::error_code ignored;
+    // Whatever an earlier attempt left under the new record's name goes first,
+    // so the text lands in a file of our own and not through a link.
+    std::filesystem::remove(NewRecordName, ignored);
+    if (!writeWholeFile(NewRecordName, text) || !platform::flushFileToDisk(NewRecordName)) {
+        std::filesystem::remove(NewRecordName, ignored);
+        return false;
+    }
+    // One step from the old record to the new one: nobody ever sees half of it.
+    std::error_code renameFailed;
+    std::filesystem::rename(NewRecordName, SaveRecordName, renameFailed);
+    if (renameFailed) {
+        std::filesystem::remove(NewRecordName, ignored);
+        return false;
+    }
+    // Puts the folder's new entry on disk too. The record is already replaced,
+    // so if this fails the save still happened.
+    platform::flushFileToDisk(".");
+    return true;
+}
+
+}  // namespace
+
+bool saveRecordUsable(std::istream& record)
+{
+    // One character past the largest board tells a file too large to be one
+    // from a board that fits, without reading the rest of it.
+    std::string text(MaxRecordChars + 1, '\0');
+    record.read(text.data(), static_cast<std::streamsize>(text.size()));
+    if (record.bad()) {
+        return false;
+    }
+    text.resize(static_cast<std::size_t>(record.gcount()));
+    const std::size_t lineEnd = text.find('\n');
+    if (lineEnd == std::string::npos && text.size() > MaxRecordChars) {
+        return false;
+    }
+    if (lineEnd != std::string::npos) {
+        text.resize(lineEnd);
+    }
+    if (!isPlayableLayout(text)) {
+        return false;
+    }
+    // A stream that cannot go back (a pipe) would give the reader nothing.
+    record.clear();
+    record.seekg(0);
+    return !record.fail();
+}
+
+std::int32_t readSaveRecord(std::istream& record)
+{
+    std::string line;
+    std::getline(record, line, '\n');
+    for (const char c : line) {
+        // A digit d gives (d + 3) mod 10. Any other byte counts as signed and
+        // keeps the remainder's sign; only a record that failed the check
+        // above holds one.
+        const std::int32_t d = static_cast<signed char>(c) - '0';
+        board.push_back((d + 3) % 10);
+    }
+    return static_cast<std::int32_t>(std::trunc(std::sqrt(static_cast<double>(board.size())) - 2.0));
+}
+
+bool writeSaveRecord(const std::vector<std::int32_t>& cells)
+{
+    std::string text;
+    text.reserve(cells.size());
+    for (const std::int32_t code : cells) {
+        text.push_back(recordChar(code));
+    }
+    // A Ctrl+C or a kill in the middle would leave a stray file behind; the
+    // signal waits until the record is replaced or the attempt is undone.
+    platform::holdInterrupts();
+    const bool saved = replaceRecord(text);
+    platform::releaseInterrupts();
+    return saved;
+}
