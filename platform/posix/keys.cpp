@@ -98,6 +98,43 @@ void push(std::deque<int>& codes, Code code)
     codes.push_back(code.code);
 }
 
+// ESC O and a letter; some terminals put a modifier in between, as ESC O 2 P
+// or ESC O 1 ; 2 P for Shift+F1. The letter alone names the key.
+std::size_t decodeLetterSequence(std::string_view pending, std::deque<int>& codes)
+{
+    for (std::size_t i = 2; i < pending.size(); ++i) {
+        const auto c = static_cast<unsigned char>(pending[i]);
+        if (c >= 0x40 && c <= 0x7E) {
+            push(codes, letterKey(static_cast<char>(c)).value_or(Unknown));
+            return i + 1;
+        }
+        if (c < 0x20) {
+            push(codes, Unknown);
+            return i;
+        }
+        if (c > 0x3F || i + 1 >= LongestSequence) {
+            push(codes, Unknown);
+            return i + 1;
+        }
+    }
+    return 0;
+}
+
+// The Linux console sends F1 to F5 as ESC [ [ A to E.
+std::size_t decodeLinuxFunctionKey(std::string_view pending, std::deque<int>& codes)
+{
+    if (pending.size() < 4) {
+        return 0;
+    }
+    const char final = pending[3];
+    if (static_cast<unsigned char>(final) < 0x20) {
+        push(codes, Unknown);
+        return 3;
+    }
+    push(codes, final >= 'A' && final <= 'E' ? Code{0, 59 + (final - 'A')} : Unknown);
+    return 4;
+}
+
 // Decodes the escape sequence at the front of pending. Returns how many bytes
 // it takes, or 0 when it is not complete yet.
 std::size_t decodeEscape(std::string_view pending, std::deque<int>& codes)
@@ -107,17 +144,16 @@ std::size_t decodeEscape(std::string_view pending, std::deque<int>& codes)
     }
     const char kind = pending[1];
     if (kind == 'O') {
-        if (pending.size() < 3) {
-            return 0;
-        }
-        push(codes, letterKey(pending[2]).value_or(Unknown));
-        return 3;
+        return decodeLetterSequence(pending, codes);
     }
     if (kind != '[') {
         // Esc followed by a key that starts no sequence (Alt+key sends this):
         // the Esc key, then the key after it is decoded on its own.
         codes.push_back(27);
         return 1;
+    }
+    if (pending.size() >= 3 && pending[2] == '[') {
+        return decodeLinuxFunctionKey(pending, codes);
     }
     for (std::size_t i = 2; i < pending.size(); ++i) {
         const auto c = static_cast<unsigned char>(pending[i]);
