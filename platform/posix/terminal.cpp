@@ -34,6 +34,9 @@ constexpr int IdleWithoutPadMs = 200;
 termios savedTermios{};
 // Set from the signal handlers too.
 volatile std::sig_atomic_t rawModeOn = 0;
+// Between openConsole and closeConsole: the game wants raw mode back after a
+// suspension.
+volatile std::sig_atomic_t consoleOpen = 0;
 std::atomic<bool> changed{false};
 bool exitHandlersInstalled = false;
 
@@ -114,16 +117,27 @@ void onSuspend(int)
 {
     const int savedErrno = errno;
     restoreTerminal();
+    // Stop here and now. Where no shell can start the game again (it runs
+    // straight under tmux, script or ssh), the system drops the stop and
+    // raise returns at once; either way the game goes on in raw mode after it.
     std::signal(SIGTSTP, SIG_DFL);
+    sigset_t suspend;
+    sigemptyset(&suspend);
+    sigaddset(&suspend, SIGTSTP);
+    sigprocmask(SIG_UNBLOCK, &suspend, nullptr);
     std::raise(SIGTSTP);
+    sigprocmask(SIG_BLOCK, &suspend, nullptr);
+    std::signal(SIGTSTP, onSuspend);
+    if (consoleOpen != 0 && rawModeOn == 0) {
+        enterRawMode();
+    }
     errno = savedErrno;
 }
 
 void onContinue(int)
 {
     const int savedErrno = errno;
-    std::signal(SIGTSTP, onSuspend);
-    if (rawModeOn == 0) {
+    if (consoleOpen != 0 && rawModeOn == 0) {
         enterRawMode();
     }
     // The screen may have been used by others meanwhile.
@@ -225,11 +239,16 @@ bool openConsole()
         return false;
     }
     installHandlers();
-    return enterRawMode();
+    if (!enterRawMode()) {
+        return false;
+    }
+    consoleOpen = 1;
+    return true;
 }
 
 void closeConsole()
 {
+    consoleOpen = 0;
     flushOutput();
     gamepad::shutdown();
     restoreTerminal();

@@ -32,4 +32,22 @@ TEST(TitleThroughTerminal, TerminateSignalRestoresTheTerminal)
     EXPECT_TRUE(game.terminalSettingsRestored());
 }
 
+// Started straight in its terminal, as tmux or ssh start a command, the game
+// has no shell that could bring it back from Ctrl+Z: it must go on playing in
+// raw mode rather than hand the terminal back half-way.
+TEST(TitleThroughTerminal, CtrlZWithNoShellToResumeKeepsPlaying)
+{
+    GameInTerminal game(100, 30);
+    ASSERT_TRUE(game.waitFor([](const Screen& s) { return s.line(10).starts_with("Press 'enter'"); }));
+    game.type("\x1a");
+    game.settle(300);
+    game.type("x");
+    ASSERT_TRUE(game.waitFor([](const Screen& s) { return s.line(11) == "Please input 'enter'"; }));
+    EXPECT_EQ(game.screen().line(12), "");
+
+    game.type("\r");
+    EXPECT_EQ(game.waitForExit(), 0);
+    EXPECT_TRUE(game.terminalSettingsRestored());
+}
+
 }  // namespace
