@@ -1,5 +1,6 @@
 #include "save/record.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <filesystem>
@@ -89,20 +90,23 @@ bool replaceRecord(const std::string& text)
 
 bool saveRecordUsable(std::istream& record)
 {
-    // One character past the largest board tells a file too large to be one
-    // from a board that fits, without reading the rest of it.
-    std::string text(MaxRecordChars + 1, '\0');
-    record.read(text.data(), static_cast<std::streamsize>(text.size()));
-    if (record.bad()) {
-        return false;
+    // The first line, a piece at a time and never past one character beyond
+    // the largest board: that tells a file too large to be one from a board
+    // that fits, without reading the rest of it or holding room for it.
+    std::string text;
+    char piece[4096];
+    while (text.size() <= MaxRecordChars) {
+        const std::size_t wanted = std::min(sizeof piece, MaxRecordChars + 1 - text.size());
+        record.read(piece, static_cast<std::streamsize>(wanted));
+        const char* const got = piece + record.gcount();
+        const char* const lineEnd = std::find(static_cast<const char*>(piece), got, '\n');
+        text.append(static_cast<const char*>(piece), lineEnd);
+        if (lineEnd != got || record.gcount() < static_cast<std::streamsize>(wanted)) {
+            break;
+        }
     }
-    text.resize(static_cast<std::size_t>(record.gcount()));
-    const std::size_t lineEnd = text.find('\n');
-    if (lineEnd == std::string::npos && text.size() > MaxRecordChars) {
+    if (record.bad() || text.size() > MaxRecordChars) {
         return false;
-    }
-    if (lineEnd != std::string::npos) {
-        text.resize(lineEnd);
     }
     if (!isPlayableLayout(text)) {
         return false;
@@ -127,13 +131,19 @@ std::int32_t readSaveRecord(std::istream& record)
     return static_cast<std::int32_t>(std::trunc(std::sqrt(static_cast<double>(board.size())) - 2.0));
 }
 
-bool writeSaveRecord(const std::vector<std::int32_t>& cells)
+std::string recordText(const std::vector<std::int32_t>& cells)
 {
     std::string text;
     text.reserve(cells.size());
     for (const std::int32_t code : cells) {
         text.push_back(recordChar(code));
     }
+    return text;
+}
+
+bool writeSaveRecord(const std::vector<std::int32_t>& cells)
+{
+    const std::string text = recordText(cells);
     // A Ctrl+C or a kill in the middle would leave a stray file behind; the
     // signal waits until the record is replaced or the attempt is undone.
     platform::holdInterrupts();

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <istream>
+#include <string>
 #include <vector>
 
 inline constexpr const char* SaveRecordName = "record.quillonex";
@@ -24,6 +25,9 @@ bool saveRecordUsable(std::istream& record);
 
 // Appends the record's cells to `board` and gives the level they make.
 std::int32_t readSaveRecord(std::istream& record);
+
+// The record's text for these cells: one digit per cell, nothing else.
+std::string recordText(const std::vector<std::int32_t>& cells);
 
 // Replaces the record with these cells. The old record stays whole unless the
 // new one is completely on disk; false when the save did not happen.

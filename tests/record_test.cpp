@@ -194,6 +194,12 @@ TEST_F(RecordFormat, ALineFeedEndsTheRecordAndWhatFollowsIsIgnored)
         EXPECT_EQ(loadRecord(), 1);
         EXPECT_EQ(board, LevelOneCodes);
     }
+    // A wide board is read in several pieces; the line feed still ends it.
+    const std::vector<std::int32_t> wide = handMadeBoard(100);
+    putFile(SaveRecordName, recordText(wide) + "\n" + recordText(handMadeBoard(3)));
+    board.clear();
+    EXPECT_EQ(loadRecord(), 100);
+    EXPECT_EQ(board, wide);
 }
 
 TEST_F(DamagedRecord, AnythingButAPlayableBoardIsNoSavedGame)
