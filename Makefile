@@ -11,11 +11,17 @@ build:
 	@cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DQUILLONEX_TESTS=OFF >/dev/null
 	@cmake --build build/release -j $(JOBS) --target quillonex
 
+# The tests run twice: as built for debugging, and under AddressSanitizer and
+# UndefinedBehaviorSanitizer, built by Clang, whose reports can be sent to files
+# (see tests/CMakeLists.txt).
 test:
 	@tools/deps.sh test
 	cmake -S . -B build/debug -DCMAKE_BUILD_TYPE=Debug
 	cmake --build build/debug -j $(JOBS)
 	ctest --test-dir build/debug --output-on-failure
+	cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ -DQUILLONEX_SANITIZE=ON
+	cmake --build build/asan -j $(JOBS)
+	ctest --test-dir build/asan --output-on-failure
 
 bench:
 	@tools/deps.sh bench
