@@ -1,7 +1,9 @@
 # The commands a player or a developer runs. Each installs what it lacks first.
 JOBS ?= 2
+# How long each fuzz target runs.
+FUZZ_SECONDS ?= 60
 
-.PHONY: play build test bench clean
+.PHONY: play build test bench fuzz clean
 
 play: build
 	@./build/release/quillonex
@@ -28,6 +30,23 @@ bench:
 	cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DQUILLONEX_TESTS=OFF -DQUILLONEX_BENCH=ON
 	cmake --build build/bench -j $(JOBS)
 	@for b in build/bench/bench/bench_*; do echo "== $$b"; $$b || exit 1; done
+
+# Each target starts from the seeds in fuzz/corpus, copied into the build
+# folder so that what a run finds never lands in the repository by itself.
+fuzz:
+	@tools/deps.sh fuzz
+	cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DQUILLONEX_FUZZ=ON -DQUILLONEX_TESTS=OFF
+	cmake --build build/fuzz -j $(JOBS) --target record_fuzz keys_fuzz
+	@for t in record keys; do \
+	    mkdir -p build/fuzz/corpus/$$t build/fuzz/findings && \
+	    cp fuzz/corpus/$$t/* build/fuzz/corpus/$$t/ && \
+	    echo "== $${t}_fuzz for $(FUZZ_SECONDS) s" && \
+	    build/fuzz/fuzz/$${t}_fuzz -max_total_time=$(FUZZ_SECONDS) -timeout=10 \
+	        $$( [ -f fuzz/$$t.dict ] && echo -dict=fuzz/$$t.dict ) \
+	        -artifact_prefix=build/fuzz/findings/$$t- build/fuzz/corpus/$$t \
+	        >build/fuzz/$$t.log 2>&1 || { cat build/fuzz/$$t.log; exit 1; }; \
+	    tail -n 1 build/fuzz/$$t.log; \
+	done
 
 clean:
 	rm -rf build

@@ -7,7 +7,8 @@ case "$1" in
 play) packages="cmake make g++ pkg-config libsdl2-dev" ;;
 test) packages="cmake make g++ clang libclang-rt-dev pkg-config libsdl2-dev libgtest-dev libgmock-dev" ;;
 bench) packages="cmake make g++ pkg-config libsdl2-dev libbenchmark-dev" ;;
-*) echo "usage: $0 play|test|bench" >&2; exit 2 ;;
+fuzz) packages="cmake make clang libclang-rt-dev pkg-config libsdl2-dev" ;;
+*) echo "usage: $0 play|test|bench|fuzz" >&2; exit 2 ;;
 esac
 
 missing=""

@@ -1,0 +1,173 @@
+// Whatever bytes a terminal sends, in whatever pieces they arrive, the key
+// decoder must hand the game console codes 0..255 only, hold back no more than
+// the unfinished start of one key, and decode every key it knows the same
+// wherever that key lies in the stream and however the stream is cut.
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/posix/keys.hpp"
+
+namespace {
+
+void require(bool holds)
+{
+    if (!holds) {
+        __builtin_trap();
+    }
+}
+
+// Longer than any unfinished key may grow before the decoder gives up on it.
+constexpr std::size_t PendingBound = 32;
+
+struct KnownKey {
+    std::string bytes;
+    std::vector<int> codes;
+};
+
+// Every complete escape sequence the game knows, with the codes a Windows
+// console gives for the same key.
+std::vector<KnownKey> knownKeys()
+{
+    std::vector<KnownKey> known;
+    const auto add = [&](std::string bytes, int prefix, int code) {
+        known.push_back({std::move(bytes), {prefix, code}});
+    };
+    const struct {
+        char letter;
+        int code;
+    } arrows[] = {{'A', 72}, {'B', 80}, {'C', 77}, {'D', 75}};
+    for (const auto& arrow : arrows) {
+        add(std::string("\x1b[") + arrow.letter, 224, arrow.code);
+        add(std::string("\x1bO") + arrow.letter, 224, arrow.code);
+        // Shift, Alt, Ctrl and their mixes.
+        for (char modifier = '2'; modifier <= '8'; ++modifier) {
+            add(std::string("\x1b[1;") + modifier + arrow.letter, 224, arrow.code);
+        }
+    }
+    for (const char* home : {"\x1b[H", "\x1bOH", "\x1b[1~", "\x1b[7~"}) {
+        add(home, 224, 71);
+    }
+    for (const char* end : {"\x1b[F", "\x1bOF", "\x1b[4~", "\x1b[8~"}) {
+        add(end, 224, 79);
+    }
+    add("\x1b[2~", 224, 82);
+    add("\x1b[3~", 224, 83);
+    add("\x1b[5~", 224, 73);
+    add("\x1b[6~", 224, 81);
+    const char* const f1ToF4[][2] = {
+        {"\x1bOP", "\x1b[11~"}, {"\x1bOQ", "\x1b[12~"}, {"\x1bOR", "\x1b[13~"}, {"\x1bOS", "\x1b[14~"}};
+    for (int i = 0; i < 4; ++i) {
+        add(f1ToF4[i][0], 0, 59 + i);
+        add(f1ToF4[i][1], 0, 59 + i);
+    }
+    const char* const f5ToF10[] = {"\x1b[15~", "\x1b[17~", "\x1b[18~", "\x1b[19~", "\x1b[20~", "\x1b[21~"};
+    for (int i = 0; i < 6; ++i) {
+        add(f5ToF10[i], 0, 63 + i);
+    }
+    add("\x1b[23~", 224, 133);
+    add("\x1b[24~", 224, 134);
+    // Sequences of keys the game has no code for are swallowed whole.
+    for (const char* unknown : {"\x1b[Z", "\x1b[99~", "\x1b[<0;3;4M", "\x1b[?1;2c"}) {
+        add(unknown, 0, 0);
+    }
+    return known;
+}
+
+const std::vector<KnownKey> KnownKeys = knownKeys();
+
+// Numbers drawn from the input itself, read from its end backwards, so that
+// libFuzzer steers the cuts and the keys put in as it steers the bytes.
+struct Dice {
+    std::string_view bytes;
+    std::size_t rolled = 0;
+};
+
+std::size_t roll(Dice& dice, std::size_t sides)
+{
+    if (dice.bytes.empty()) {
+        return 0;
+    }
+    const auto b = static_cast<unsigned char>(dice.bytes[dice.bytes.size() - 1 - dice.rolled % dice.bytes.size()]);
+    ++dice.rolled;
+    return b % sides;
+}
+
+void requireConsoleCodes(const std::deque<int>& codes)
+{
+    for (const int code : codes) {
+        require(code >= 0 && code <= 255);
+    }
+}
+
+// All the bytes at once, then the wait for more runs out.
+std::vector<int> decodeWhole(std::string_view stream)
+{
+    std::string pending(stream);
+    std::deque<int> codes;
+    keys::decodeRest(pending, codes);
+    require(pending.empty());
+    requireConsoleCodes(codes);
+    return {codes.begin(), codes.end()};
+}
+
+// The bytes as reads from the terminal might deliver them: a few at a time,
+// each piece decoded as it comes, and the wait for more runs out at the end.
+std::vector<int> decodeInPieces(std::string_view stream, Dice& dice)
+{
+    std::string pending;
+    std::deque<int> codes;
+    std::size_t at = 0;
+    while (at < stream.size()) {
+        const std::size_t length = 1 + roll(dice, 8);
+        pending.append(stream.substr(at, length));
+        at += length;
+        keys::decodeKeys(pending, codes);
+        require(pending.size() <= PendingBound);
+    }
+    keys::decodeRest(pending, codes);
+    require(pending.empty());
+    requireConsoleCodes(codes);
+    return {codes.begin(), codes.end()};
+}
+
+void append(std::vector<int>& to, const std::vector<int>& codes)
+{
+    to.insert(to.end(), codes.begin(), codes.end());
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    Dice dice{input};
+
+    // The bytes as they are.
+    require(decodeInPieces(input, dice) == decodeWhole(input));
+
+    // The same bytes cut into runs with known keys between them. An escape
+    // sequence ends whatever unfinished key came before it, so each run
+    // decodes as if the wait had run out after it, and each key gives its own
+    // codes, whatever surrounds it.
+    std::string stream;
+    std::vector<int> expected;
+    std::size_t at = 0;
+    for (int put = 0; put < 64 && at < input.size(); ++put) {
+        const std::string_view run = input.substr(at, roll(dice, 12));
+        at += run.size();
+        const KnownKey& key = KnownKeys[roll(dice, KnownKeys.size())];
+        stream += run;
+        stream += key.bytes;
+        append(expected, decodeWhole(run));
+        append(expected, key.codes);
+    }
+    stream += input.substr(at);
+    append(expected, decodeWhole(input.substr(at)));
+    require(decodeWhole(stream) == expected);
+    require(decodeInPieces(stream, dice) == expected);
+    return 0;
+}
