@@ -1,0 +1,22 @@
+// The maze walk written out plainly, step by step as the game's rules tell it:
+// the goal is counted and the walker looked for on the board at every draw.
+// Slow on purpose; the tests and the benchmarks hold the generator against it.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace plainwalk {
+
+struct Outcome {
+    bool finished;
+    // Draws made, one random number each.
+    std::int64_t draws;
+};
+
+// Lays the maze for a level of at least 0 into `cells`, on the random numbers
+// as they stand (the caller seeds them). Gives up after `maxDraws` draws, and
+// `cells` then holds the walk as it was.
+Outcome walk(std::vector<std::int32_t>& cells, std::int32_t level, std::int64_t maxDraws);
+
+}  // namespace plainwalk
