@@ -7,7 +7,6 @@
 #include <fstream>
 #include <functional>
 #include <optional>
-#include <random>
 #include <sstream>
 #include <streambuf>
 #include <string>
@@ -16,6 +15,7 @@
 #include "board/board.hpp"
 #include "save/record.hpp"
 #include "tests/support/console.hpp"
+#include "tests/support/scratch.hpp"
 
 namespace fs = std::filesystem;
 namespace tc = testconsole;
@@ -70,28 +70,6 @@ std::vector<std::int32_t> handMadeBoard(std::int32_t level)
     return cells;
 }
 
-std::string fileText(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void putFile(const fs::path& path, const std::string& text)
-{
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-// What a player would find in the game's folder.
-std::vector<std::string> folderEntries()
-{
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(".")) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 bool usable(const std::string& text)
 {
     std::istringstream in(text);
@@ -110,18 +88,6 @@ protected:
         tc::reset();
         board.clear();
         shownBoard.clear();
-        home_ = fs::current_path();
-        std::random_device random;
-        do {
-            folder_ = fs::temp_directory_path() / ("quillonex-record-" + std::to_string(random()));
-        } while (!fs::create_directory(folder_));
-        fs::current_path(folder_);
-    }
-
-    void TearDown() override
-    {
-        fs::current_path(home_);
-        fs::remove_all(folder_);
     }
 
     // Opens the record as the game does at start-up and loads it when usable.
@@ -134,9 +100,7 @@ protected:
         return readSaveRecord(in);
     }
 
-private:
-    fs::path home_;
-    fs::path folder_;
+    ScratchFolder folder;
 };
 
 using RecordFormat = RecordFolder;
@@ -146,7 +110,7 @@ using SafeSave = RecordFolder;
 TEST_F(RecordFormat, LevelOneIsNineDigitsBothWays)
 {
     ASSERT_TRUE(writeSaveRecord(LevelOneCodes));
-    EXPECT_EQ(fileText(SaveRecordName), LevelOneRecord);
+    EXPECT_EQ(folder.read(SaveRecordName), LevelOneRecord);
     EXPECT_EQ(loadRecord(), 1);
     EXPECT_EQ(board, LevelOneCodes);
 }
@@ -156,13 +120,13 @@ TEST_F(RecordFormat, BoardsOfEveryLevelComeBackAsTheyWere)
     for (const std::int32_t level : {1, 2, 3, 8, 25, 100, MaxRecordSide - 2}) {
         const std::vector<std::int32_t> cells = handMadeBoard(level);
         ASSERT_TRUE(writeSaveRecord(cells)) << level;
-        const std::string text = fileText(SaveRecordName);
+        const std::string text = folder.read(SaveRecordName);
         EXPECT_EQ(text.size(), cells.size()) << level;
         EXPECT_EQ(text.find_first_not_of("7890"), std::string::npos) << level;
         board.clear();
         EXPECT_EQ(loadRecord(), level);
         EXPECT_EQ(board, cells) << level;
-        EXPECT_EQ(folderEntries(), OnlyTheRecord);
+        EXPECT_EQ(folder.entries(), OnlyTheRecord);
     }
 }
 
@@ -174,7 +138,7 @@ TEST_F(RecordFormat, EveryCodeBecomesADigitThatReadsBackAsTheCodeModuloTen)
         codes.push_back(code);
     }
     ASSERT_TRUE(writeSaveRecord(codes));
-    const std::string text = fileText(SaveRecordName);
+    const std::string text = folder.read(SaveRecordName);
     ASSERT_EQ(text.size(), codes.size());
     EXPECT_EQ(text.find_first_not_of("0123456789"), std::string::npos);
     std::istringstream in(text);
@@ -189,14 +153,14 @@ TEST_F(RecordFormat, ALineFeedEndsTheRecordAndWhatFollowsIsIgnored)
 {
     for (const std::string& tail : {std::string("\n"), std::string("\n9999 anything\n\n"),
                                    std::string("\n\0\xff" "8", 4)}) {
-        putFile(SaveRecordName, LevelOneRecord + tail);
+        folder.write(SaveRecordName, LevelOneRecord + tail);
         board.clear();
         EXPECT_EQ(loadRecord(), 1);
         EXPECT_EQ(board, LevelOneCodes);
     }
     // A wide board is read in several pieces; the line feed still ends it.
     const std::vector<std::int32_t> wide = handMadeBoard(100);
-    putFile(SaveRecordName, recordText(wide) + "\n" + recordText(handMadeBoard(3)));
+    folder.write(SaveRecordName, recordText(wide) + "\n" + recordText(handMadeBoard(3)));
     board.clear();
     EXPECT_EQ(loadRecord(), 100);
     EXPECT_EQ(board, wide);
@@ -233,7 +197,7 @@ TEST_F(DamagedRecord, AFileTooLargeForAnyBoardIsRejectedWithoutReadingItAll)
 
     // Just one cell wider than the widest board, as a real file.
     const std::string justTooWide = "8" + std::string((MaxRecordSide + 1) * (MaxRecordSide + 1) - 2, '9') + "0";
-    putFile(SaveRecordName, justTooWide);
+    folder.write(SaveRecordName, justTooWide);
     EXPECT_EQ(loadRecord(), std::nullopt);
     EXPECT_TRUE(board.empty());
 }
@@ -255,7 +219,7 @@ TEST_F(DamagedRecord, AFolderUnderTheRecordsNameIsNoSavedGame)
 
 TEST_F(SafeSave, ANewSaveReplacesTheOldRecordOnlyOnceItIsOnDisk)
 {
-    putFile(SaveRecordName, LevelOneRecord);
+    folder.write(SaveRecordName, LevelOneRecord);
     const std::vector<std::int32_t> cells{1, 0, 0, 0, 2, 0, 2, 2, 2, 0, 0, 2, 2, 0, 0, 3};
     const std::string newText = "8777" "9799" "9779" "9770";
     int fileFlushes = 0;
@@ -264,52 +228,52 @@ TEST_F(SafeSave, ANewSaveReplacesTheOldRecordOnlyOnceItIsOnDisk)
         EXPECT_GT(tc::interruptsHeld(), 0);
         if (path == ".") {
             ++folderFlushes;
-            EXPECT_EQ(fileText(SaveRecordName), newText);
+            EXPECT_EQ(folder.read(SaveRecordName), newText);
         } else {
             // The new text is whole in a file of its own; the old record is untouched.
             ++fileFlushes;
-            EXPECT_EQ(fileText(path), newText);
-            EXPECT_EQ(fileText(SaveRecordName), LevelOneRecord);
+            EXPECT_EQ(folder.read(path), newText);
+            EXPECT_EQ(folder.read(SaveRecordName), LevelOneRecord);
         }
         return true;
     });
     EXPECT_TRUE(writeSaveRecord(cells));
     EXPECT_EQ(fileFlushes, 1);
     EXPECT_EQ(folderFlushes, 1);
-    EXPECT_EQ(fileText(SaveRecordName), newText);
-    EXPECT_EQ(folderEntries(), OnlyTheRecord);
+    EXPECT_EQ(folder.read(SaveRecordName), newText);
+    EXPECT_EQ(folder.entries(), OnlyTheRecord);
     EXPECT_EQ(tc::interruptsHeld(), 0);
 }
 
 TEST_F(SafeSave, AFailingDiskKeepsTheOldRecordByteForByte)
 {
     const std::string old = LevelOneRecord + "\nkept as it is";
-    putFile(SaveRecordName, old);
+    folder.write(SaveRecordName, old);
     tc::failDiskFlush(true);
     EXPECT_FALSE(writeSaveRecord(handMadeBoard(5)));
-    EXPECT_EQ(fileText(SaveRecordName), old);
-    EXPECT_EQ(folderEntries(), OnlyTheRecord);
+    EXPECT_EQ(folder.read(SaveRecordName), old);
+    EXPECT_EQ(folder.entries(), OnlyTheRecord);
     EXPECT_EQ(tc::interruptsHeld(), 0);
 }
 
 TEST_F(SafeSave, AFolderUnderTheRecordsNameIsLeftAloneAndTheSaveFails)
 {
     fs::create_directory(SaveRecordName);
-    putFile(fs::path(SaveRecordName) / "inside", "mine");
+    folder.write(fs::path(SaveRecordName) / "inside", "mine");
     EXPECT_FALSE(writeSaveRecord(LevelOneCodes));
     EXPECT_TRUE(fs::is_directory(SaveRecordName));
-    EXPECT_EQ(fileText(fs::path(SaveRecordName) / "inside"), "mine");
-    EXPECT_EQ(folderEntries(), OnlyTheRecord);
+    EXPECT_EQ(folder.read(fs::path(SaveRecordName) / "inside"), "mine");
+    EXPECT_EQ(folder.entries(), OnlyTheRecord);
     EXPECT_EQ(tc::interruptsHeld(), 0);
 }
 
 TEST_F(SafeSave, TheFolderEntryFailingToReachTheDiskStillCountsAsSaved)
 {
-    putFile(SaveRecordName, "8797799799799770");
+    folder.write(SaveRecordName, "8797799799799770");
     tc::onDiskFlush([](const std::string& path) { return path != "."; });
     EXPECT_TRUE(writeSaveRecord(LevelOneCodes));
-    EXPECT_EQ(fileText(SaveRecordName), LevelOneRecord);
-    EXPECT_EQ(folderEntries(), OnlyTheRecord);
+    EXPECT_EQ(folder.read(SaveRecordName), LevelOneRecord);
+    EXPECT_EQ(folder.entries(), OnlyTheRecord);
 }
 
 TEST_F(SafeSave, WhatAnEarlierSaveLeftHalfWayIsReplacedOrKeepsTheSaveFromHappening)
@@ -327,26 +291,26 @@ TEST_F(SafeSave, WhatAnEarlierSaveLeftHalfWayIsReplacedOrKeepsTheSaveFromHappeni
     ASSERT_NE(newName, SaveRecordName);
 
     // A half-written file from a power cut, and even a link to someone else's file.
-    putFile(newName, "87");
+    folder.write(newName, "87");
     EXPECT_TRUE(writeSaveRecord(handMadeBoard(3)));
-    EXPECT_EQ(fileText(SaveRecordName).size(), 25u);
-    EXPECT_EQ(folderEntries(), OnlyTheRecord);
-    putFile("other", "not ours");
+    EXPECT_EQ(folder.read(SaveRecordName).size(), 25u);
+    EXPECT_EQ(folder.entries(), OnlyTheRecord);
+    folder.write("other", "not ours");
     std::error_code noLinks;
     fs::create_symlink("other", newName, noLinks);
     if (!noLinks) {
         EXPECT_TRUE(writeSaveRecord(LevelOneCodes));
-        EXPECT_EQ(fileText("other"), "not ours");
-        EXPECT_EQ(fileText(SaveRecordName), LevelOneRecord);
+        EXPECT_EQ(folder.read("other"), "not ours");
+        EXPECT_EQ(folder.read(SaveRecordName), LevelOneRecord);
     }
     fs::remove("other");
 
     // A folder that will not go away under that name: no save, the old record kept.
     fs::create_directory(newName);
-    putFile(fs::path(newName) / "inside", "x");
+    folder.write(fs::path(newName) / "inside", "x");
     EXPECT_FALSE(writeSaveRecord(handMadeBoard(4)));
-    EXPECT_EQ(fileText(SaveRecordName), LevelOneRecord);
-    EXPECT_EQ(folderEntries(), (std::vector<std::string>{SaveRecordName, newName}));
+    EXPECT_EQ(folder.read(SaveRecordName), LevelOneRecord);
+    EXPECT_EQ(folder.entries(), (std::vector<std::string>{SaveRecordName, newName}));
     EXPECT_EQ(tc::interruptsHeld(), 0);
 }
 

@@ -26,6 +26,8 @@ using Step = std::variant<KeyStep, PadStep, ActionStep>;
 struct State {
     std::unique_ptr<Screen> screen = std::make_unique<Screen>(120, 40);
     std::deque<Step> script;
+    // While an action runs, what it adds to the script goes where it stood.
+    std::optional<std::size_t> insertAt;
     std::string output;
     std::string narrow;
     std::vector<std::int32_t> pauses;
@@ -56,6 +58,16 @@ void write(std::string_view bytes)
     state().screen->feed(bytes);
 }
 
+void add(Step step)
+{
+    auto& s = state();
+    if (s.insertAt) {
+        s.script.insert(s.script.begin() + static_cast<std::ptrdiff_t>((*s.insertAt)++), std::move(step));
+    } else {
+        s.script.push_back(std::move(step));
+    }
+}
+
 // Runs the actions at the front of the script, so the next step is a key or a
 // pad read (or nothing).
 void runActions()
@@ -64,7 +76,9 @@ void runActions()
     while (!script.empty() && std::holds_alternative<ActionStep>(script.front())) {
         const std::function<void()> action = std::move(std::get<ActionStep>(script.front()).action);
         script.pop_front();
+        state().insertAt = 0;
         action();
+        state().insertAt.reset();
     }
 }
 
@@ -79,34 +93,34 @@ void reset(int columns, int lines)
 void typeKeys(std::initializer_list<int> codes)
 {
     for (const int code : codes) {
-        state().script.emplace_back(KeyStep{code});
+        add(KeyStep{code});
     }
 }
 
 void typeText(std::string_view text)
 {
     for (const char c : text) {
-        state().script.emplace_back(KeyStep{static_cast<unsigned char>(c)});
+        add(KeyStep{static_cast<unsigned char>(c)});
     }
 }
 
 void padReads(std::uint16_t word, int count)
 {
     for (int i = 0; i < count; ++i) {
-        state().script.emplace_back(PadStep{word});
+        add(PadStep{word});
     }
 }
 
 void noPadReads(int count)
 {
     for (int i = 0; i < count; ++i) {
-        state().script.emplace_back(PadStep{std::nullopt});
+        add(PadStep{std::nullopt});
     }
 }
 
 void scriptAction(std::function<void()> action)
 {
-    state().script.emplace_back(ActionStep{std::move(action)});
+    add(ActionStep{std::move(action)});
 }
 
 bool scriptDone()

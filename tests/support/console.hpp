@@ -43,7 +43,7 @@ void typeText(std::string_view text);
 void padReads(std::uint16_t word, int count = 1);
 void noPadReads(int count = 1);
 // Runs when the script reaches it (before the next key or pad read), e.g. a
-// resize of the terminal.
+// resize of the terminal. What it adds to the script comes right after it.
 void scriptAction(std::function<void()> action);
 bool scriptDone();
 

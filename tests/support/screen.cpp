@@ -97,6 +97,16 @@ std::string Screen::line(int y) const
     return out;
 }
 
+int Screen::findLine(std::string_view start) const
+{
+    for (int y = 0; y < lines_; ++y) {
+        if (line(y).starts_with(start)) {
+            return y;
+        }
+    }
+    return -1;
+}
+
 std::string Screen::text() const
 {
     int last = lines_;

@@ -52,6 +52,8 @@ public:
     // Every line joined with "\n", trailing blank lines removed.
     std::string text() const;
     const ScreenCell& cell(int x, int y) const;
+    // The first line that starts with the text, or -1.
+    int findLine(std::string_view start) const;
     CursorPosition cursor() const { return cursor_; }
     bool cursorVisible() const { return cursorVisible_; }
     bool blank() const;

@@ -1,0 +1,27 @@
+// A fresh empty folder that a test works in, so saved games never meet.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+class ScratchFolder {
+public:
+    ScratchFolder();
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+
+    // The whole content of a file in the folder, or nothing when it is absent.
+    std::string read(const std::filesystem::path& name) const;
+    void write(const std::filesystem::path& name, const std::string& content) const;
+    bool exists(const std::filesystem::path& name) const;
+    // Names of everything in the folder.
+    std::vector<std::string> entries() const;
+
+private:
+    std::filesystem::path path_;
+    std::filesystem::path previous_;
+};
