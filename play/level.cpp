@@ -1,0 +1,215 @@
+#include "play/level.hpp"
+
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "board/board.hpp"
+#include "board/render.hpp"
+#include "maze/maze.hpp"
+#include "platform/platform.hpp"
+#include "play/input.hpp"
+#include "save/record.hpp"
+
+namespace {
+
+constexpr std::uint16_t FullRumble = 65535;
+constexpr std::int32_t RumbleMs = 1000;
+constexpr std::int32_t SavedMessageMs = 3000;
+
+// Where the player stands, tracked step by step from the top-left cell.
+struct Position {
+    std::int32_t col = 0;
+    std::int32_t row = 0;
+};
+
+void moveToMessageLine(std::int32_t level)
+{
+    platform::moveCursor(0, static_cast<std::int16_t>(messageLine(level)));
+}
+
+void moveToPlayer(Position at)
+{
+    platform::moveCursor(static_cast<std::int16_t>(cellX(at.col)), static_cast<std::int16_t>(cellY(at.row)));
+}
+
+// The board with its header, its rows and the message line below them.
+bool boardFits(std::int32_t level)
+{
+    const std::optional<platform::ConsoleSize> size = platform::consoleSize();
+    const std::int32_t side = sideLengthFor(level);
+    return !size || (size->columns >= 2 * side + 1 && size->lines >= side + 3);
+}
+
+// A board that does not fit would wrap, and every later cursor move would land
+// in the wrong place: ask for a larger window and wait for it. False when the
+// player quits meanwhile.
+bool waitForRoom(std::int32_t level)
+{
+    const std::int32_t side = sideLengthFor(level);
+    while (!boardFits(level)) {
+        // Shown again after every change, since terminals reflow their text.
+        platform::clearScreen();
+        platform::printText(L"The board of level " + std::to_wstring(level) + L" needs a window of at least " +
+                            std::to_wstring(2 * side + 1) + L" x " + std::to_wstring(side + 3) +
+                            L" characters. Please enlarge the window.");
+        for (;;) {
+            const Input input = pollInput(Place::Level);
+            if (input.command == Command::Quit) {
+                platform::printText(L"\n");
+                return false;
+            }
+            if (input.command == Command::Redraw) {
+                break;
+            }
+            // Everything else is dropped; a held button must not keep us busy.
+            if (input.command == Command::None || input.fromGamepad) {
+                platform::idle();
+            }
+        }
+    }
+    return true;
+}
+
+// Shows the level again from scratch, the player where it stands, after the
+// terminal changed under it. The snapshot stays as the level began.
+bool redrawLevel(std::int32_t level, Position at)
+{
+    if (!waitForRoom(level)) {
+        return false;
+    }
+    platform::clearScreen();
+    std::vector<std::int32_t> snapshot;
+    snapshot.swap(shownBoard);
+    drawBoard(level, true, 0, 0, 0, 0);
+    shownBoard.swap(snapshot);
+    moveToPlayer(at);
+    return true;
+}
+
+void move(std::int32_t level, Command direction, Position& at, bool fromGamepad)
+{
+    const auto player = std::find(board.begin(), board.end(), TilePlayer);
+    if (player == board.end()) {
+        // Only a damaged board could lack the player; then a move does nothing.
+        return;
+    }
+    const std::int32_t side = sideLengthFor(level);
+    const Position from = at;
+    std::int32_t step = 0;
+    switch (direction) {
+    case Command::Up:
+        if (at.row >= 1) { --at.row; step = -side; }
+        break;
+    case Command::Down:
+        if (at.row < side - 1) { ++at.row; step = side; }
+        break;
+    case Command::Right:
+        if (at.col < side - 1) { ++at.col; step = 1; }
+        break;
+    case Command::Left:
+        if (at.col >= 1) { --at.col; step = -1; }
+        break;
+    default:
+        break;
+    }
+    // The tracked position and the board agree on a board the game made; the
+    // index check keeps a move inside `board` whatever it holds.
+    const auto index = static_cast<std::ptrdiff_t>(player - board.begin()) + step;
+    if (index < 0 || index >= static_cast<std::ptrdiff_t>(board.size())) {
+        at = from;
+        step = 0;
+    }
+    playerCell = &*player;
+    *playerCell = TileFloor;
+    playerCell += step;
+    *playerCell = TilePlayer;
+    if (fromGamepad) {
+        platform::pause(GamepadPauseMs);
+    }
+    if (step != 0) {
+        drawBoard(level, false, at.col, at.row, from.col, from.row);
+    }
+}
+
+void save(std::int32_t level, Position at)
+{
+    moveToMessageLine(level);
+    platform::printText(L"Saving Game");
+    platform::showOutput();
+    const bool saved = writeSaveRecord(shownBoard);
+    moveToMessageLine(level);
+    // Both messages cover "Saving Game" exactly; the return sends the blanks
+    // that follow to the start of the line.
+    platform::printText(saved ? L"Saved Game \r" : L"Save Failed\r");
+    platform::pause(SavedMessageMs);
+    platform::printText(saved ? L"          " : L"           ");
+    moveToPlayer(at);
+}
+
+LevelOutcome die(std::int32_t level, bool fromGamepad)
+{
+    if (fromGamepad) {
+        platform::setRumble(FullRumble, FullRumble);
+        platform::pause(RumbleMs);
+        platform::setRumble(0, 0);
+    }
+    moveToMessageLine(level);
+    shownBoard.clear();
+    return LevelDied;
+}
+
+}  // namespace
+
+LevelOutcome playLevel(std::int32_t level, bool resumed)
+{
+    if (!resumed) {
+        generateMaze(level);
+    }
+    // Whatever changed before now is covered by this draw.
+    platform::consoleChanged();
+    if (!boardFits(level)) {
+        if (!waitForRoom(level)) {
+            return LevelQuit;
+        }
+        // The screen was cleared for the notice: nothing to draw over.
+        platform::clearScreen();
+        shownBoard.clear();
+    }
+    drawBoard(level, true, 0, 0, 0, 0);
+    shownBoard = board;
+    const auto walls = std::count(board.begin(), board.end(), TileWall);
+    Position at;
+
+    for (;;) {
+        const Input input = waitForInput(Place::Level);
+        switch (input.command) {
+        case Command::Up:
+        case Command::Down:
+        case Command::Right:
+        case Command::Left:
+            move(level, input.command, at, input.fromGamepad);
+            break;
+        case Command::Save:
+            save(level, at);
+            break;
+        case Command::Quit:
+            moveToMessageLine(level);
+            return LevelQuit;
+        case Command::Redraw:
+            if (!redrawLevel(level, at)) {
+                return LevelQuit;
+            }
+            continue;
+        default:
+            break;
+        }
+        if (std::find(board.begin(), board.end(), TileGoal) == board.end()) {
+            return LevelCompleted;
+        }
+        if (std::count(board.begin(), board.end(), TileWall) != walls) {
+            return die(level, input.fromGamepad);
+        }
+    }
+}
