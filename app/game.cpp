@@ -1,12 +1,97 @@
 #include "app/game.hpp"
 
+#include <fstream>
+#include <string_view>
+
 #include "app/title.hpp"
+#include "board/board.hpp"
 #include "platform/platform.hpp"
+#include "play/input.hpp"
+#include "play/level.hpp"
+#include "save/record.hpp"
 
 namespace {
 
 constexpr const char* StartupFailure =
     "Something broke within the game. Sorry, but you won't be able to play the game";
+constexpr std::wstring_view ResumeQuestion =
+    L"Do you want to use your last saved data (y/n)? If you are using a Xbox controller controller, press 'a' to "
+    L"use your last saved data and press 'b' to not.\n";
+constexpr std::wstring_view ResumeReminder = L"Please give a proper response.\n";
+constexpr std::wstring_view DeathMessage = L"You have died!\n";
+constexpr std::wstring_view RestartQuestion =
+    L"Do you wanna restart (y/n)? If you are using an Xbox controller, press 'a' to restart and 'b' to not.\n";
+constexpr std::wstring_view RestartReminder = L"Please input your answer again\n";
+constexpr std::wstring_view Farewell = L"Thank you for playing the quillonex!\n";
+constexpr std::int32_t FarewellMs = 3000;
+
+// Asks until the player answers yes or no; any other key gets the reminder.
+Input askYesOrNo(Place place, std::wstring_view reminder)
+{
+    for (;;) {
+        const Input input = waitForInput(place);
+        if (input.command == Command::Yes || input.command == Command::No) {
+            return input;
+        }
+        platform::printText(reminder);
+    }
+}
+
+struct Start {
+    std::int32_t level = 1;
+    bool resumed = false;
+};
+
+// Offers the saved game when there is one the game can play, and loads it on yes.
+Start offerSavedGame()
+{
+    Start start;
+    std::ifstream record(SaveRecordName);
+    if (record && saveRecordUsable(record)) {
+        platform::printText(ResumeQuestion);
+        const Input answer = askYesOrNo(Place::ResumePrompt, ResumeReminder);
+        if (answer.command == Command::Yes) {
+            start.level = readSaveRecord(record);
+            start.resumed = true;
+        }
+        pauseAfter(answer);
+        platform::clearScreen();
+    }
+    record.close();
+    return start;
+}
+
+// After a death: true to play again from the first level.
+bool askToRestart()
+{
+    platform::printText(DeathMessage);
+    platform::printText(RestartQuestion);
+    const Input answer = askYesOrNo(Place::RestartPrompt, RestartReminder);
+    if (answer.command == Command::No) {
+        return false;
+    }
+    platform::clearScreen();
+    pauseAfter(answer);
+    return true;
+}
+
+void playLevels()
+{
+    const Start start = offerSavedGame();
+    std::int32_t level = start.level;
+    bool resumed = start.resumed;
+    for (;;) {
+        const LevelOutcome outcome = playLevel(level, resumed);
+        resumed = false;
+        if (outcome == LevelCompleted) {
+            ++level;
+        } else if (outcome == LevelDied && askToRestart()) {
+            level = 1;
+        } else {
+            return;
+        }
+    }
+}
 
 }  // namespace
 
@@ -17,6 +102,9 @@ int runGame()
         return 0;
     }
     showTitleScreen();
+    playLevels();
+    platform::printText(Farewell);
+    platform::pause(FarewellMs);
     platform::closeConsole();
     return 0;
 }

@@ -15,10 +15,14 @@ TEST(TitleThroughTerminal, ShowsTheTitleRemindsAndClearsOnEnter)
     ASSERT_TRUE(game.waitFor([](const Screen& s) { return s.line(12) == "Please input 'enter'"; }));
     EXPECT_EQ(game.screen().line(11), "Please input 'enter'");
 
+    // Enter clears the title away; the first level follows, and q ends it.
     game.type("\r");
-    const int status = game.waitForExit();
-    EXPECT_EQ(status, 0);
-    EXPECT_TRUE(game.screen().blank());
+    ASSERT_TRUE(game.waitFor([](const Screen& s) { return s.line(0) == "Level 1"; }));
+    EXPECT_EQ(game.screen().findLine("Welcome"), -1);
+    EXPECT_EQ(game.screen().findLine("Please input"), -1);
+    game.type("q");
+    EXPECT_EQ(game.waitForExit(), 0);
+    EXPECT_EQ(game.screen().line(5), "Thank you for playing the quillonex!");
     EXPECT_TRUE(game.terminalSettingsRestored());
 }
 
@@ -45,7 +49,7 @@ TEST(TitleThroughTerminal, CtrlZWithNoShellToResumeKeepsPlaying)
     ASSERT_TRUE(game.waitFor([](const Screen& s) { return s.line(11) == "Please input 'enter'"; }));
     EXPECT_EQ(game.screen().line(12), "");
 
-    game.type("\r");
+    game.type("\rq");
     EXPECT_EQ(game.waitForExit(), 0);
     EXPECT_TRUE(game.terminalSettingsRestored());
 }
