@@ -98,17 +98,21 @@ void push(std::deque<int>& codes, Code code)
     codes.push_back(code.code);
 }
 
-// ESC O and a letter; some terminals put a modifier in between, as ESC O 2 P
-// or ESC O 1 ; 2 P for Shift+F1. The letter alone names the key.
-std::size_t decodeLetterSequence(std::string_view pending, std::deque<int>& codes)
+// Finds the end of a sequence whose parameters start after its first two
+// bytes and names its key with keyFor(parameters, final byte). Returns how many
+// bytes it takes, or 0 when it is not complete yet.
+template <typename KeyFor>
+std::size_t decodeSequence(std::string_view pending, std::deque<int>& codes, KeyFor keyFor)
 {
     for (std::size_t i = 2; i < pending.size(); ++i) {
         const auto c = static_cast<unsigned char>(pending[i]);
         if (c >= 0x40 && c <= 0x7E) {
-            push(codes, letterKey(static_cast<char>(c)).value_or(Unknown));
+            push(codes, keyFor(pending.substr(2, i - 2), static_cast<char>(c)));
             return i + 1;
         }
         if (c < 0x20) {
+            // Broken off by a control byte (or a new Esc): drop what was read
+            // of the sequence and decode that byte on its own.
             push(codes, Unknown);
             return i;
         }
@@ -118,6 +122,13 @@ std::size_t decodeLetterSequence(std::string_view pending, std::deque<int>& code
         }
     }
     return 0;
+}
+
+// ESC O and a letter; some terminals put a modifier in between, as ESC O 2 P
+// or ESC O 1 ; 2 P for Shift+F1. The letter alone names the key.
+Code letterSequenceKey(std::string_view, char final)
+{
+    return letterKey(final).value_or(Unknown);
 }
 
 // The Linux console sends F1 to F5 as ESC [ [ A to E.
@@ -144,7 +155,7 @@ std::size_t decodeEscape(std::string_view pending, std::deque<int>& codes)
     }
     const char kind = pending[1];
     if (kind == 'O') {
-        return decodeLetterSequence(pending, codes);
+        return decodeSequence(pending, codes, letterSequenceKey);
     }
     if (kind != '[') {
         // Esc followed by a key that starts no sequence (Alt+key sends this):
@@ -155,24 +166,7 @@ std::size_t decodeEscape(std::string_view pending, std::deque<int>& codes)
     if (pending.size() >= 3 && pending[2] == '[') {
         return decodeLinuxFunctionKey(pending, codes);
     }
-    for (std::size_t i = 2; i < pending.size(); ++i) {
-        const auto c = static_cast<unsigned char>(pending[i]);
-        if (c >= 0x40 && c <= 0x7E) {
-            push(codes, controlSequenceKey(pending.substr(2, i - 2), static_cast<char>(c)));
-            return i + 1;
-        }
-        if (c < 0x20) {
-            // Broken off by a control byte (or a new Esc): drop what was read
-            // of the sequence and decode that byte on its own.
-            push(codes, Unknown);
-            return i;
-        }
-        if (c > 0x3F || i + 1 >= LongestSequence) {
-            push(codes, Unknown);
-            return i + 1;
-        }
-    }
-    return 0;
+    return decodeSequence(pending, codes, controlSequenceKey);
 }
 
 // Length of the UTF-8 character that starts with this byte, or 1 for a byte

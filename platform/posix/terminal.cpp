@@ -156,6 +156,16 @@ void onTerminate()
     std::abort();
 }
 
+void maskEndSignals(int how)
+{
+    sigset_t signals;
+    sigemptyset(&signals);
+    for (const int signal : EndSignals) {
+        sigaddset(&signals, signal);
+    }
+    sigprocmask(how, &signals, nullptr);
+}
+
 void installHandlers()
 {
     for (const int signal : EndSignals) {
@@ -358,22 +368,12 @@ bool flushFileToDisk(const char* path)
 
 void holdInterrupts()
 {
-    sigset_t signals;
-    sigemptyset(&signals);
-    for (const int signal : EndSignals) {
-        sigaddset(&signals, signal);
-    }
-    sigprocmask(SIG_BLOCK, &signals, nullptr);
+    maskEndSignals(SIG_BLOCK);
 }
 
 void releaseInterrupts()
 {
-    sigset_t signals;
-    sigemptyset(&signals);
-    for (const int signal : EndSignals) {
-        sigaddset(&signals, signal);
-    }
-    sigprocmask(SIG_UNBLOCK, &signals, nullptr);
+    maskEndSignals(SIG_UNBLOCK);
 }
 
 }  // namespace platform
