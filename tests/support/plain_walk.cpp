@@ -56,7 +56,7 @@ Outcome walk(std::vector<std::int32_t>& cells, std::int32_t level, std::int64_t 
             break;
         }
         if (draws == maxDraws) {
-            return {false, draws};
+            return {false, draws, w.history};
         }
         ++draws;
         const int d = std::rand() % 4;
@@ -104,7 +104,7 @@ Outcome walk(std::vector<std::int32_t>& cells, std::int32_t level, std::int64_t 
     }
     cells[0] = TilePlayer;
     cells[count - 1] = TileGoal;
-    return {true, draws};
+    return {true, draws, w.history};
 }
 
 }  // namespace plainwalk

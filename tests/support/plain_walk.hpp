@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace plainwalk {
@@ -12,6 +13,9 @@ struct Outcome {
     bool finished;
     // Draws made, one random number each.
     std::int64_t draws;
+    // The moves left on the trail, oldest first: the path from the player to
+    // the goal when the walk finished.
+    std::string moves;
 };
 
 // Lays the maze for a level of at least 0 into `cells`, on the random numbers
