@@ -202,7 +202,8 @@ void Screen::byte(unsigned char c)
     switch (c) {
     case 0x1B:
         state_ = State::Escape;
-        sequence_ = "\x1b";
+        // Not `= "\x1b"`: optimised by GCC 12, that draws a false -Wrestrict.
+        sequence_.assign(1, '\x1b');
         return;
     case '\n':
         // Output processing turns a line feed into a new line, as the Windows
