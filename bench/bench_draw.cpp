@@ -1,0 +1,278 @@
+// What a board draw costs on the real POSIX terminal layer: the bytes that go
+// to the terminal, the write() calls that carry them, and the time it takes.
+// The game collects its output and writes it when it is about to wait; here
+// showOutput() stands for that wait, so each draw below is one frame.
+//
+// write() is wrapped at link time (-Wl,--wrap=write): every call the terminal
+// layer makes is counted on its way to the system call. Standard output goes
+// to /dev/null or to a pseudo-terminal drained by a second thread, as a
+// terminal emulator would drain it; the benchmark's own report is printed
+// after the output is put back.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <optional>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "board/board.hpp"
+#include "board/render.hpp"
+#include "maze/maze.hpp"
+#include "platform/platform.hpp"
+
+namespace {
+
+std::atomic<std::int64_t> writeCalls{0};
+std::atomic<std::int64_t> bytesWritten{0};
+
+}  // namespace
+
+extern "C" ssize_t __real_write(int fd, const void* data, size_t size);
+
+// Every write() of the game's code comes here first.
+extern "C" ssize_t __wrap_write(int fd, const void* data, size_t size)
+{
+    const ssize_t written = __real_write(fd, data, size);
+    if (fd == STDOUT_FILENO) {
+        ++writeCalls;
+        if (written > 0) {
+            bytesWritten += written;
+        }
+    }
+    return written;
+}
+
+namespace {
+
+constexpr std::uint32_t FirstSeed = 1'700'000'000;
+// Boards per level for the byte counts: a board's bytes depend on its path.
+constexpr int CountedBoards = 100;
+
+enum class Sink { DevNull, Terminal };
+enum class Draw { Fresh, Difference, Move };
+
+// Standard output sent elsewhere for as long as this lives.
+struct RedirectedOutput {
+    int saved = -1;
+    explicit RedirectedOutput(int fd)
+    {
+        std::fflush(stdout);
+        saved = dup(STDOUT_FILENO);
+        dup2(fd, STDOUT_FILENO);
+    }
+    ~RedirectedOutput()
+    {
+        dup2(saved, STDOUT_FILENO);
+        close(saved);
+    }
+    RedirectedOutput(const RedirectedOutput&) = delete;
+    RedirectedOutput& operator=(const RedirectedOutput&) = delete;
+};
+
+// A pseudo-terminal whose other end a thread reads as fast as it can, as a
+// terminal emulator would. Its settings are the defaults: output processing on.
+struct DrainedTerminal {
+    int master = -1;
+    int slave = -1;
+    std::atomic<bool> stop{false};
+    std::atomic<std::int64_t> received{0};
+    std::thread reader;
+    DrainedTerminal()
+    {
+        winsize size{};
+        size.ws_col = 300;
+        size.ws_row = 200;
+        if (openpty(&master, &slave, nullptr, nullptr, &size) != 0) {
+            std::perror("openpty");
+            std::exit(1);
+        }
+        reader = std::thread([this] {
+            char bytes[65536];
+            while (!stop) {
+                pollfd fd{master, POLLIN, 0};
+                if (poll(&fd, 1, 10) > 0) {
+                    const ssize_t got = read(master, bytes, sizeof bytes);
+                    if (got > 0) {
+                        received += got;
+                    }
+                }
+            }
+        });
+    }
+    ~DrainedTerminal()
+    {
+        stop = true;
+        reader.join();
+        close(slave);
+        close(master);
+    }
+    DrainedTerminal(const DrainedTerminal&) = delete;
+    DrainedTerminal& operator=(const DrainedTerminal&) = delete;
+};
+
+// Sets up `board` and `shownBoard` for a draw of the level.
+void prepare(Draw draw, std::int32_t level, std::uint32_t seed)
+{
+    if (draw == Draw::Difference) {
+        // The previous level, completed: its snapshot stays for the next draw,
+        // whose maze is laid half a minute later.
+        generateMazeFromSeed(level - 1, seed, mazeDrawBudget(level - 1));
+        shownBoard = board;
+        seed += 30;
+    } else {
+        shownBoard.clear();
+    }
+    generateMazeFromSeed(level, seed, mazeDrawBudget(level));
+}
+
+// One frame: the draw, then what the game does when it waits next.
+void drawFrame(Draw draw, std::int32_t level)
+{
+    if (draw == Draw::Move) {
+        // One step left from the bottom-right cell: the longest cursor moves.
+        const std::int32_t last = sideLengthFor(level) - 1;
+        drawBoard(level, false, last - 1, last, last, last);
+    } else {
+        drawBoard(level, true, 0, 0, 0, 0);
+    }
+    platform::showOutput();
+}
+
+struct Count {
+    std::int64_t bytes = 0;
+    std::int64_t writes = 0;
+};
+
+Count countFrame(Draw draw, std::int32_t level)
+{
+    platform::showOutput();
+    const std::int64_t bytesBefore = bytesWritten;
+    const std::int64_t writesBefore = writeCalls;
+    drawFrame(draw, level);
+    return {bytesWritten - bytesBefore, writeCalls - writesBefore};
+}
+
+const char* drawName(Draw draw)
+{
+    switch (draw) {
+    case Draw::Fresh: return "fresh";
+    case Draw::Difference: return "difference";
+    case Draw::Move: return "move";
+    }
+    return "";
+}
+
+struct Summary {
+    std::vector<std::int64_t> bytes;
+    std::int64_t mostWrites = 0;
+    std::int64_t frames = 0;
+    std::int64_t writes = 0;
+};
+std::map<std::pair<int, std::int32_t>, Summary> summaries;
+
+// Bytes and writes over many boards, each frame written to a terminal.
+void countOverBoards(Draw draw, std::int32_t level, Summary& summary)
+{
+    DrainedTerminal terminal;
+    const RedirectedOutput output(terminal.slave);
+    for (int b = 0; b < CountedBoards; ++b) {
+        prepare(draw, level, FirstSeed + static_cast<std::uint32_t>(b));
+        const Count count = countFrame(draw, level);
+        summary.bytes.push_back(count.bytes);
+        summary.mostWrites = std::max(summary.mostWrites, count.writes);
+        summary.writes += count.writes;
+        ++summary.frames;
+    }
+}
+
+void frames(benchmark::State& state, Draw draw)
+{
+    const auto level = static_cast<std::int32_t>(state.range(0));
+    const auto sink = static_cast<Sink>(state.range(1));
+    Summary& summary = summaries[{static_cast<int>(draw), level}];
+    if (sink == Sink::Terminal && summary.bytes.empty()) {
+        countOverBoards(draw, level, summary);
+    }
+
+    prepare(draw, level, FirstSeed);
+    const int devNull = open("/dev/null", O_WRONLY);
+    std::optional<DrainedTerminal> terminal;
+    if (sink == Sink::Terminal) {
+        terminal.emplace();
+    }
+    std::int64_t bytes = 0;
+    std::int64_t writes = 0;
+    {
+        const RedirectedOutput output(terminal ? terminal->slave : devNull);
+        for (auto _ : state) {
+            const Count count = countFrame(draw, level);
+            bytes += count.bytes;
+            writes += count.writes;
+            summary.mostWrites = std::max(summary.mostWrites, count.writes);
+        }
+    }
+    terminal.reset();
+    close(devNull);
+
+    summary.frames += state.iterations();
+    summary.writes += writes;
+    const auto iterations = static_cast<double>(state.iterations());
+    state.counters["bytes"] = static_cast<double>(bytes) / iterations;
+    state.counters["writes"] = static_cast<double>(writes) / iterations;
+    state.SetLabel(sink == Sink::Terminal ? "to a pseudo-terminal" : "to /dev/null");
+}
+
+void freshDraw(benchmark::State& state) { frames(state, Draw::Fresh); }
+void differenceDraw(benchmark::State& state) { frames(state, Draw::Difference); }
+void moveDraw(benchmark::State& state) { frames(state, Draw::Move); }
+
+// Levels 10 and 100, each to /dev/null (0) and to a terminal (1).
+void levelsAndSinks(benchmark::internal::Benchmark* b)
+{
+    b->ArgsProduct({{10, 100}, {0, 1}})->MinTime(0.2)->Unit(benchmark::kMicrosecond);
+}
+
+BENCHMARK(freshDraw)->Apply(levelsAndSinks);
+BENCHMARK(differenceDraw)->Apply(levelsAndSinks);
+BENCHMARK(moveDraw)->Apply(levelsAndSinks);
+
+void printTable()
+{
+    if (summaries.empty()) {
+        return;
+    }
+    std::printf("\n| draw | level | bytes: min | median | max | frames | write calls | most in a frame |\n");
+    std::printf("|---|---:|---:|---:|---:|---:|---:|---:|\n");
+    for (auto& [key, s] : summaries) {
+        std::sort(s.bytes.begin(), s.bytes.end());
+        if (s.bytes.empty()) {
+            continue;
+        }
+        std::printf("| %s | %d | %lld | %lld | %lld | %lld | %lld | %lld |\n",
+                    drawName(static_cast<Draw>(key.first)), key.second,
+                    static_cast<long long>(s.bytes.front()),
+                    static_cast<long long>(s.bytes[s.bytes.size() / 2]),
+                    static_cast<long long>(s.bytes.back()), static_cast<long long>(s.frames),
+                    static_cast<long long>(s.writes), static_cast<long long>(s.mostWrites));
+    }
+    std::printf("\nBytes over %d boards per level (seeds %u onward), written to a "
+                "pseudo-terminal; write calls over every frame drawn, timed ones included.\n\n",
+                CountedBoards, FirstSeed);
+}
+
+const bool tableAtExit = std::atexit(printTable) == 0;
+
+}  // namespace
+
+BENCHMARK_MAIN();
