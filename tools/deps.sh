@@ -6,7 +6,7 @@ set -e
 case "$1" in
 play) packages="cmake make g++ pkg-config libsdl2-dev" ;;
 test) packages="cmake make g++ clang libclang-rt-dev pkg-config libsdl2-dev libgtest-dev libgmock-dev" ;;
-bench) packages="cmake make g++ pkg-config libsdl2-dev libbenchmark-dev" ;;
+bench) packages="cmake make g++ pkg-config libsdl2-dev libbenchmark-dev procps" ;;
 fuzz) packages="cmake make clang libclang-rt-dev pkg-config libsdl2-dev" ;;
 *) echo "usage: $0 play|test|bench|fuzz" >&2; exit 2 ;;
 esac
