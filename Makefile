@@ -3,7 +3,7 @@ JOBS ?= 2
 # How long each fuzz target runs.
 FUZZ_SECONDS ?= 60
 
-.PHONY: play build test bench fuzz clean
+.PHONY: play build test bench measure fuzz clean
 
 play: build
 	@./build/release/quillonex
@@ -30,6 +30,20 @@ bench:
 	cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DQUILLONEX_TESTS=OFF -DQUILLONEX_BENCH=ON
 	cmake --build build/bench -j $(JOBS)
 	@for b in build/bench/bench/bench_*; do echo "== $$b"; $$b || exit 1; done
+
+# The figures of docs/performance.md that concern the game as it runs, on the
+# release build of the benchmarks' folder: what a draw writes and how long it
+# takes, how soon a key shows, the processor time while the game waits, and
+# its peak memory at level 100. About two minutes.
+measure:
+	@tools/deps.sh bench
+	cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DQUILLONEX_TESTS=OFF -DQUILLONEX_BENCH=ON
+	cmake --build build/bench -j $(JOBS)
+	@echo "== machine: $$(nproc) processors, $$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2-), load $$(cut -d' ' -f1-3 /proc/loadavg)"
+	build/bench/bench/bench_draw
+	build/bench/bench/bench_latency
+	bench/idle_cpu.sh build/bench/quillonex 10
+	build/bench/bench/peak_memory
 
 # Each target starts from the seeds in fuzz/corpus, copied into the build
 # folder so that what a run finds never lands in the repository by itself.
