@@ -56,10 +56,6 @@ public:
             const auto bind = SDL_GameControllerGetBindForButton(look, static_cast<SDL_GameControllerButton>(b));
             buttonIndex_[b] = bind.bindType == SDL_CONTROLLER_BINDTYPE_BUTTON ? bind.value.button : -1;
         }
-        for (int a = 0; a < SDL_CONTROLLER_AXIS_MAX; ++a) {
-            const auto bind = SDL_GameControllerGetBindForAxis(look, static_cast<SDL_GameControllerAxis>(a));
-            axisIndex_[a] = bind.bindType == SDL_CONTROLLER_BINDTYPE_AXIS ? bind.value.axis : -1;
-        }
         SDL_GameControllerClose(look);
     }
     ~VirtualPad() { unplug(); }
@@ -68,11 +64,6 @@ public:
 
     void press(SDL_GameControllerButton button) { hold(button, 1); }
     void release(SDL_GameControllerButton button) { hold(button, 0); }
-    void pushAxis(SDL_GameControllerAxis axis, Sint16 value)
-    {
-        ASSERT_GE(axisIndex_[axis], 0) << "axis " << axis << " is not mapped";
-        axes_[axis] = value;
-    }
 
     void unplug()
     {
@@ -104,11 +95,6 @@ private:
                 SDL_JoystickSetVirtualButton(joystick, pad.buttonIndex_[b], pad.held_[b]);
             }
         }
-        for (int a = 0; a < SDL_CONTROLLER_AXIS_MAX; ++a) {
-            if (pad.axisIndex_[a] >= 0 && pad.axes_[a]) {
-                SDL_JoystickSetVirtualAxis(joystick, pad.axisIndex_[a], *pad.axes_[a]);
-            }
-        }
     }
 
     static int SDLCALL onRumble(void* self, Uint16 low, Uint16 high)
@@ -127,8 +113,6 @@ private:
     bool plugged_ = false;
     std::array<int, SDL_CONTROLLER_BUTTON_MAX> buttonIndex_{};
     std::array<Uint8, SDL_CONTROLLER_BUTTON_MAX> held_{};
-    std::array<int, SDL_CONTROLLER_AXIS_MAX> axisIndex_{};
-    std::array<std::optional<Sint16>, SDL_CONTROLLER_AXIS_MAX> axes_{};
     std::vector<Rumble> rumbles_;
 };
 
@@ -217,42 +201,14 @@ TEST_F(GamepadButtonCombinations, ButtonsHeldTogetherSetAllTheirBits)
     EXPECT_EQ(platform::readGamepad(), std::optional<std::uint16_t>(0xF3FF));
 }
 
-TEST_F(GamepadButtonCombinations, SticksTriggersAndOtherButtonsSetNoBit)
-{
-    VirtualPad pad(XboxOne);
-    for (const SDL_GameControllerButton button :
-         {SDL_CONTROLLER_BUTTON_GUIDE, SDL_CONTROLLER_BUTTON_MISC1, SDL_CONTROLLER_BUTTON_PADDLE1,
-          SDL_CONTROLLER_BUTTON_PADDLE2, SDL_CONTROLLER_BUTTON_PADDLE3, SDL_CONTROLLER_BUTTON_PADDLE4}) {
-        pad.press(button);
-    }
-    // Sticks pushed hard up and left, triggers pulled all the way.
-    pad.pushAxis(SDL_CONTROLLER_AXIS_LEFTX, SDL_JOYSTICK_AXIS_MIN);
-    pad.pushAxis(SDL_CONTROLLER_AXIS_LEFTY, SDL_JOYSTICK_AXIS_MIN);
-    pad.pushAxis(SDL_CONTROLLER_AXIS_RIGHTX, SDL_JOYSTICK_AXIS_MIN);
-    pad.pushAxis(SDL_CONTROLLER_AXIS_RIGHTY, SDL_JOYSTICK_AXIS_MIN);
-    pad.pushAxis(SDL_CONTROLLER_AXIS_TRIGGERLEFT, SDL_JOYSTICK_AXIS_MAX);
-    pad.pushAxis(SDL_CONTROLLER_AXIS_TRIGGERRIGHT, SDL_JOYSTICK_AXIS_MAX);
-    EXPECT_EQ(platform::readGamepad(), std::optional<std::uint16_t>(0));
-
-    pad.press(SDL_CONTROLLER_BUTTON_A);
-    EXPECT_EQ(platform::readGamepad(), std::optional<std::uint16_t>(0x1000));
-}
-
 // ---- Plugging in and out ----
 
 using GamepadPlugging = GamepadTest;
 
-TEST_F(GamepadPlugging, NoPadGivesNoReadingAtEveryRead)
-{
-    EXPECT_EQ(firstRead, std::nullopt);
-    for (int i = 0; i < 5; ++i) {
-        EXPECT_EQ(platform::readGamepad(), std::nullopt);
-    }
-}
-
 TEST_F(GamepadPlugging, PadPluggedInAfterStartIsFound)
 {
     ASSERT_EQ(firstRead, std::nullopt);
+    EXPECT_EQ(platform::readGamepad(), std::nullopt);
     VirtualPad pad(XboxOne);
     EXPECT_EQ(platform::readGamepad(), std::optional<std::uint16_t>(0));
     pad.press(SDL_CONTROLLER_BUTTON_A);
@@ -312,37 +268,20 @@ TEST_F(GamepadPlugging, SecondPadTakesOverWhenTheFirstIsPulledOut)
 
 using GamepadRumble = GamepadTest;
 
-TEST_F(GamepadRumble, RequestsReachThePadWithTheValuesSent)
+TEST_F(GamepadRumble, RequestsReachThePadUntilStoppedOrTheGameEnds)
 {
     VirtualPad pad(XboxOne);
     ASSERT_EQ(platform::readGamepad(), std::optional<std::uint16_t>(0));
     platform::setRumble(65535, 65535);
-    EXPECT_EQ(pad.rumbles(), (std::vector<Rumble>{{65535, 65535}}));
-    platform::setRumble(0, 0);
-    EXPECT_EQ(pad.rumbles(), (std::vector<Rumble>{{65535, 65535}, {0, 0}}));
-    // The left motor is the heavy, low one; they are never swapped.
-    platform::setRumble(0x4000, 0xC000);
-    EXPECT_EQ(pad.rumbles().back(), (Rumble{0x4000, 0xC000}));
-}
-
-TEST_F(GamepadRumble, RumbleGoesOnWhileTheGameReadsThePad)
-{
-    VirtualPad pad(XboxOne);
-    ASSERT_EQ(platform::readGamepad(), std::optional<std::uint16_t>(0));
-    platform::setRumble(65535, 65535);
+    // Reading the pad meanwhile neither repeats nor cuts the rumble.
     for (int i = 0; i < 20; ++i) {
         platform::readGamepad();
     }
-    EXPECT_EQ(pad.rumbles(), (std::vector<Rumble>{{65535, 65535}}));
-}
-
-TEST_F(GamepadRumble, EndingTheGameStopsTheRumble)
-{
-    VirtualPad pad(XboxOne);
-    ASSERT_EQ(platform::readGamepad(), std::optional<std::uint16_t>(0));
-    platform::setRumble(65535, 65535);
+    platform::setRumble(0, 0);
+    // The left motor is the heavy, low one; they are never swapped.
+    platform::setRumble(0x4000, 0xC000);
     gamepad::shutdown();
-    EXPECT_EQ(pad.rumbles(), (std::vector<Rumble>{{65535, 65535}, {0, 0}}));
+    EXPECT_EQ(pad.rumbles(), (std::vector<Rumble>{{65535, 65535}, {0, 0}, {0x4000, 0xC000}, {0, 0}}));
 }
 
 }  // namespace
