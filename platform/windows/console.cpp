@@ -1,0 +1,279 @@
+// The Windows console: UTF-16 text through the C runtime's wide output, the
+// cursor by the console API, keys through conio. The console's own mode is
+// never touched: colours rely on the terminal understanding ECMA-48 itself.
+#define WIN32_LEAN_AND_MEAN
+#define NOMINMAX
+#include <windows.h>
+#include <conio.h>
+#include <io.h>
+#include <timeapi.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cwchar>
+#include <exception>
+#include <iterator>
+#include <string>
+
+#include "platform/platform.hpp"
+#include "platform/windows/gamepad.hpp"
+
+namespace {
+
+// _O_U16TEXT: wide prints reach the console as UTF-16, "\n" as a new line.
+constexpr int Utf16TextMode = 0x20000;
+constexpr std::size_t OutputBufferBytes = 64 * 1024;
+// How long an idle wait lasts: short while a pad answers so that a held
+// button is read often, longer without one so a pad plugged in is still noticed.
+constexpr DWORD IdleWithPadMs = 5;
+constexpr DWORD IdleWithoutPadMs = 200;
+// Windows ends a process this long after its console window was closed; a save
+// that holds the interrupts gets most of it to finish.
+constexpr DWORD CloseWaitMs = 4000;
+
+bool consoleOpen = false;
+bool exitHandlersInstalled = false;
+bool timerRaised = false;
+// The console's input, where conio reads its keys (also when standard input
+// is redirected): the idle wait sleeps on it.
+HANDLE keyboard = INVALID_HANDLE_VALUE;
+// Signalled while nothing holds the interrupts.
+HANDLE interruptsAllowed = nullptr;
+int interruptHolds = 0;
+std::optional<platform::ConsoleSize> lastSize;
+
+std::optional<platform::ConsoleSize> windowSize()
+{
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    if (GetConsoleScreenBufferInfo(GetStdHandle(STD_OUTPUT_HANDLE), &info) == 0) {
+        return std::nullopt;
+    }
+    const std::int32_t columns = info.srWindow.Right - info.srWindow.Left + 1;
+    const std::int32_t lines = info.srWindow.Bottom - info.srWindow.Top + 1;
+    if (columns <= 0 || lines <= 0) {
+        return std::nullopt;
+    }
+    return platform::ConsoleSize{columns, lines};
+}
+
+// Ctrl+C, Ctrl+Break and the closing of the window arrive on a thread of their
+// own. A save under way is let finish first; then Windows ends the game as it
+// would have anyway. A pad left rumbling would go on after the game.
+BOOL WINAPI onConsoleEvent(DWORD event)
+{
+    if (interruptsAllowed != nullptr) {
+        const bool mustEnd = event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT;
+        WaitForSingleObject(interruptsAllowed, mustEnd ? CloseWaitMs : INFINITE);
+    }
+    gamepad::stopRumble();
+    return FALSE;
+}
+
+void onTerminate()
+{
+    platform::closeConsole();
+    std::abort();
+}
+
+// Events that are never a key for conio: releases, mouse, focus, menu and
+// size events, and modifier or lock keys pressed alone. _getch skips them.
+bool neverAKey(const INPUT_RECORD& event)
+{
+    if (event.EventType != KEY_EVENT || event.Event.KeyEvent.bKeyDown == 0) {
+        return true;
+    }
+    switch (event.Event.KeyEvent.wVirtualKeyCode) {
+    case VK_SHIFT:
+    case VK_CONTROL:
+    case VK_MENU:
+    case VK_LWIN:
+    case VK_RWIN:
+    case VK_CAPITAL:
+    case VK_NUMLOCK:
+    case VK_SCROLL:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Such events at the front of the console's input would keep it signalled,
+// and the idle wait would return at once, again and again: they are dropped
+// (as _getch would). Nothing after the first possible key is touched. False
+// when nothing could be dropped.
+bool dropEventsThatAreNoKeys()
+{
+    INPUT_RECORD events[64];
+    DWORD seen = 0;
+    if (PeekConsoleInputW(keyboard, events, static_cast<DWORD>(std::size(events)), &seen) == 0) {
+        return false;
+    }
+    DWORD drop = 0;
+    while (drop < seen && neverAKey(events[drop])) {
+        ++drop;
+    }
+    // Events only ever join at the end: the first `drop` are the ones seen.
+    DWORD dropped = 0;
+    return drop > 0 && ReadConsoleInputW(keyboard, events, drop, &dropped) != 0 && dropped > 0;
+}
+
+void flushOutput()
+{
+    std::fflush(stdout);
+}
+
+}  // namespace
+
+namespace platform {
+
+bool openConsole()
+{
+    if (_setmode(_fileno(stdout), Utf16TextMode) == -1) {
+        return false;
+    }
+    // Prints gather until the game moves the cursor or waits, then reach the
+    // console in one write: a board is not drawn character by character.
+    std::setvbuf(stdout, nullptr, _IOFBF, OutputBufferBytes);
+    if (!exitHandlersInstalled) {
+        std::atexit(closeConsole);
+        std::set_terminate(onTerminate);
+        exitHandlersInstalled = true;
+    }
+    if (interruptsAllowed == nullptr) {
+        interruptsAllowed = CreateEventW(nullptr, TRUE, TRUE, nullptr);
+    }
+    SetConsoleCtrlHandler(onConsoleEvent, TRUE);
+    keyboard = CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    // Waits of a few milliseconds need a finer clock than Windows' usual 15.6 ms.
+    timerRaised = timeBeginPeriod(1) == TIMERR_NOERROR;
+    lastSize = windowSize();
+    consoleOpen = true;
+    return true;
+}
+
+void closeConsole()
+{
+    flushOutput();
+    gamepad::stopRumble();
+    if (!consoleOpen) {
+        return;
+    }
+    consoleOpen = false;
+    if (timerRaised) {
+        timeEndPeriod(1);
+        timerRaised = false;
+    }
+    if (keyboard != INVALID_HANDLE_VALUE) {
+        CloseHandle(keyboard);
+        keyboard = INVALID_HANDLE_VALUE;
+    }
+    SetConsoleCtrlHandler(onConsoleEvent, FALSE);
+}
+
+void printText(std::wstring_view text)
+{
+    // Every text is the format of its own print. A '%' in it is doubled so
+    // that it prints as itself; a NUL, which would end the format early, goes
+    // out on its own.
+    std::wstring format;
+    format.reserve(text.size() + 8);
+    for (const wchar_t c : text) {
+        if (c == L'\0') {
+            std::wprintf(format.c_str());
+            format.clear();
+            std::fputwc(L'\0', stdout);
+            continue;
+        }
+        if (c == L'%') {
+            format += L'%';
+        }
+        format += c;
+    }
+    std::wprintf(format.c_str());
+}
+
+void printLevelHeader(std::int32_t level)
+{
+    std::wprintf(L"Level %d\n\n", static_cast<int>(level));
+}
+
+void printNarrow(std::string_view text)
+{
+    std::printf("%.*s", static_cast<int>(text.size()), text.data());
+    flushOutput();
+}
+
+void moveCursor(std::int16_t x, std::int16_t y)
+{
+    // The text printed so far must stand where it was printed.
+    flushOutput();
+    SetConsoleCursorPosition(GetStdHandle(STD_OUTPUT_HANDLE), COORD{x, y});
+}
+
+void clearScreen()
+{
+    flushOutput();
+    std::system("CLS");
+}
+
+bool keyWaiting()
+{
+    flushOutput();
+    return _kbhit() != 0;
+}
+
+int readKey()
+{
+    // _getch would wait for a key; none is promised here.
+    if (!keyWaiting()) {
+        return 0;
+    }
+    return _getch() & 0xff;
+}
+
+void idle()
+{
+    flushOutput();
+    const DWORD interval = gamepad::connected() ? IdleWithPadMs : IdleWithoutPadMs;
+    if (keyboard == INVALID_HANDLE_VALUE) {
+        Sleep(interval);
+        return;
+    }
+    if (WaitForSingleObject(keyboard, interval) == WAIT_OBJECT_0 && _kbhit() == 0 &&
+        !dropEventsThatAreNoKeys()) {
+        // A press that conio does not count as a key (yet) is first in line:
+        // wait the interval out rather than spin on it.
+        Sleep(interval);
+    }
+}
+
+std::optional<ConsoleSize> consoleSize()
+{
+    return windowSize();
+}
+
+bool consoleChanged()
+{
+    const std::optional<ConsoleSize> size = windowSize();
+    const bool changed = size.has_value() != lastSize.has_value() ||
+                         (size && (size->columns != lastSize->columns || size->lines != lastSize->lines));
+    lastSize = size;
+    return changed;
+}
+
+void holdInterrupts()
+{
+    if (interruptHolds++ == 0 && interruptsAllowed != nullptr) {
+        ResetEvent(interruptsAllowed);
+    }
+}
+
+void releaseInterrupts()
+{
+    if (interruptHolds > 0 && --interruptHolds == 0 && interruptsAllowed != nullptr) {
+        SetEvent(interruptsAllowed);
+    }
+}
+
+}  // namespace platform

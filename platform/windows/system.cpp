@@ -1,0 +1,48 @@
+// The clock, the pauses and the disk on Windows.
+#define WIN32_LEAN_AND_MEAN
+#define NOMINMAX
+#include <windows.h>
+
+#include <cstdio>
+#include <ctime>
+
+#include "platform/platform.hpp"
+
+namespace platform {
+
+void pause(std::int32_t milliseconds)
+{
+    // What was printed must be on the screen while the game stands still.
+    std::fflush(stdout);
+    if (milliseconds > 0) {
+        Sleep(static_cast<DWORD>(milliseconds));
+    }
+}
+
+std::int64_t calendarSeconds()
+{
+    return static_cast<std::int64_t>(_time64(nullptr));
+}
+
+bool flushFileToDisk(const char* path)
+{
+    const DWORD attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        return false;
+    }
+    // Windows gives a program no flush of a folder's entries; NTFS commits
+    // them through its own journal, so there is nothing more to do here.
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return true;
+    }
+    const HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    const bool flushed = FlushFileBuffers(file) != 0;
+    CloseHandle(file);
+    return flushed;
+}
+
+}  // namespace platform
