@@ -8,7 +8,11 @@ play) packages="cmake make g++ pkg-config libsdl2-dev" ;;
 test) packages="cmake make g++ clang libclang-rt-dev pkg-config libsdl2-dev libgtest-dev libgmock-dev" ;;
 bench) packages="cmake make g++ pkg-config libsdl2-dev libbenchmark-dev procps" ;;
 fuzz) packages="cmake make clang libclang-rt-dev pkg-config libsdl2-dev" ;;
-*) echo "usage: $0 play|test|bench|fuzz" >&2; exit 2 ;;
+# mingw-w64 builds quillonex.exe and its tests; googletest brings the sources
+# they are built from; wine runs them; g++ and libgtest-dev build the host
+# programs that drive quillonex.exe under wine.
+windows) packages="cmake make g++-mingw-w64-x86-64 googletest wine wine64 g++ libgtest-dev" ;;
+*) echo "usage: $0 play|test|bench|fuzz|windows" >&2; exit 2 ;;
 esac
 
 missing=""
