@@ -211,6 +211,11 @@ void moveCursor(std::int16_t x, std::int16_t y)
     SetConsoleCursorPosition(GetStdHandle(STD_OUTPUT_HANDLE), COORD{x, y});
 }
 
+void showOutput()
+{
+    flushOutput();
+}
+
 void clearScreen()
 {
     flushOutput();

@@ -130,6 +130,9 @@ TEST_F(ConsoleOutput, PrintsAreOutBeforeEveryWaitAndCursorMove)
     platform::printText(L"!");
     platform::idle();
     EXPECT_EQ(onDisk(), utf16le(u"Saving GameSaved Game \rLevel!"));
+    platform::printText(L"?");
+    platform::showOutput();
+    EXPECT_EQ(onDisk(), utf16le(u"Saving GameSaved Game \rLevel!?"));
 }
 
 TEST(DiskFlush, FlushesFilesAndFoldersAndFailsForMissingOnes)
