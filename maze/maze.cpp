@@ -138,8 +138,11 @@ void generateMazeFromSeed(std::int32_t level, std::uint32_t seed, std::int64_t d
     // A walk that walls itself into a pocket of its own trail can take ages to
     // back out of it; past the budget it starts over from the corner, on the
     // random numbers that follow. It needs at least 2 x (side - 1) draws, so
-    // one per cell always leaves it room.
-    const std::int64_t budget = std::max(drawBudget, side * side);
+    // one per cell always leaves it room. The budget is odd, so each new walk
+    // starts at a new place of the random numbers: the Windows runtime's
+    // rand() mod 4 repeats every 2^18 draws, and an even budget such as 2^18
+    // (level 254) made every walk the same one, over and over, for ever.
+    const std::int64_t budget = std::max(drawBudget, side * side) | 1;
     while (!walkToGoal(walk, budget)) {
         startWalk(walk);
     }

@@ -15,6 +15,6 @@ std::int64_t mazeDrawBudget(std::int32_t level);
 
 // The whole of generateMaze for a seed already chosen and a given draw budget;
 // a budget below one draw per cell counts as one per cell, which always leaves
-// a walk room to reach the goal. generateMaze calls it with the calendar's
-// seconds and mazeDrawBudget(level).
+// a walk room to reach the goal, and an even budget counts one draw more.
+// generateMaze calls it with the calendar's seconds and mazeDrawBudget(level).
 void generateMazeFromSeed(std::int32_t level, std::uint32_t seed, std::int64_t drawBudget);

@@ -33,8 +33,10 @@ Cells mazeAt(std::int64_t second, std::int32_t level)
 plainwalk::Outcome plainMaze(Cells& cells, std::uint32_t seed, std::int32_t level, std::int64_t budget)
 {
     std::srand(seed);
+    // An even budget counts one draw more.
+    const std::int64_t draws = budget % 2 == 0 ? budget + 1 : budget;
     for (;;) {
-        plainwalk::Outcome outcome = plainwalk::walk(cells, level, budget);
+        plainwalk::Outcome outcome = plainwalk::walk(cells, level, draws);
         if (outcome.finished) {
             return outcome;
         }
