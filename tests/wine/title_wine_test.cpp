@@ -164,7 +164,7 @@ bool titleShown(const Screen& s)
     return s.line(10).starts_with("Press 'enter'");
 }
 
-TEST(TitleUnderWine, ThroughAPseudoTerminalKeysReachTheGameAndEnterClears)
+TEST(TitleUnderWine, ThroughAPseudoTerminalKeysReachTheGameAndEnterStartsIt)
 {
     GameInTerminal game(WideColumns, 30);
     ASSERT_TRUE(game.waitFor(titleShown, StartMs)) << game.output();
@@ -188,8 +188,12 @@ TEST(TitleUnderWine, ThroughAPseudoTerminalKeysReachTheGameAndEnterClears)
     EXPECT_EQ(game.screen().line(12), "Please input 'enter'");
     EXPECT_EQ(game.screen().line(14), "");
 
+    // Enter clears the title and the first level begins; q ends the game.
     game.type("\r");
-    ASSERT_TRUE(game.waitFor([](const Screen& s) { return s.line(0).empty() && s.line(10).empty(); }, StartMs));
+    ASSERT_TRUE(game.waitFor([](const Screen& s) { return s.line(0) == "Level 1"; }, StartMs));
+    EXPECT_EQ(game.screen().findLine("Welcome"), -1);
+    EXPECT_EQ(game.screen().findLine("Please input"), -1);
+    game.type("q");
     EXPECT_EQ(game.waitForExit(StartMs), 0);
     EXPECT_TRUE(game.terminalSettingsRestored());
 }
