@@ -64,10 +64,13 @@ bool enterRawMode()
     raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | IEXTEN);
     raw.c_cc[VMIN] = 1;
     raw.c_cc[VTIME] = 0;
+    // Marked before the change: a signal that lands right after it must still
+    // undo it (undoing it before it happened does no harm).
+    rawModeOn = 1;
     if (tcsetattr(InputFd, TCSAFLUSH, &raw) != 0) {
+        rawModeOn = 0;
         return false;
     }
-    rawModeOn = 1;
     return true;
 }
 
@@ -103,8 +106,11 @@ void flushOutput()
 void onEndSignal(int signal)
 {
     // Only async-signal-safe calls here: reset the colours, put the terminal
-    // back and end the way the signal would have ended us.
-    if (rawModeOn != 0) {
+    // back and end the way the signal would have ended us. A terminal that
+    // reads nothing (a stalled connection) would hold the reset's write
+    // forever, and the game with it: the reset is left out then.
+    pollfd output{OutputFd, POLLOUT, 0};
+    if (rawModeOn != 0 && poll(&output, 1, 0) == 1 && (output.revents & POLLOUT) != 0) {
         const char reset[] = "\x1b[0m";
         [[maybe_unused]] const ssize_t ignored = write(OutputFd, reset, sizeof reset - 1);
     }

@@ -5,6 +5,7 @@
 #include <sys/types.h>
 #include <termios.h>
 
+#include <chrono>
 #include <csignal>
 #include <functional>
 #include <string>
@@ -12,11 +13,21 @@
 
 #include "tests/support/screen.hpp"
 
+// Who leads the terminal's session, and so hears of a hang-up.
+enum class Launch {
+    // The game itself, as when a terminal window runs it straight away: a
+    // terminal that goes away sends it SIGHUP.
+    SessionLeader,
+    // A stand-in for a shell that ignores hang-ups and runs the game as its
+    // child: a terminal that goes away shows only in the game's reads and writes.
+    UnderShell,
+};
+
 class GameInTerminal {
 public:
     // Starts the game in a terminal of the given size, in `directory` (a new
     // empty one when none is given).
-    GameInTerminal(int columns, int lines, std::string directory = {});
+    GameInTerminal(int columns, int lines, std::string directory = {}, Launch launch = Launch::SessionLeader);
     ~GameInTerminal();
     GameInTerminal(const GameInTerminal&) = delete;
     GameInTerminal& operator=(const GameInTerminal&) = delete;
@@ -24,18 +35,29 @@ public:
     void type(std::string_view keys);
     void signal(int signal);
     void resize(int columns, int lines);
+    // Closes our side of the terminal, as when its window is closed. The
+    // screen keeps what was read before.
+    void closeTerminal();
+    // Types the key over and over without reading the game's output, until
+    // the terminal has taken no more keys for a while: the game is then stuck
+    // writing to a terminal that nobody reads. False when that never happened.
+    bool jamOutput(char key, int timeoutMs = 5000);
 
     // Reads the game's output until the condition holds or the time is up.
     bool waitFor(const std::function<bool(const Screen&)>& condition, int timeoutMs = 5000);
     // Reads what the game writes for a while, however long it is quiet.
     void settle(int milliseconds);
     // Waits for the game to end and gives its exit status (-1 when killed by a
-    // signal, -2 when it did not end in time).
-    int waitForExit(int timeoutMs = 10000);
+    // signal, -2 when it did not end in time). Reads its output meanwhile
+    // unless told not to.
+    int waitForExit(int timeoutMs = 10000, bool readOutput = true);
     bool killedBy(int signal) const;
 
     // The terminal's settings are what they were before the game started.
     bool terminalSettingsRestored() const;
+
+    // Processor time the game has used so far; once it has ended, in all.
+    std::chrono::milliseconds cpuTime() const;
 
     const Screen& screen() const { return screen_; }
     const std::string& output() const { return output_; }
@@ -50,8 +72,12 @@ private:
     std::string directory_;
     bool ownDirectory_ = false;
     int master_ = -1;
+    // The game, and the process that leads its terminal's session (the same
+    // one unless the game runs under a shell).
     pid_t pid_ = -1;
+    pid_t leader_ = -1;
     int waitStatus_ = 0;
+    std::chrono::milliseconds cpuAtExit_{0};
     bool exited_ = false;
     termios initial_{};
 };
