@@ -3,7 +3,7 @@ JOBS ?= 2
 # How long each fuzz target runs.
 FUZZ_SECONDS ?= 60
 
-.PHONY: play build test bench measure fuzz windows clean
+.PHONY: play build test lint bench measure fuzz windows clean
 
 play: build
 	@./build/release/quillonex
@@ -24,6 +24,12 @@ test:
 	cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ -DQUILLONEX_SANITIZE=ON
 	cmake --build build/asan -j $(JOBS)
 	ctest --test-dir build/asan --output-on-failure
+
+# clang-tidy (checks in .clang-tidy) and cppcheck over every source of the
+# project; both must find nothing (see tools/lint.sh).
+lint:
+	@tools/deps.sh lint
+	@JOBS=$(JOBS) tools/lint.sh
 
 bench:
 	@tools/deps.sh bench

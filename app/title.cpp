@@ -18,6 +18,8 @@ constexpr std::wstring_view TitleTexts[] = {
     L" without touching the ",
     L"\x1b[38;2;255;0;0m\u2588\u2588\x1b[0m.\n",
     L"Press 'e' to save your progress and press 'q' to quit the game.\n",
+    // One print over two lines of the screen, split here for width only.
+    // NOLINTNEXTLINE(bugprone-suspicious-missing-comma)
     L"If you are using an Xbox controller, use the d-pad or the letter buttons to move "
     L"around.\nPress the start button to quit and press the back button to save.",
     L"\nGood Luck\n",

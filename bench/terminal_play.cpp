@@ -13,11 +13,11 @@ std::string edgePathRecord(int level)
     std::string record;
     for (int row = 0; row < side; ++row) {
         for (int col = 0; col < side; ++col) {
-            record += row == 0 || col == side - 1 ? '7' : '9';
+            const bool first = row == 0 && col == 0;
+            const bool last = row == side - 1 && col == side - 1;
+            record += first ? '8' : last ? '0' : row == 0 || col == side - 1 ? '7' : '9';
         }
     }
-    record.front() = '8';
-    record.back() = '0';
     return record;
 }
 
@@ -41,15 +41,14 @@ std::optional<std::vector<char>> seenBoard(const Screen& screen, int level)
     for (int row = 0; row < side; ++row) {
         for (int col = 0; col < side; ++col) {
             const ScreenCell& c = screen.cell(2 * col, row + 2);
+            const bool block = c.ch == U'\u2588';
             if (c.ch == U'\u25ac') {
                 cells.push_back('G');
-            } else if (c.ch != U'\u2588') {
-                return std::nullopt;
-            } else if (!c.fg) {
+            } else if (block && !c.fg) {
                 cells.push_back('P');
-            } else if (*c.fg == Rgb{20, 200, 50}) {
+            } else if (block && *c.fg == Rgb{20, 200, 50}) {
                 cells.push_back('.');
-            } else if (*c.fg == Rgb{255, 0, 0}) {
+            } else if (block && *c.fg == Rgb{255, 0, 0}) {
                 cells.push_back('#');
             } else {
                 return std::nullopt;

@@ -17,11 +17,11 @@ bool openConsole();
 void closeConsole();
 
 // One formatted wide print of a text that holds no conversions.
-void printText(std::wstring_view text);
+void printText(std::wstring_view wide);
 // "Level %d\n\n"
 void printLevelHeader(std::int32_t level);
 // Narrow text; used only for the start-up failure message.
-void printNarrow(std::string_view text);
+void printNarrow(std::string_view narrow);
 
 // Column x and line y, both from 0 at the top-left corner.
 void moveCursor(std::int16_t x, std::int16_t y);

@@ -67,7 +67,7 @@ plainwalk::Outcome plainMaze(Cells& cells, std::uint32_t seed, std::int32_t leve
     if (row * side + col != last) {
         return ::testing::AssertionFailure() << "the path ends off the goal";
     }
-    if (moves.size() % 2 != 0 || moves.size() < static_cast<std::size_t>(2 * (side - 1))) {
+    if (moves.size() % 2 != 0 || moves.size() < 2 * static_cast<std::size_t>(side - 1)) {
         return ::testing::AssertionFailure() << "a path of " << moves.size() << " steps";
     }
     expected.front() = TilePlayer;
@@ -95,7 +95,7 @@ TEST_F(Maze, IsThePlainWalksBoardAndItsPath)
     for (std::int32_t level = 0; level <= 25; ++level) {
         const int seeds = level <= 12 ? 100 : 30;
         for (int s = 0; s < seeds; ++s) {
-            const std::int64_t second = FirstSecond + 7919 * s + level;
+            const std::int64_t second = FirstSecond + std::int64_t{7919} * s + level;
             const plainwalk::Outcome outcome =
                 plainMaze(plain, static_cast<std::uint32_t>(second), level, mazeDrawBudget(level));
             ASSERT_EQ(mazeAt(second, level), plain) << "level " << level << ", second " << second;
@@ -111,7 +111,7 @@ TEST_F(Maze, StartsAgainOnTheFollowingRandomNumbersWhenTheBudgetIsSpent)
     Cells plain;
     for (const std::int64_t perCell : {0, 1, 3}) {
         for (const std::int32_t level : {0, 1, 4, 9, 16}) {
-            const std::int64_t cells = (level + 2) * (level + 2);
+            const std::int64_t cells = std::int64_t{level + 2} * (level + 2);
             for (std::uint32_t seed = 1; seed <= 20; ++seed) {
                 generateMazeFromSeed(level, seed, perCell * cells);
                 const plainwalk::Outcome outcome = plainMaze(plain, seed, level, std::max<std::int64_t>(perCell, 1) * cells);
@@ -127,7 +127,7 @@ TEST_F(Maze, LargeBoardsKeepOneWayToTheGoal)
     // Most walks at these levels spend their budget at least once.
     for (const std::int32_t level : {60, 75, 100}) {
         for (int s = 0; s < 3; ++s) {
-            const Cells cells = mazeAt(FirstSecond + 31 * s, level);
+            const Cells cells = mazeAt(FirstSecond + std::int64_t{31} * s, level);
             const std::int32_t side = level + 2;
             ASSERT_EQ(cells.size(), static_cast<std::size_t>(side * side));
             EXPECT_EQ(cells.front(), TilePlayer);

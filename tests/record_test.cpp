@@ -50,7 +50,7 @@ private:
     std::uint64_t length_;
     std::function<char(std::uint64_t)> charAt_;
     std::uint64_t position_ = 0;
-    char chunk_[4096];
+    char chunk_[4096] = {};
 };
 
 // The player top left, the goal bottom right, floor along the top row and down
@@ -173,7 +173,7 @@ TEST_F(DamagedRecord, AnythingButAPlayableBoardIsNoSavedGame)
         "\n879779970",                      // nothing before the line feed
         "87977997", "8797799700",           // not square
         "8790",                             // a level-0 board, 2 x 2
-        "879779170", "879779 70", "879779a70", "879\xff" "79970",  // not a cell of a played board
+        "879779170", "879779 70", "879779a70", "879\xff" "79970",  // not a cell of a played board; NOLINT(bugprone-suspicious-missing-comma): the split ends the \xff escape
         std::string("8797\0" "9970", 9),    // a NUL byte
         "779779970", "789779970", "889779970",  // player missing, elsewhere, twice
         "879779977", "879779907", "879770970",  // goal missing, elsewhere, twice

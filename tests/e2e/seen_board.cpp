@@ -16,15 +16,14 @@ std::optional<SeenBoard> readBoard(const Screen& s)
     for (int row = 0; row < b.side; ++row) {
         for (int col = 0; col < b.side; ++col) {
             const ScreenCell& c = s.cell(2 * col, row + 2);
+            const bool block = c.ch == U'\u2588';
             if (c.ch == U'\u25ac') {
                 b.cells.push_back('G');
-            } else if (c.ch != U'\u2588') {
-                return std::nullopt;
-            } else if (!c.fg) {
+            } else if (block && !c.fg) {
                 b.cells.push_back('P');
-            } else if (*c.fg == Rgb{20, 200, 50}) {
+            } else if (block && *c.fg == Rgb{20, 200, 50}) {
                 b.cells.push_back('.');
-            } else if (*c.fg == Rgb{255, 0, 0}) {
+            } else if (block && *c.fg == Rgb{255, 0, 0}) {
                 b.cells.push_back('#');
             } else {
                 return std::nullopt;

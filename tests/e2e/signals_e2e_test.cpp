@@ -17,7 +17,6 @@
 
 namespace {
 
-using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
 const char* const RecordName = "record.quillonex";
@@ -209,7 +208,7 @@ TEST_P(SignalDuringASave, LeavesTheOldRecordOrTheNewOneAndNothingElse)
             while (Clock::now() < at) {
             }
         }
-        const auto giveUp = Clock::now() + 3s;
+        const auto giveUp = Clock::now() + std::chrono::seconds(3);
         do {
             game.signal(signal);
         } while (game.waitForExit(0) == -2 && Clock::now() < giveUp);
@@ -287,7 +286,7 @@ TEST_P(TerminalGoesAway, EndsTheGameWithoutSpinning)
     game.closeTerminal();
     const int status = game.waitForExit(2000);
     const std::chrono::milliseconds used = game.cpuTime() - before;
-    EXPECT_LT(used, 250ms) << "busy for " << used.count() << " ms of processor time";
+    EXPECT_LT(used, std::chrono::milliseconds(250)) << "busy for " << used.count() << " ms of processor time";
     ASSERT_NE(status, -2) << "the game went on without its terminal";
     if (launch == Launch::SessionLeader) {
         // The hang-up as a rule; a read that sees the closed terminal a moment

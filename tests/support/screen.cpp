@@ -29,6 +29,17 @@ int orDefault(const std::vector<int>& values, std::size_t i, int fallback)
     return i < values.size() && values[i] >= 0 ? values[i] : fallback;
 }
 
+// Cells are stored line after line; the arithmetic is done in size_t.
+std::size_t gridSize(int columns, int lines)
+{
+    return static_cast<std::size_t>(columns) * static_cast<std::size_t>(lines);
+}
+
+std::size_t cellIndex(int x, int y, int columns)
+{
+    return gridSize(columns, y) + static_cast<std::size_t>(x);
+}
+
 }  // namespace
 
 std::string utf8(char32_t ch)
@@ -53,7 +64,7 @@ std::string utf8(char32_t ch)
 }
 
 Screen::Screen(int columns, int lines)
-    : columns_(columns), lines_(lines), cells_(static_cast<std::size_t>(columns * lines))
+    : columns_(columns), lines_(lines), cells_(gridSize(columns, lines))
 {
     if (columns < 1 || lines < 1) {
         throw std::invalid_argument("a screen needs at least one cell");
@@ -62,10 +73,10 @@ Screen::Screen(int columns, int lines)
 
 void Screen::resize(int columns, int lines)
 {
-    std::vector<ScreenCell> cells(static_cast<std::size_t>(columns * lines));
+    std::vector<ScreenCell> cells(gridSize(columns, lines));
     for (int y = 0; y < std::min(lines, lines_); ++y) {
         for (int x = 0; x < std::min(columns, columns_); ++x) {
-            cells[static_cast<std::size_t>(y * columns + x)] = cell(x, y);
+            cells[cellIndex(x, y, columns)] = cell(x, y);
         }
     }
     cells_ = std::move(cells);
@@ -81,7 +92,7 @@ const ScreenCell& Screen::cell(int x, int y) const
     if (x < 0 || y < 0 || x >= columns_ || y >= lines_) {
         throw std::out_of_range("cell outside the screen");
     }
-    return cells_[static_cast<std::size_t>(y * columns_ + x)];
+    return cells_[cellIndex(x, y, columns_)];
 }
 
 std::string Screen::line(int y) const
@@ -243,7 +254,7 @@ void Screen::put(char32_t ch)
         cursor_.x = 0;
         lineFeed();
     }
-    cells_[static_cast<std::size_t>(cursor_.y * columns_ + cursor_.x)] = ScreenCell{ch, fg_, bg_};
+    cells_[cellIndex(cursor_.x, cursor_.y, columns_)] = ScreenCell{ch, fg_, bg_};
     if (cursor_.x == columns_ - 1) {
         wrapPending_ = true;
     } else {
@@ -259,7 +270,7 @@ void Screen::lineFeed()
         return;
     }
     cells_.erase(cells_.begin(), cells_.begin() + columns_);
-    cells_.resize(static_cast<std::size_t>(columns_ * lines_));
+    cells_.resize(gridSize(columns_, lines_));
     ++scrolled_;
 }
 
@@ -272,7 +283,7 @@ void Screen::eraseAll()
 void Screen::eraseLine(int y, int from, int to)
 {
     for (int x = from; x < to; ++x) {
-        cells_[static_cast<std::size_t>(y * columns_ + x)] = ScreenCell{};
+        cells_[cellIndex(x, y, columns_)] = ScreenCell{};
     }
 }
 
