@@ -4,6 +4,11 @@ namespace text {
 
 namespace {
 
+bool isHighSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool isLowSurrogate(char32_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+}  // namespace
+
 void appendCodePoint(std::string& out, char32_t c)
 {
     if (c < 0x80) {
@@ -22,11 +27,6 @@ void appendCodePoint(std::string& out, char32_t c)
         out += static_cast<char>(0x80 | (c & 0x3F));
     }
 }
-
-bool isHighSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool isLowSurrogate(char32_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
-
-}  // namespace
 
 void appendUtf8(std::string& out, std::wstring_view wide)
 {

@@ -9,6 +9,9 @@
 
 namespace text {
 
+// Appends the UTF-8 form of one character.
+void appendCodePoint(std::string& out, char32_t c);
+
 // Appends the UTF-8 form of a wide text (UTF-16 or UTF-32, as wchar_t is).
 // A lone surrogate becomes U+FFFD.
 void appendUtf8(std::string& out, std::wstring_view wide);

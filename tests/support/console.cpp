@@ -37,7 +37,6 @@ struct State {
     int closeCalls = 0;
     bool open = false;
     bool failOpen = false;
-    bool sizeKnown = true;
     bool changed = false;
     std::int64_t calendarSeconds = 1'700'000'000;
     std::function<void(std::int32_t)> pauseHook;
@@ -131,13 +130,7 @@ bool scriptDone()
 void resizeConsole(int columns, int lines)
 {
     state().screen->resize(columns, lines);
-    state().sizeKnown = true;
     state().changed = true;
-}
-
-void hideConsoleSize()
-{
-    state().sizeKnown = false;
 }
 
 Screen& screen() { return *state().screen; }
@@ -291,9 +284,6 @@ std::int64_t calendarSeconds()
 
 std::optional<ConsoleSize> consoleSize()
 {
-    if (!state().sizeKnown) {
-        return std::nullopt;
-    }
     return ConsoleSize{state().screen->columns(), state().screen->lines()};
 }
 

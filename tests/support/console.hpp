@@ -50,8 +50,6 @@ bool scriptDone();
 // Resizes the screen and tells the game at its next look, as a terminal's
 // resize signal would.
 void resizeConsole(int columns, int lines);
-// Makes the console's size unknown (nothing answers the question).
-void hideConsoleSize();
 
 // --- what the game did ---
 Screen& screen();

@@ -3,24 +3,21 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "platform/text.hpp"
+
 namespace {
 
+// The numbers of a control sequence; -1 where one is left out.
 std::vector<int> numbers(std::string_view params)
 {
-    std::vector<int> result;
-    int value = 0;
-    bool any = false;
+    std::vector<int> result{-1};
     for (const char c : params) {
-        if (c >= '0' && c <= '9') {
-            value = value * 10 + (c - '0');
-            any = true;
-        } else if (c == ';' || c == ':') {
-            result.push_back(any ? value : -1);
-            value = 0;
-            any = false;
+        if (c == ';' || c == ':') {
+            result.push_back(-1);
+        } else if (c >= '0' && c <= '9') {
+            result.back() = std::max(result.back(), 0) * 10 + (c - '0');
         }
     }
-    result.push_back(any ? value : -1);
     return result;
 }
 
@@ -30,14 +27,9 @@ int orDefault(const std::vector<int>& values, std::size_t i, int fallback)
 }
 
 // Cells are stored line after line; the arithmetic is done in size_t.
-std::size_t gridSize(int columns, int lines)
-{
-    return static_cast<std::size_t>(columns) * static_cast<std::size_t>(lines);
-}
-
 std::size_t cellIndex(int x, int y, int columns)
 {
-    return gridSize(columns, y) + static_cast<std::size_t>(x);
+    return static_cast<std::size_t>(columns) * static_cast<std::size_t>(y) + static_cast<std::size_t>(x);
 }
 
 }  // namespace
@@ -45,26 +37,11 @@ std::size_t cellIndex(int x, int y, int columns)
 std::string utf8(char32_t ch)
 {
     std::string out;
-    if (ch < 0x80) {
-        out += static_cast<char>(ch);
-    } else if (ch < 0x800) {
-        out += static_cast<char>(0xC0 | (ch >> 6));
-        out += static_cast<char>(0x80 | (ch & 0x3F));
-    } else if (ch < 0x10000) {
-        out += static_cast<char>(0xE0 | (ch >> 12));
-        out += static_cast<char>(0x80 | ((ch >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (ch & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (ch >> 18));
-        out += static_cast<char>(0x80 | ((ch >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((ch >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (ch & 0x3F));
-    }
+    text::appendCodePoint(out, ch);
     return out;
 }
 
-Screen::Screen(int columns, int lines)
-    : columns_(columns), lines_(lines), cells_(gridSize(columns, lines))
+Screen::Screen(int columns, int lines) : columns_(columns), lines_(lines), cells_(cellIndex(0, lines, columns))
 {
     if (columns < 1 || lines < 1) {
         throw std::invalid_argument("a screen needs at least one cell");
@@ -73,7 +50,7 @@ Screen::Screen(int columns, int lines)
 
 void Screen::resize(int columns, int lines)
 {
-    std::vector<ScreenCell> cells(gridSize(columns, lines));
+    std::vector<ScreenCell> cells(cellIndex(0, lines, columns));
     for (int y = 0; y < std::min(lines, lines_); ++y) {
         for (int x = 0; x < std::min(columns, columns_); ++x) {
             cells[cellIndex(x, y, columns)] = cell(x, y);
@@ -82,8 +59,7 @@ void Screen::resize(int columns, int lines)
     cells_ = std::move(cells);
     columns_ = columns;
     lines_ = lines;
-    cursor_.x = std::min(cursor_.x, columns - 1);
-    cursor_.y = std::min(cursor_.y, lines - 1);
+    cursor_ = {std::min(cursor_.x, columns - 1), std::min(cursor_.y, lines - 1)};
     wrapPending_ = false;
 }
 
@@ -120,18 +96,11 @@ int Screen::findLine(std::string_view start) const
 
 std::string Screen::text() const
 {
-    int last = lines_;
-    while (last > 0 && line(last - 1).empty()) {
-        --last;
-    }
     std::string out;
-    for (int y = 0; y < last; ++y) {
-        if (y > 0) {
-            out += '\n';
-        }
-        out += line(y);
+    for (int y = 0; y < lines_; ++y) {
+        out += line(y) + '\n';
     }
-    return out;
+    return out.erase(out.find_last_not_of('\n') + 1);
 }
 
 bool Screen::blank() const
@@ -148,42 +117,21 @@ void Screen::feed(std::string_view bytes)
 
 void Screen::byte(unsigned char c)
 {
-    switch (state_) {
-    case State::Escape:
+    if (state_ != State::Text) {
         sequence_ += static_cast<char>(c);
-        if (c == '[') {
+        if (state_ == State::Escape && c == '[') {
             state_ = State::Csi;
-        } else if (c >= 0x20 && c <= 0x2F) {
-            state_ = State::EscapeOther;  // intermediate bytes, e.g. ESC ( B
+        } else if (state_ == State::Csi && c >= 0x20 && c <= 0x3F) {
+            // parameters and intermediates go on
+        } else if (state_ == State::Csi && c >= 0x40 && c <= 0x7E) {
+            state_ = State::Text;
+            controlSequence(std::string_view(sequence_).substr(2, sequence_.size() - 3), static_cast<char>(c));
         } else {
+            state_ = State::Text;
             unknown_.push_back(sequence_);
-            state_ = State::Text;
         }
         return;
-    case State::EscapeOther:
-        sequence_ += static_cast<char>(c);
-        if (c >= 0x30 && c <= 0x7E) {
-            unknown_.push_back(sequence_);
-            state_ = State::Text;
-        }
-        return;
-    case State::Csi:
-        sequence_ += static_cast<char>(c);
-        if (c >= 0x40 && c <= 0x7E) {
-            state_ = State::Text;
-            const std::string whole = sequence_;
-            controlSequence(std::string_view(whole).substr(2, whole.size() - 3), static_cast<char>(c), whole);
-        } else if (c < 0x20 || c > 0x3F) {
-            if (!(c >= 0x20 && c <= 0x2F)) {
-                unknown_.push_back(sequence_);
-                state_ = State::Text;
-            }
-        }
-        return;
-    case State::Text:
-        break;
     }
-
     if (utf8Remaining_ > 0) {
         if ((c & 0xC0) == 0x80) {
             utf8Value_ = (utf8Value_ << 6) | (c & 0x3F);
@@ -196,16 +144,9 @@ void Screen::byte(unsigned char c)
         put(U'\uFFFD');
     }
     if (c >= 0x80) {
-        if ((c & 0xE0) == 0xC0) {
-            utf8Value_ = c & 0x1F;
-            utf8Remaining_ = 1;
-        } else if ((c & 0xF0) == 0xE0) {
-            utf8Value_ = c & 0x0F;
-            utf8Remaining_ = 2;
-        } else if ((c & 0xF8) == 0xF0) {
-            utf8Value_ = c & 0x07;
-            utf8Remaining_ = 3;
-        } else {
+        utf8Remaining_ = (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : (c & 0xF8) == 0xF0 ? 3 : 0;
+        utf8Value_ = c & (0x3F >> utf8Remaining_);
+        if (utf8Remaining_ == 0) {
             put(U'\uFFFD');
         }
         return;
@@ -226,22 +167,11 @@ void Screen::byte(unsigned char c)
         cursor_.x = 0;
         wrapPending_ = false;
         return;
-    case '\b':
-        if (cursor_.x > 0) {
-            --cursor_.x;
-        }
-        wrapPending_ = false;
-        return;
-    case '\t':
-        cursor_.x = std::min(columns_ - 1, (cursor_.x / 8 + 1) * 8);
-        return;
-    case 0x07:
-        return;
     default:
         break;
     }
     if (c < 0x20 || c == 0x7F) {
-        unknown_.push_back(std::string(1, static_cast<char>(c)));
+        unknown_.emplace_back(1, static_cast<char>(c));
         return;
     }
     put(c);
@@ -250,16 +180,12 @@ void Screen::byte(unsigned char c)
 void Screen::put(char32_t ch)
 {
     if (wrapPending_) {
-        wrapPending_ = false;
         cursor_.x = 0;
         lineFeed();
     }
     cells_[cellIndex(cursor_.x, cursor_.y, columns_)] = ScreenCell{ch, fg_, bg_};
-    if (cursor_.x == columns_ - 1) {
-        wrapPending_ = true;
-    } else {
-        ++cursor_.x;
-    }
+    wrapPending_ = cursor_.x == columns_ - 1;
+    cursor_.x += wrapPending_ ? 0 : 1;
 }
 
 void Screen::lineFeed()
@@ -270,94 +196,36 @@ void Screen::lineFeed()
         return;
     }
     cells_.erase(cells_.begin(), cells_.begin() + columns_);
-    cells_.resize(gridSize(columns_, lines_));
-    ++scrolled_;
+    cells_.resize(cellIndex(0, lines_, columns_));
 }
 
-void Screen::eraseAll()
+// Cursor placement, the clear, colours and the cursor's visibility: what a
+// console program like the game writes. Anything else is noted as unknown.
+void Screen::controlSequence(std::string_view params, char final)
 {
-    std::fill(cells_.begin(), cells_.end(), ScreenCell{});
-    scrolled_ = 0;
-}
-
-void Screen::eraseLine(int y, int from, int to)
-{
-    for (int x = from; x < to; ++x) {
-        cells_[cellIndex(x, y, columns_)] = ScreenCell{};
-    }
-}
-
-void Screen::controlSequence(std::string_view params, char final, std::string_view whole)
-{
-    if (!params.empty() && params[0] == '?') {
-        const std::vector<int> modes = numbers(params.substr(1));
-        for (const int mode : modes) {
-            if (mode == 25 && (final == 'h' || final == 'l')) {
-                cursorVisible_ = final == 'h';
-            } else if ((mode == 1049 || mode == 47 || mode == 1047) && final == 'h') {
-                alternateScreenUsed_ = true;
-            } else {
-                unknown_.emplace_back(whole);
-            }
-        }
+    wrapPending_ = false;
+    if (params == "?25" && (final == 'h' || final == 'l')) {
+        cursorVisible_ = final == 'h';
         return;
     }
     const std::vector<int> n = numbers(params);
-    wrapPending_ = false;
-    switch (final) {
-    case 'H':
-    case 'f':
+    if (final == 'H' || final == 'f') {
         cursor_.y = std::clamp(orDefault(n, 0, 1), 1, lines_) - 1;
         cursor_.x = std::clamp(orDefault(n, 1, 1), 1, columns_) - 1;
-        return;
-    case 'A': cursor_.y = std::max(0, cursor_.y - std::max(1, orDefault(n, 0, 1))); return;
-    case 'B': cursor_.y = std::min(lines_ - 1, cursor_.y + std::max(1, orDefault(n, 0, 1))); return;
-    case 'C': cursor_.x = std::min(columns_ - 1, cursor_.x + std::max(1, orDefault(n, 0, 1))); return;
-    case 'D': cursor_.x = std::max(0, cursor_.x - std::max(1, orDefault(n, 0, 1))); return;
-    case 'G': cursor_.x = std::clamp(orDefault(n, 0, 1), 1, columns_) - 1; return;
-    case 'J':
-        switch (orDefault(n, 0, 0)) {
-        case 0:
-            eraseLine(cursor_.y, cursor_.x, columns_);
-            for (int y = cursor_.y + 1; y < lines_; ++y) {
-                eraseLine(y, 0, columns_);
-            }
-            return;
-        case 1:
-            for (int y = 0; y < cursor_.y; ++y) {
-                eraseLine(y, 0, columns_);
-            }
-            eraseLine(cursor_.y, 0, cursor_.x + 1);
-            return;
-        case 2:
-        case 3:
-            eraseAll();
-            return;
-        default: break;
-        }
-        break;
-    case 'K':
-        switch (orDefault(n, 0, 0)) {
-        case 0: eraseLine(cursor_.y, cursor_.x, columns_); return;
-        case 1: eraseLine(cursor_.y, 0, cursor_.x + 1); return;
-        case 2: eraseLine(cursor_.y, 0, columns_); return;
-        default: break;
-        }
-        break;
-    case 'm':
+    } else if (final == 'J' && (orDefault(n, 0, 0) == 2 || orDefault(n, 0, 0) == 3)) {
+        std::fill(cells_.begin(), cells_.end(), ScreenCell{});
+    } else if (final == 'm') {
         selectGraphicRendition(params);
-        return;
-    default:
-        break;
+    } else {
+        unknown_.push_back(sequence_);
     }
-    unknown_.emplace_back(whole);
 }
 
 void Screen::selectGraphicRendition(std::string_view params)
 {
     const std::vector<int> n = numbers(params);
     for (std::size_t i = 0; i < n.size(); ++i) {
-        const int code = n[i] < 0 ? 0 : n[i];
+        const int code = std::max(n[i], 0);
         if (code == 0) {
             fg_.reset();
             bg_.reset();
@@ -366,12 +234,10 @@ void Screen::selectGraphicRendition(std::string_view params)
                           static_cast<std::uint8_t>(n[i + 4])};
             (code == 38 ? fg_ : bg_) = rgb;
             i += 4;
-        } else if (code == 39) {
-            fg_.reset();
-        } else if (code == 49) {
-            bg_.reset();
+        } else if (code == 39 || code == 49) {
+            (code == 39 ? fg_ : bg_).reset();
         } else {
-            unknown_.push_back("\x1b[" + std::string(params) + "m");
+            unknown_.push_back(sequence_);
             return;
         }
     }

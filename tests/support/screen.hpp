@@ -57,20 +57,14 @@ public:
     CursorPosition cursor() const { return cursor_; }
     bool cursorVisible() const { return cursorVisible_; }
     bool blank() const;
-    // Lines that scrolled off the top since the last clear.
-    int scrolledLines() const { return scrolled_; }
     // Escape sequences this model does not know, as written, for tests that
     // want the game to write nothing unexpected.
     const std::vector<std::string>& unknownSequences() const { return unknown_; }
-    // The alternate screen was asked for at some point.
-    bool usedAlternateScreen() const { return alternateScreenUsed_; }
 
 private:
     void put(char32_t ch);
     void lineFeed();
-    void eraseAll();
-    void eraseLine(int y, int from, int to);
-    void controlSequence(std::string_view params, char final, std::string_view whole);
+    void controlSequence(std::string_view params, char final);
     void selectGraphicRendition(std::string_view params);
     void byte(unsigned char c);
 
@@ -80,14 +74,12 @@ private:
     CursorPosition cursor_;
     bool wrapPending_ = false;
     bool cursorVisible_ = true;
-    bool alternateScreenUsed_ = false;
-    int scrolled_ = 0;
     Colour fg_;
     Colour bg_;
     std::vector<std::string> unknown_;
 
     // Decoding state across feed() calls.
-    enum class State { Text, Escape, Csi, EscapeOther };
+    enum class State { Text, Escape, Csi };
     State state_ = State::Text;
     std::string sequence_;
     char32_t utf8Value_ = 0;
