@@ -1,6 +1,8 @@
 #include "app/game.hpp"
 
+#include <filesystem>
 #include <fstream>
+#include <system_error>
 #include <string_view>
 
 #include "app/title.hpp"
@@ -46,6 +48,12 @@ struct Start {
 Start offerSavedGame()
 {
     Start start;
+    // Only a plain file can hold a saved game; opening a named pipe would wait
+    // for a writer that may never come.
+    std::error_code ignored;
+    if (!std::filesystem::is_regular_file(SaveRecordName, ignored)) {
+        return start;
+    }
     std::ifstream record(SaveRecordName);
     if (record && saveRecordUsable(record)) {
         platform::printText(ResumeQuestion);
