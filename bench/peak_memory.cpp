@@ -15,10 +15,10 @@
 #include <fstream>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "bench/terminal_play.hpp"
 #include "tests/e2e/pty.hpp"
+#include "tests/e2e/seen_board.hpp"
 
 namespace {
 
@@ -111,14 +111,13 @@ std::optional<bool> generatedLevel100()
             const Memory title = memoryOf(game.pid());
             if (terminalplay::resumeSavedLevel(game, 99)) {
                 game.type(std::string(100, 'd') + std::string(100, 's'));
-                std::optional<std::vector<char>> cells;
-                game.waitFor(
-                    [&cells](const Screen& s) {
-                        cells = terminalplay::seenBoard(s, 100);
-                        return cells && cells->front() == 'P' && cells->back() == 'G';
-                    },
-                    20000);
-                const std::string keys = cells ? terminalplay::keysTowardsGoal(*cells, 100) : std::string();
+                game.waitFor([](const Screen& s) { return showsLevel(s, 100); }, 20000);
+                const std::optional<SeenBoard> board = readBoard(game.screen());
+                // Towards the goal, stopping a step short of it.
+                std::string keys = board && board->level == 100 ? keysTo(*board, 'G') : std::string();
+                if (!keys.empty()) {
+                    keys.pop_back();
+                }
                 Spot at;
                 if (!keys.empty() && walk(game, at, keys)) {
                     game.settle(500);

@@ -1,11 +1,9 @@
 // Helpers for the programs that measure the built game in a pseudo-terminal:
-// records that reach a chosen level, and what the screen shows of the board.
+// records that reach a chosen level, and where the screen shows the player.
 #pragma once
 
 #include <filesystem>
-#include <optional>
 #include <string>
-#include <vector>
 
 #include "tests/e2e/pty.hpp"
 #include "tests/support/screen.hpp"
@@ -20,19 +18,11 @@ std::string edgePathRecord(int level);
 // A new folder holding the record; the caller removes it.
 std::filesystem::path folderWithRecord(const std::string& record);
 
-// The board as the screen shows it: 'P' player, '.' floor, '#' wall, 'G' goal,
-// or nothing while the screen does not show a whole board of that level.
-std::optional<std::vector<char>> seenBoard(const Screen& screen, int level);
-
 // The cell at column col, row row shows the player and the cursor rests on it.
 bool playerShownAt(const Screen& screen, int col, int row);
 
 // From the title, through the resume prompt, to the saved level shown with
 // the player on its first cell. False when the game does not get there.
 bool resumeSavedLevel(GameInTerminal& game, int level);
-
-// Keys that walk from the player over floor towards the goal, stopping short
-// of it; empty when the board shows no such way.
-std::string keysTowardsGoal(const std::vector<char>& cells, int level);
 
 }  // namespace terminalplay

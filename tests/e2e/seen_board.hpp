@@ -20,8 +20,9 @@ std::optional<SeenBoard> readBoard(const Screen& s);
 // The level's board as it begins: the player top-left, the goal bottom-right.
 bool showsLevel(const Screen& s, int level);
 
-// Keys that walk from the player over floor to a cell of the `target` kind
-// ('G', '#' or '.'), the last key stepping onto it; empty when none is in reach.
+// Keys that walk from the player over floor to the nearest cell of the
+// `target` kind ('G', '#' or '.'), the last key stepping onto it; empty when
+// none is in reach.
 std::string keysTo(const SeenBoard& b, char target);
 
 // What the save record holds for this board: one digit per cell.
