@@ -80,7 +80,7 @@ std::optional<bool> resumedLevel100()
     std::optional<bool> met;
     {
         GameInTerminal game(Columns, Lines, folder.string());
-        if (game.waitFor([](const Screen& s) { return s.findLine("Press 'enter'") >= 0; })) {
+        if (game.waitForLine("Press 'enter'")) {
             game.settle(500);
             const Memory title = memoryOf(game.pid());
             Spot at;
@@ -106,7 +106,7 @@ std::optional<bool> generatedLevel100()
     std::optional<bool> met;
     {
         GameInTerminal game(Columns, Lines, folder.string());
-        if (game.waitFor([](const Screen& s) { return s.findLine("Press 'enter'") >= 0; })) {
+        if (game.waitForLine("Press 'enter'")) {
             game.settle(500);
             const Memory title = memoryOf(game.pid());
             if (terminalplay::resumeSavedLevel(game, 99)) {

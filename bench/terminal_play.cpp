@@ -40,11 +40,11 @@ bool playerShownAt(const Screen& screen, int col, int row)
 
 bool resumeSavedLevel(GameInTerminal& game, int level)
 {
-    if (!game.waitFor([](const Screen& s) { return s.findLine("Press 'enter'") >= 0; })) {
+    if (!game.waitForLine("Press 'enter'")) {
         return false;
     }
     game.type("\r");
-    if (!game.waitFor([](const Screen& s) { return s.line(0).starts_with("Do you want"); })) {
+    if (!game.waitForLine("Do you want")) {
         return false;
     }
     game.type("y");

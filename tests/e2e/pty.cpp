@@ -9,17 +9,16 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <sstream>
 #include <stdexcept>
 #include <thread>
 
 namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
 
 // A terminal as a shell leaves it: cooked, echoing, with the usual keys.
 termios cookedSettings()
@@ -42,42 +41,10 @@ termios cookedSettings()
     return t;
 }
 
-using Clock = std::chrono::steady_clock;
-using std::chrono::milliseconds;
-
-[[noreturn]] void runGame()
+// Rows first: winsize's order.
+winsize windowSize(int columns, int lines)
 {
-    execl(QUILLONEX_BINARY, "quillonex", static_cast<char*>(nullptr));
-    _exit(127);
-}
-
-// A shell without job control: it runs the game as its child in the same
-// process group, leaves the keyboard's signals and a hang-up to the game, and
-// ends the way the game ended. Tells the game's process id through `pidFd`.
-[[noreturn]] void runUnderShell(int pidFd)
-{
-    const pid_t game = fork();
-    if (game == 0) {
-        runGame();
-    }
-    std::signal(SIGHUP, SIG_IGN);
-    std::signal(SIGINT, SIG_IGN);
-    std::signal(SIGQUIT, SIG_IGN);
-    if (write(pidFd, &game, sizeof game) != static_cast<ssize_t>(sizeof game) || game < 0) {
-        _exit(127);
-    }
-    close(pidFd);
-    int status = 0;
-    while (waitpid(game, &status, 0) < 0) {
-        if (errno != EINTR) {
-            _exit(127);
-        }
-    }
-    if (WIFSIGNALED(status)) {
-        std::signal(WTERMSIG(status), SIG_DFL);
-        raise(WTERMSIG(status));
-    }
-    _exit(WIFEXITED(status) ? WEXITSTATUS(status) : 127);
+    return {static_cast<unsigned short>(lines), static_cast<unsigned short>(columns), 0, 0};
 }
 
 milliseconds toMilliseconds(const timeval& t)
@@ -98,23 +65,12 @@ GameInTerminal::GameInTerminal(int columns, int lines, std::string directory, La
         directory_ = pattern;
         ownDirectory_ = true;
     }
-    winsize size{};
-    size.ws_col = static_cast<unsigned short>(columns);
-    size.ws_row = static_cast<unsigned short>(lines);
-    int pidPipe[2] = {-1, -1};
-    if (launch == Launch::UnderShell && pipe2(pidPipe, O_CLOEXEC) != 0) {
-        throw std::runtime_error("no pipe");
-    }
-    leader_ = forkpty(&master_, nullptr, &initial_, &size);
-    if (leader_ < 0) {
-        for (const int fd : pidPipe) {
-            if (fd >= 0) {
-                close(fd);
-            }
-        }
+    winsize size = windowSize(columns, lines);
+    pid_ = forkpty(&master_, nullptr, &initial_, &size);
+    if (pid_ < 0) {
         throw std::runtime_error("forkpty failed");
     }
-    if (leader_ == 0) {
+    if (pid_ == 0) {
         // Ctrl+\ leaves no core file in the test's folder.
         const rlimit noCore{0, 0};
         setrlimit(RLIMIT_CORE, &noCore);
@@ -123,34 +79,23 @@ GameInTerminal::GameInTerminal(int columns, int lines, std::string directory, La
         }
         setenv("TERM", "xterm-256color", 1);
         if (launch == Launch::UnderShell) {
-            close(pidPipe[0]);
-            runUnderShell(pidPipe[1]);
+            // Without job control the shell runs the game in its own process
+            // group and waits for it; the exit after the game keeps it from
+            // handing the game its place.
+            execl("/bin/sh", "sh", "-c", "trap '' HUP; \"$0\"; exit $?", QUILLONEX_BINARY, static_cast<char*>(nullptr));
+        } else {
+            execl(QUILLONEX_BINARY, "quillonex", static_cast<char*>(nullptr));
         }
-        runGame();
-    }
-    pid_ = leader_;
-    if (launch == Launch::UnderShell) {
-        close(pidPipe[1]);
-        pid_t game = -1;
-        const bool told = read(pidPipe[0], &game, sizeof game) == static_cast<ssize_t>(sizeof game);
-        close(pidPipe[0]);
-        if (!told) {
-            kill(leader_, SIGKILL);
-            waitpid(leader_, nullptr, 0);
-            close(master_);
-            throw std::runtime_error("the shell could not start the game");
-        }
-        pid_ = game;
+        _exit(127);
     }
     fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
 }
 
 GameInTerminal::~GameInTerminal()
 {
-    if (!exited_ && leader_ > 0) {
+    if (!exited_ && pid_ > 0) {
         kill(pid_, SIGKILL);
-        kill(leader_, SIGKILL);
-        waitpid(leader_, nullptr, 0);
+        waitpid(pid_, nullptr, 0);
     }
     if (master_ >= 0) {
         close(master_);
@@ -176,26 +121,17 @@ void GameInTerminal::type(std::string_view keys)
     }
 }
 
-void GameInTerminal::signal(int signal)
-{
-    kill(pid_, signal);
-}
-
 void GameInTerminal::resize(int columns, int lines)
 {
-    winsize size{};
-    size.ws_col = static_cast<unsigned short>(columns);
-    size.ws_row = static_cast<unsigned short>(lines);
+    const winsize size = windowSize(columns, lines);
     ioctl(master_, TIOCSWINSZ, &size);
     screen_.resize(columns, lines);
 }
 
 void GameInTerminal::closeTerminal()
 {
-    if (master_ >= 0) {
-        close(master_);
-        master_ = -1;
-    }
+    close(master_);
+    master_ = -1;
 }
 
 bool GameInTerminal::jamOutput(char key, int timeoutMs)
@@ -206,44 +142,32 @@ bool GameInTerminal::jamOutput(char key, int timeoutMs)
     while (Clock::now() < deadline) {
         if (write(master_, keys.data(), keys.size()) > 0) {
             lastTaken = Clock::now();
-            continue;
-        }
-        if (Clock::now() - lastTaken >= milliseconds(300)) {
+        } else if (Clock::now() - lastTaken >= milliseconds(300)) {
             return true;
+        } else {
+            pollfd fd{master_, POLLOUT, 0};
+            poll(&fd, 1, 10);
         }
-        pollfd fd{master_, POLLOUT, 0};
-        poll(&fd, 1, 10);
     }
     return false;
 }
 
-bool GameInTerminal::readAvailable(int timeoutMs)
+void GameInTerminal::readAvailable(int timeoutMs)
 {
-    if (master_ < 0) {
-        std::this_thread::sleep_for(milliseconds(timeoutMs));
-        return false;
-    }
+    // Once the terminal is closed, poll() only waits out the time.
     pollfd fd{master_, POLLIN, 0};
-    if (poll(&fd, 1, timeoutMs) <= 0) {
-        return false;
-    }
     char bytes[4096];
-    bool any = false;
-    for (;;) {
-        const ssize_t got = read(master_, bytes, sizeof bytes);
-        if (got <= 0) {
-            break;
-        }
+    ssize_t got = 0;
+    while (poll(&fd, 1, timeoutMs) > 0 && (got = read(master_, bytes, sizeof bytes)) > 0) {
         output_.append(bytes, static_cast<std::size_t>(got));
         screen_.feed(std::string_view(bytes, static_cast<std::size_t>(got)));
-        any = true;
+        timeoutMs = 0;
     }
-    return any;
 }
 
 bool GameInTerminal::waitFor(const std::function<bool(const Screen&)>& condition, int timeoutMs)
 {
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    const auto deadline = Clock::now() + milliseconds(timeoutMs);
     while (!condition(screen_)) {
         if (Clock::now() >= deadline) {
             return false;
@@ -251,6 +175,11 @@ bool GameInTerminal::waitFor(const std::function<bool(const Screen&)>& condition
         readAvailable(20);
     }
     return true;
+}
+
+bool GameInTerminal::waitForLine(std::string_view start, int timeoutMs)
+{
+    return waitFor([start](const Screen& s) { return s.findLine(start) >= 0; }, timeoutMs);
 }
 
 void GameInTerminal::settle(int milliseconds)
@@ -273,10 +202,9 @@ int GameInTerminal::waitForExit(int timeoutMs, bool readOutput)
         // The usage counts the game's processor time even under a shell,
         // which has waited for it.
         rusage usage{};
-        const pid_t done = wait4(leader_, &waitStatus_, WNOHANG, &usage);
-        if (done == leader_) {
+        if (wait4(pid_, &waitStatus_, WNOHANG, &usage) == pid_) {
             exited_ = true;
-            cpuAtExit_ = toMilliseconds(usage.ru_utime) + toMilliseconds(usage.ru_stime);
+            cpuTime_ = toMilliseconds(usage.ru_utime) + toMilliseconds(usage.ru_stime);
         } else if (Clock::now() >= deadline) {
             return -2;
         }
@@ -285,30 +213,6 @@ int GameInTerminal::waitForExit(int timeoutMs, bool readOutput)
         readAvailable(0);
     }
     return WIFEXITED(waitStatus_) ? WEXITSTATUS(waitStatus_) : -1;
-}
-
-milliseconds GameInTerminal::cpuTime() const
-{
-    if (exited_) {
-        return cpuAtExit_;
-    }
-    // User and system time are the 14th and 15th fields; the name in the
-    // second may hold spaces, so counting starts after its closing bracket.
-    std::ifstream statFile("/proc/" + std::to_string(pid_) + "/stat");
-    std::string stat((std::istreambuf_iterator<char>(statFile)), std::istreambuf_iterator<char>());
-    const std::size_t nameEnd = stat.rfind(')');
-    if (nameEnd == std::string::npos) {
-        return milliseconds(0);
-    }
-    std::istringstream fields(stat.substr(nameEnd + 2));
-    std::string field;
-    for (int i = 3; i <= 13; ++i) {
-        fields >> field;
-    }
-    long long user = 0;
-    long long system = 0;
-    fields >> user >> system;
-    return milliseconds((user + system) * 1000 / sysconf(_SC_CLK_TCK));
 }
 
 bool GameInTerminal::killedBy(int signal) const

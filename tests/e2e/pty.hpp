@@ -18,22 +18,22 @@ enum class Launch {
     // The game itself, as when a terminal window runs it straight away: a
     // terminal that goes away sends it SIGHUP.
     SessionLeader,
-    // A stand-in for a shell that ignores hang-ups and runs the game as its
-    // child: a terminal that goes away shows only in the game's reads and writes.
+    // A shell that ignores hang-ups and runs the game as its child: a
+    // terminal that goes away shows only in the game's reads and writes.
     UnderShell,
 };
 
 class GameInTerminal {
 public:
     // Starts the game in a terminal of the given size, in `directory` (a new
-    // empty one when none is given).
+    // empty one, removed at the end, when none is given).
     GameInTerminal(int columns, int lines, std::string directory = {}, Launch launch = Launch::SessionLeader);
     ~GameInTerminal();
     GameInTerminal(const GameInTerminal&) = delete;
     GameInTerminal& operator=(const GameInTerminal&) = delete;
 
     void type(std::string_view keys);
-    void signal(int signal);
+    void signal(int signal) { kill(pid_, signal); }
     void resize(int columns, int lines);
     // Closes our side of the terminal, as when its window is closed. The
     // screen keeps what was read before.
@@ -45,6 +45,8 @@ public:
 
     // Reads the game's output until the condition holds or the time is up.
     bool waitFor(const std::function<bool(const Screen&)>& condition, int timeoutMs = 5000);
+    // The same, until a line starts with the text.
+    bool waitForLine(std::string_view start, int timeoutMs = 5000);
     // Reads what the game writes for a while, however long it is quiet.
     void settle(int milliseconds);
     // Waits for the game to end and gives its exit status (-1 when killed by a
@@ -52,12 +54,11 @@ public:
     // unless told not to.
     int waitForExit(int timeoutMs = 10000, bool readOutput = true);
     bool killedBy(int signal) const;
+    // Processor time the game used in all, once it has ended.
+    std::chrono::milliseconds cpuTime() const { return cpuTime_; }
 
     // The terminal's settings are what they were before the game started.
     bool terminalSettingsRestored() const;
-
-    // Processor time the game has used so far; once it has ended, in all.
-    std::chrono::milliseconds cpuTime() const;
 
     const Screen& screen() const { return screen_; }
     const std::string& output() const { return output_; }
@@ -65,19 +66,17 @@ public:
     pid_t pid() const { return pid_; }
 
 private:
-    bool readAvailable(int timeoutMs);
+    void readAvailable(int timeoutMs);
 
     Screen screen_;
     std::string output_;
     std::string directory_;
     bool ownDirectory_ = false;
     int master_ = -1;
-    // The game, and the process that leads its terminal's session (the same
-    // one unless the game runs under a shell).
+    // The game, or under a shell the shell.
     pid_t pid_ = -1;
-    pid_t leader_ = -1;
     int waitStatus_ = 0;
-    std::chrono::milliseconds cpuAtExit_{0};
+    std::chrono::milliseconds cpuTime_{0};
     bool exited_ = false;
     termios initial_{};
 };

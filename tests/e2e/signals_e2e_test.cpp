@@ -2,14 +2,14 @@
 // terminal is left as it was found, and the saved game is never half written.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <string>
-#include <tuple>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "tests/e2e/pty.hpp"
@@ -17,241 +17,112 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+// A level-2 record with a red cell below the player, which never matches the
+// level-1 board a new game saves.
+const std::string OldRecord = "8777977797779770";
+const char* const AsksToResume = "Do you want to use your last saved data";
 
-const char* const RecordName = "record.quillonex";
-// A level-2 record, so that it never matches the level-1 board a new game saves.
-const char* const OldRecord = "8777977797779770";
+// Keys typed one after another, each once the screen shows the line before it.
+using Steps = std::vector<std::pair<const char*, const char*>>;
 
-// Where the game stands when the signal comes.
-enum class Moment { Title, ResumePrompt, Level, RestartPrompt, SavePause };
+const std::pair<const char*, Steps> Places[] = {
+    {"the title", {}},
+    {"the resume prompt", {{"\r", AsksToResume}}},
+    {"a level", {{"\r", AsksToResume}, {"n", "Level 1"}}},
+    {"the restart prompt", {{"\r", AsksToResume}, {"y", "Level 2"}, {"s", "Do you wanna restart"}}},
+    {"the save's pause", {{"\r", AsksToResume}, {"n", "Level 1"}, {"e", "Saved Game"}}},
+};
 
-std::string momentName(Moment moment)
+// Puts the old record beside the game at its title and plays the steps.
+void play(GameInTerminal& game, const Steps& steps)
 {
-    switch (moment) {
-    case Moment::Title: return "Title";
-    case Moment::ResumePrompt: return "ResumePrompt";
-    case Moment::Level: return "Level";
-    case Moment::RestartPrompt: return "RestartPrompt";
-    case Moment::SavePause: return "SavePause";
-    }
-    return "Unknown";
-}
-
-std::string signalName(int signal)
-{
-    switch (signal) {
-    case SIGTERM: return "SIGTERM";
-    case SIGINT: return "SIGINT";
-    case SIGHUP: return "SIGHUP";
-    default: return "signal" + std::to_string(signal);
+    ASSERT_TRUE(game.waitForLine("Press 'enter'"));
+    std::ofstream(game.directory() + "/record.quillonex", std::ios::binary) << OldRecord;
+    for (const auto& [keys, shown] : steps) {
+        game.type(keys);
+        ASSERT_TRUE(game.waitForLine(shown)) << shown;
     }
 }
 
-bool atTitle(const Screen& s)
-{
-    return s.findLine("Press 'enter'") >= 0;
-}
-
-bool asksToResume(const Screen& s)
-{
-    return s.line(0).starts_with("Do you want to use your last saved data");
-}
-
-std::string fileContent(const std::filesystem::path& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream content;
-    content << file.rdbuf();
-    return content.str();
-}
-
-std::vector<std::string> folderEntries(const std::string& folder)
+// What the record holds, once the game has ended; the folder must hold nothing else.
+std::string onlyRecord(const GameInTerminal& game)
 {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    for (const auto& entry : std::filesystem::directory_iterator(game.directory())) {
         names.push_back(entry.path().filename().string());
     }
-    std::sort(names.begin(), names.end());
-    return names;
+    EXPECT_EQ(names, std::vector<std::string>{"record.quillonex"});
+    std::ifstream file(game.directory() + "/record.quillonex", std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), {}};
 }
 
-void putOldRecord(const GameInTerminal& game)
-{
-    std::ofstream(std::filesystem::path(game.directory()) / RecordName, std::ios::binary) << OldRecord;
-}
+// Each signal that ends the game, sent by another program or typed as a key.
+struct Ending {
+    int signal;
+    const char* key;
+};
 
-// From the title to the first level, declining the old record when one is offered.
-void startNewGame(GameInTerminal& game, bool recordOffered)
+TEST(SignalEndsTheGame, AnywhereLeavingTheTerminalAsItWasFoundAndTheRecordWhole)
 {
-    game.type("\r");
-    if (recordOffered) {
-        ASSERT_TRUE(game.waitFor(asksToResume));
-        game.type("n");
-    }
-    ASSERT_TRUE(game.waitFor([](const Screen& s) { return showsLevel(s, 1); }));
-}
+    const Ending endings[] = {{SIGTERM, nullptr}, {SIGINT, nullptr}, {SIGHUP, nullptr}, {SIGINT, "\x03"},
+                              {SIGQUIT, "\x1c"}};
+    for (const auto& [place, steps] : Places) {
+        for (const Ending& ending : endings) {
+            SCOPED_TRACE(std::string("signal ") + std::to_string(ending.signal) + (ending.key ? " by key" : "") +
+                         " at " + place);
+            GameInTerminal game(80, 30);
+            ASSERT_NO_FATAL_FAILURE(play(game, steps));
+            // A save shows its words below the board it wrote.
+            const bool saved = game.screen().findLine("Saved Game") >= 0;
+            const std::string expected = saved ? recordOf(*readBoard(game.screen())) : OldRecord;
 
-// Walks into a red cell, going on to later levels while none is in reach.
-void dieOnARedCell(GameInTerminal& game)
-{
-    for (int level = 1; level < 10; ++level) {
-        const SeenBoard board = *readBoard(game.screen());
-        const std::string death = keysTo(board, '#');
-        if (!death.empty()) {
-            game.type(death);
-            ASSERT_TRUE(game.waitFor([](const Screen& s) { return s.findLine("Do you wanna restart") >= 0; }));
-            return;
+            ending.key ? game.type(ending.key) : game.signal(ending.signal);
+            ASSERT_NE(game.waitForExit(3000), -2) << "the game did not end";
+            EXPECT_TRUE(game.killedBy(ending.signal));
+            EXPECT_TRUE(game.terminalSettingsRestored());
+            EXPECT_TRUE(game.screen().cursorVisible());
+            EXPECT_EQ(onlyRecord(game), expected);
         }
-        game.type(keysTo(board, 'G'));
-        ASSERT_TRUE(game.waitFor([level](const Screen& s) { return showsLevel(s, level + 1); }));
-    }
-    FAIL() << "no red cell in reach on the first levels";
-}
-
-// Plays from the start to the moment. At the save's pause, `saved` is what
-// the record must now hold.
-void reach(GameInTerminal& game, Moment moment, std::string& saved)
-{
-    ASSERT_TRUE(game.waitFor(atTitle));
-    switch (moment) {
-    case Moment::Title:
-        return;
-    case Moment::ResumePrompt:
-        putOldRecord(game);
-        game.type("\r");
-        ASSERT_TRUE(game.waitFor(asksToResume));
-        return;
-    case Moment::Level:
-        ASSERT_NO_FATAL_FAILURE(startNewGame(game, false));
-        return;
-    case Moment::RestartPrompt:
-        ASSERT_NO_FATAL_FAILURE(startNewGame(game, false));
-        ASSERT_NO_FATAL_FAILURE(dieOnARedCell(game));
-        return;
-    case Moment::SavePause:
-        ASSERT_NO_FATAL_FAILURE(startNewGame(game, false));
-        saved = recordOf(*readBoard(game.screen()));
-        game.type("e");
-        ASSERT_TRUE(game.waitFor([](const Screen& s) { return s.line(5) == "Saved Game"; }));
-        return;
     }
 }
 
-class SignalEndsTheGame : public testing::TestWithParam<std::tuple<Moment, int>> {};
-
-TEST_P(SignalEndsTheGame, LeavingTheTerminalAsItWasFoundAndTheRecordWhole)
+// The first round learns how long a save takes, from the 'e' to "Saved
+// Game"; the second signals at once after the key. Each later one signals
+// halfway between the latest moment that kept the old record and the earliest
+// that gave the new one, closing in on the moment the save begins.
+TEST(SignalDuringASave, LeavesTheOldRecordOrTheNewOneAndNothingElse)
 {
-    const auto [moment, signal] = GetParam();
-    GameInTerminal game(80, 30);
-    std::string saved;
-    ASSERT_NO_FATAL_FAILURE(reach(game, moment, saved));
-
-    game.signal(signal);
-    ASSERT_NE(game.waitForExit(3000), -2) << "the game did not end";
-    EXPECT_TRUE(game.killedBy(signal));
-    EXPECT_TRUE(game.terminalSettingsRestored());
-    EXPECT_TRUE(game.screen().cursorVisible());
-
-    // Nothing but the record, and only where there was one before or a save
-    // has just finished.
-    std::vector<std::string> expectedFiles;
-    if (moment == Moment::ResumePrompt) {
-        saved = OldRecord;
-    }
-    if (!saved.empty()) {
-        expectedFiles.push_back(RecordName);
-    }
-    EXPECT_EQ(folderEntries(game.directory()), expectedFiles);
-    if (!saved.empty()) {
-        EXPECT_EQ(fileContent(std::filesystem::path(game.directory()) / RecordName), saved);
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(EveryPlace, SignalEndsTheGame,
-                         testing::Combine(testing::Values(Moment::Title, Moment::ResumePrompt, Moment::Level,
-                                                          Moment::RestartPrompt, Moment::SavePause),
-                                          testing::Values(SIGTERM, SIGINT, SIGHUP)),
-                         [](const testing::TestParamInfo<std::tuple<Moment, int>>& info) {
-                             return momentName(std::get<0>(info.param)) + "_" + signalName(std::get<1>(info.param));
-                         });
-
-// The signal lands anywhere from before the game has read the 'e' to after
-// the record is written: each round waits a little longer after the key
-// than the last, over the time a whole save was seen to take, then signals
-// until the game is gone.
-class SignalDuringASave : public testing::TestWithParam<int> {};
-
-TEST_P(SignalDuringASave, LeavesTheOldRecordOrTheNewOneAndNothingElse)
-{
-    constexpr int Rounds = 20;
-    const int signal = GetParam();
-    Clock::duration saveTime{};
-    int oldKept = 0;
-    int newWritten = 0;
-    for (int round = 0; round < Rounds; ++round) {
+    using Clock = std::chrono::steady_clock;
+    const int signals[] = {SIGTERM, SIGINT, SIGHUP};
+    Clock::duration kept{};
+    Clock::duration written{};
+    int outcomes[2] = {};  // the old record kept, the new one written
+    for (int round = 0; round < 12; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
         GameInTerminal game(80, 30);
-        ASSERT_TRUE(game.waitFor(atTitle));
-        putOldRecord(game);
-        ASSERT_NO_FATAL_FAILURE(startNewGame(game, true));
+        ASSERT_NO_FATAL_FAILURE(play(game, Places[2].second));
         const std::string saved = recordOf(*readBoard(game.screen()));
-
+        Clock::duration delay = round == 1 ? Clock::duration{} : (kept + written) / 2;
         const auto typed = Clock::now();
         game.type("e");
         if (round == 0) {
-            // The first round measures how long a save takes to show "Saved Game".
-            ASSERT_TRUE(game.waitFor([](const Screen& s) { return s.line(5) == "Saved Game"; }));
-            saveTime = Clock::now() - typed;
-        } else {
-            const auto at = typed + saveTime * (round - 1) / (Rounds - 2);
-            while (Clock::now() < at) {
-            }
+            ASSERT_TRUE(game.waitForLine("Saved Game"));
+            delay = Clock::now() - typed;
         }
-        const auto giveUp = Clock::now() + std::chrono::seconds(3);
-        do {
-            game.signal(signal);
-        } while (game.waitForExit(0) == -2 && Clock::now() < giveUp);
-        ASSERT_NE(game.waitForExit(0), -2) << "the game did not end";
+        std::this_thread::sleep_until(typed + delay);
+        const int signal = signals[round % 3];
+        game.signal(signal);
+        ASSERT_NE(game.waitForExit(3000), -2) << "the game did not end";
         EXPECT_TRUE(game.killedBy(signal));
         EXPECT_TRUE(game.terminalSettingsRestored());
 
-        ASSERT_EQ(folderEntries(game.directory()), std::vector<std::string>{RecordName});
-        const std::string record = fileContent(std::filesystem::path(game.directory()) / RecordName);
-        if (record == OldRecord) {
-            ++oldKept;
-        } else {
-            EXPECT_EQ(record, saved) << "neither the old record nor the new one";
-            ++newWritten;
-        }
+        const std::string record = onlyRecord(game);
+        const bool old = record == OldRecord;
+        EXPECT_TRUE(old || record == saved) << "neither the old record nor the new one: " << record;
+        (old ? kept : written) = delay;
+        ++outcomes[old ? 0 : 1];
     }
-    RecordProperty("oldRecordKept", oldKept);
-    RecordProperty("newRecordWritten", newWritten);
-}
-
-INSTANTIATE_TEST_SUITE_P(EachSignal, SignalDuringASave, testing::Values(SIGTERM, SIGINT, SIGHUP),
-                         [](const testing::TestParamInfo<int>& info) { return signalName(info.param); });
-
-// The keys that send signals from the terminal: Ctrl+C at the title, and
-// Ctrl+Backslash (SIGQUIT) during a level.
-TEST(SignalKeys, CtrlCAndCtrlBackslashEndTheGameAndPutTheTerminalBack)
-{
-    {
-        GameInTerminal game(80, 30);
-        ASSERT_TRUE(game.waitFor(atTitle));
-        game.type("\x03");
-        ASSERT_NE(game.waitForExit(3000), -2);
-        EXPECT_TRUE(game.killedBy(SIGINT));
-        EXPECT_TRUE(game.terminalSettingsRestored());
-    }
-    GameInTerminal game(80, 30);
-    ASSERT_TRUE(game.waitFor(atTitle));
-    ASSERT_NO_FATAL_FAILURE(startNewGame(game, false));
-    game.type("\x1c");
-    ASSERT_NE(game.waitForExit(3000), -2);
-    EXPECT_TRUE(game.killedBy(SIGQUIT));
-    EXPECT_TRUE(game.terminalSettingsRestored());
-    EXPECT_TRUE(game.screen().cursorVisible());
+    EXPECT_TRUE(outcomes[0] > 0 && outcomes[1] > 0) << outcomes[0] << " kept, " << outcomes[1] << " written";
 }
 
 // A terminal that stops reading (a stalled connection) leaves the game stuck
@@ -259,7 +130,7 @@ TEST(SignalKeys, CtrlCAndCtrlBackslashEndTheGameAndPutTheTerminalBack)
 TEST(StalledTerminal, ASignalStillEndsTheGame)
 {
     GameInTerminal game(80, 30);
-    ASSERT_TRUE(game.waitFor(atTitle));
+    ASSERT_TRUE(game.waitForLine("Press 'enter'"));
     // Every wrong key at the title gets a reminder line, until the terminal is full.
     ASSERT_TRUE(game.jamOutput('x'));
     game.signal(SIGTERM);
@@ -272,39 +143,24 @@ TEST(StalledTerminal, ASignalStillEndsTheGame)
 // terminal's session the game hears a hang-up; under a shell that keeps the
 // hang-up to itself, it finds its terminal gone on the next read. Either way
 // it ends at once instead of polling a dead terminal.
-class TerminalGoesAway : public testing::TestWithParam<std::tuple<Moment, Launch>> {};
-
-TEST_P(TerminalGoesAway, EndsTheGameWithoutSpinning)
+TEST(TerminalGoesAway, EndsTheGameWithoutSpinning)
 {
-    const auto [moment, launch] = GetParam();
-    GameInTerminal game(80, 30, {}, launch);
-    std::string saved;
-    ASSERT_NO_FATAL_FAILURE(reach(game, moment, saved));
-    game.settle(50);
-    const std::chrono::milliseconds before = game.cpuTime();
+    for (const Launch launch : {Launch::SessionLeader, Launch::UnderShell}) {
+        for (const int place : {0, 2}) {  // the title and a level
+            SCOPED_TRACE(std::string(launch == Launch::UnderShell ? "under a shell at " : "") + Places[place].first);
+            GameInTerminal game(80, 30, {}, launch);
+            ASSERT_NO_FATAL_FAILURE(play(game, Places[place].second));
 
-    game.closeTerminal();
-    const int status = game.waitForExit(2000);
-    const std::chrono::milliseconds used = game.cpuTime() - before;
-    EXPECT_LT(used, std::chrono::milliseconds(250)) << "busy for " << used.count() << " ms of processor time";
-    ASSERT_NE(status, -2) << "the game went on without its terminal";
-    if (launch == Launch::SessionLeader) {
-        // The hang-up as a rule; a read that sees the closed terminal a moment
-        // before the signal lands ends the game as well.
-        EXPECT_TRUE(game.killedBy(SIGHUP) || status == 0);
-    } else {
-        EXPECT_EQ(status, 0);
+            game.closeTerminal();
+            const int status = game.waitForExit(2000);
+            ASSERT_NE(status, -2) << "the game went on without its terminal";
+            EXPECT_LT(game.cpuTime(), std::chrono::milliseconds(250)) << "busy for " << game.cpuTime().count() << " ms";
+            // The hang-up as a rule; a read that sees the closed terminal a
+            // moment before the signal lands ends the game as well.
+            EXPECT_TRUE(status == 0 || (launch == Launch::SessionLeader && game.killedBy(SIGHUP))) << status;
+            EXPECT_EQ(onlyRecord(game), OldRecord);
+        }
     }
-    EXPECT_TRUE(folderEntries(game.directory()).empty());
 }
-
-INSTANTIATE_TEST_SUITE_P(TitleAndLevel, TerminalGoesAway,
-                         testing::Combine(testing::Values(Moment::Title, Moment::Level),
-                                          testing::Values(Launch::SessionLeader, Launch::UnderShell)),
-                         [](const testing::TestParamInfo<std::tuple<Moment, Launch>>& info) {
-                             return momentName(std::get<0>(info.param)) +
-                                    (std::get<1>(info.param) == Launch::SessionLeader ? "_GameLeadsTheSession"
-                                                                                      : "_UnderAShell");
-                         });
 
 }  // namespace
