@@ -159,7 +159,6 @@ void GameInTerminal::readAvailable(int timeoutMs)
     char bytes[4096];
     ssize_t got = 0;
     while (poll(&fd, 1, timeoutMs) > 0 && (got = read(master_, bytes, sizeof bytes)) > 0) {
-        output_.append(bytes, static_cast<std::size_t>(got));
         screen_.feed(std::string_view(bytes, static_cast<std::size_t>(got)));
         timeoutMs = 0;
     }

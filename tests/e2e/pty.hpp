@@ -61,7 +61,6 @@ public:
     bool terminalSettingsRestored() const;
 
     const Screen& screen() const { return screen_; }
-    const std::string& output() const { return output_; }
     const std::string& directory() const { return directory_; }
     pid_t pid() const { return pid_; }
 
@@ -69,7 +68,6 @@ private:
     void readAvailable(int timeoutMs);
 
     Screen screen_;
-    std::string output_;
     std::string directory_;
     bool ownDirectory_ = false;
     int master_ = -1;
