@@ -200,7 +200,8 @@ void Screen::lineFeed()
 }
 
 // Cursor placement, the clear, colours and the cursor's visibility: what a
-// console program like the game writes. Anything else is noted as unknown.
+// console program like the game writes, and what wine's console adds.
+// Anything else is noted as unknown.
 void Screen::controlSequence(std::string_view params, char final)
 {
     wrapPending_ = false;
@@ -214,6 +215,13 @@ void Screen::controlSequence(std::string_view params, char final)
         cursor_.x = std::clamp(orDefault(n, 1, 1), 1, columns_) - 1;
     } else if (final == 'J' && (orDefault(n, 0, 0) == 2 || orDefault(n, 0, 0) == 3)) {
         std::fill(cells_.begin(), cells_.end(), ScreenCell{});
+    } else if (final == 'K' && orDefault(n, 0, 0) == 0) {
+        // Erase to the end of the line, and a step right: wine's console
+        // writes both as it redraws.
+        std::fill_n(cells_.begin() + static_cast<std::ptrdiff_t>(cellIndex(cursor_.x, cursor_.y, columns_)),
+                    columns_ - cursor_.x, ScreenCell{});
+    } else if (final == 'C') {
+        cursor_.x = std::min(columns_ - 1, cursor_.x + std::max(1, orDefault(n, 0, 1)));
     } else if (final == 'm') {
         selectGraphicRendition(params);
     } else {
