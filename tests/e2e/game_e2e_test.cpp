@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <csignal>
@@ -86,6 +87,17 @@ TEST(GameThroughTerminal, ASmallWindowGetsANoticeAndTheBoardBack)
     game.signal(SIGWINCH);
     ASSERT_TRUE(game.waitFor([](const Screen& s) { return readBoard(s).has_value(); }));
     EXPECT_EQ(readBoard(game.screen())->cells, before.cells);
+    game.type("q");
+    EXPECT_EQ(game.waitForExit(), 0);
+}
+
+TEST(GameThroughTerminal, ANamedPipeUnderTheRecordsNameIsNoSavedGame)
+{
+    GameInTerminal game(80, 30);
+    ASSERT_TRUE(game.waitForLine("Press 'enter'"));
+    ASSERT_EQ(mkfifo((game.directory() + "/record.quillonex").c_str(), 0600), 0);
+    game.type("\r");
+    ASSERT_TRUE(game.waitFor([](const Screen& s) { return showsLevel(s, 1); }));
     game.type("q");
     EXPECT_EQ(game.waitForExit(), 0);
 }
