@@ -1,11 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <climits>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <optional>
 #include <sstream>
 #include <streambuf>
@@ -13,6 +10,7 @@
 #include <vector>
 
 #include "board/board.hpp"
+#include "maze/maze.hpp"
 #include "save/record.hpp"
 #include "tests/support/console.hpp"
 #include "tests/support/scratch.hpp"
@@ -22,58 +20,29 @@ namespace tc = testconsole;
 
 namespace {
 
-// A record of any length that never sits in memory: each character comes from
-// a rule, and the buffer counts how many it has handed out. It cannot seek,
-// like a pipe.
-class GeneratedRecord : public std::streambuf {
-public:
-    GeneratedRecord(std::uint64_t length, std::function<char(std::uint64_t)> charAt)
-        : length_(length), charAt_(std::move(charAt)) {}
-    std::uint64_t handedOut() const { return position_; }
-
-protected:
-    int_type underflow() override
+// Hands out its text once and cannot go back to the start, like a pipe.
+struct PipeRecord : std::streambuf {
+    explicit PipeRecord(std::string text) : content(std::move(text))
     {
-        if (position_ == length_) {
-            return traits_type::eof();
-        }
-        const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(sizeof chunk_, length_ - position_));
-        for (std::size_t i = 0; i < n; ++i) {
-            chunk_[i] = charAt_(position_ + i);
-        }
-        position_ += n;
-        setg(chunk_, chunk_, chunk_ + n);
-        return traits_type::to_int_type(chunk_[0]);
+        setg(content.data(), content.data(), content.data() + content.size());
     }
-
-private:
-    std::uint64_t length_;
-    std::function<char(std::uint64_t)> charAt_;
-    std::uint64_t position_ = 0;
-    char chunk_[4096] = {};
+    std::size_t handedOut() { return content.size() - static_cast<std::size_t>(in_avail()); }
+    std::string content;
 };
-
-// The player top left, the goal bottom right, floor along the top row and down
-// the right edge and here and there, walls elsewhere.
-std::vector<std::int32_t> handMadeBoard(std::int32_t level)
-{
-    const std::int32_t side = sideLengthFor(level);
-    std::vector<std::int32_t> cells(static_cast<std::size_t>(side * side), TileWall);
-    for (std::int32_t i = 0; i < side * side; ++i) {
-        const bool path = i < side || i % side == side - 1;
-        if (path || (i * 31 + level) % 7 == 0) {
-            cells[static_cast<std::size_t>(i)] = TileFloor;
-        }
-    }
-    cells.front() = TilePlayer;
-    cells.back() = TileGoal;
-    return cells;
-}
 
 bool usable(const std::string& text)
 {
     std::istringstream in(text);
     return saveRecordUsable(in);
+}
+
+// A square board of the side: the player first, the goal last, walls between.
+std::string squareRecord(std::size_t side)
+{
+    std::string text(side * side, '9');
+    text.front() = '8';
+    text.back() = '0';
+    return text;
 }
 
 const std::vector<std::int32_t> LevelOneCodes{1, 0, 2, 0, 0, 2, 2, 0, 3};
@@ -107,73 +76,37 @@ using RecordFormat = RecordFolder;
 using DamagedRecord = RecordFolder;
 using SafeSave = RecordFolder;
 
-TEST_F(RecordFormat, LevelOneIsNineDigitsBothWays)
+TEST_F(RecordFormat, BoardsComeBackAsTheyWereWhateverFollowsALineFeed)
 {
     ASSERT_TRUE(writeSaveRecord(LevelOneCodes));
     EXPECT_EQ(folder.read(SaveRecordName), LevelOneRecord);
-    EXPECT_EQ(loadRecord(), 1);
-    EXPECT_EQ(board, LevelOneCodes);
-}
-
-TEST_F(RecordFormat, BoardsOfEveryLevelComeBackAsTheyWere)
-{
-    for (const std::int32_t level : {1, 2, 3, 8, 25, 100, MaxRecordSide - 2}) {
-        const std::vector<std::int32_t> cells = handMadeBoard(level);
-        ASSERT_TRUE(writeSaveRecord(cells)) << level;
-        const std::string text = folder.read(SaveRecordName);
-        EXPECT_EQ(text.size(), cells.size()) << level;
-        EXPECT_EQ(text.find_first_not_of("7890"), std::string::npos) << level;
-        board.clear();
-        EXPECT_EQ(loadRecord(), level);
-        EXPECT_EQ(board, cells) << level;
-        EXPECT_EQ(folder.entries(), OnlyTheRecord);
-    }
-}
-
-TEST_F(RecordFormat, EveryCodeBecomesADigitThatReadsBackAsTheCodeModuloTen)
-{
     // Codes a snapshot never holds still give digits, never another byte.
-    std::vector<std::int32_t> codes{INT32_MIN, INT32_MIN + 1, INT32_MAX - 1, INT32_MAX};
-    for (std::int32_t code = -25; code <= 25; ++code) {
-        codes.push_back(code);
-    }
-    ASSERT_TRUE(writeSaveRecord(codes));
-    const std::string text = folder.read(SaveRecordName);
-    ASSERT_EQ(text.size(), codes.size());
-    EXPECT_EQ(text.find_first_not_of("0123456789"), std::string::npos);
-    std::istringstream in(text);
-    readSaveRecord(in);
-    ASSERT_EQ(board.size(), codes.size());
-    for (std::size_t i = 0; i < codes.size(); ++i) {
-        EXPECT_EQ(board[i], (codes[i] % 10 + 10) % 10) << codes[i];
-    }
-}
+    EXPECT_EQ(recordText({TileWalker, -3, INT32_MIN, INT32_MAX}), "1494");
 
-TEST_F(RecordFormat, ALineFeedEndsTheRecordAndWhatFollowsIsIgnored)
-{
-    for (const std::string& tail : {std::string("\n"), std::string("\n9999 anything\n\n"),
-                                   std::string("\n\0\xff" "8", 4)}) {
-        folder.write(SaveRecordName, LevelOneRecord + tail);
-        board.clear();
-        EXPECT_EQ(loadRecord(), 1);
-        EXPECT_EQ(board, LevelOneCodes);
+    // Level 100 is read in several pieces; the line feed still ends it.
+    for (const std::int32_t level : {1, 2, 8, 100}) {
+        tc::setCalendarSeconds(level);
+        generateMaze(level);
+        const std::vector<std::int32_t> cells = board;
+        ASSERT_TRUE(writeSaveRecord(cells));
+        const std::string text = folder.read(SaveRecordName);
+        for (const std::string& tail : {std::string(), std::string("\n"), "\n9999 anything\n" + text,
+                                        std::string("\n\0\xff", 3)}) {
+            folder.write(SaveRecordName, text + tail);
+            board.clear();
+            EXPECT_EQ(loadRecord(), level);
+            EXPECT_EQ(board, cells) << "level " << level << ", tail of " << tail.size();
+        }
     }
-    // A wide board is read in several pieces; the line feed still ends it.
-    const std::vector<std::int32_t> wide = handMadeBoard(100);
-    folder.write(SaveRecordName, recordText(wide) + "\n" + recordText(handMadeBoard(3)));
-    board.clear();
-    EXPECT_EQ(loadRecord(), 100);
-    EXPECT_EQ(board, wide);
+    EXPECT_EQ(folder.entries(), OnlyTheRecord);
 }
 
 TEST_F(DamagedRecord, AnythingButAPlayableBoardIsNoSavedGame)
 {
     const std::vector<std::string> damaged{
-        "",                                 // empty
-        "\n879779970",                      // nothing before the line feed
-        "87977997", "8797799700",           // not square
-        "8790",                             // a level-0 board, 2 x 2
-        "879779170", "879779 70", "879779a70", "879\xff" "79970",  // not a cell of a played board; NOLINT(bugprone-suspicious-missing-comma): the split ends the \xff escape
+        "", "\n879779970",                  // empty, nothing before the line feed
+        "87977997", "8797799700", "8790",   // not square, a level-0 board
+        "879779170", "879779 70", "879779a70", "879\xff" "79970",  // no cell of a played board; NOLINT(bugprone-suspicious-missing-comma): the split ends the \xff escape
         std::string("8797\0" "9970", 9),    // a NUL byte
         "779779970", "789779970", "889779970",  // player missing, elsewhere, twice
         "879779977", "879779907", "879770970",  // goal missing, elsewhere, twice
@@ -183,65 +116,74 @@ TEST_F(DamagedRecord, AnythingButAPlayableBoardIsNoSavedGame)
         EXPECT_FALSE(usable(text)) << '"' << text << '"';
     }
     EXPECT_TRUE(usable(LevelOneRecord));
+    // The widest board the game takes, and one cell wider.
+    EXPECT_TRUE(usable(squareRecord(MaxRecordSide)));
+    EXPECT_FALSE(usable(squareRecord(MaxRecordSide + 1)));
+    // Once looked at, a pipe would leave the reader nothing.
+    PipeRecord pipe(LevelOneRecord);
+    std::istream fromPipe(&pipe);
+    EXPECT_FALSE(saveRecordUsable(fromPipe));
 }
 
 TEST_F(DamagedRecord, AFileTooLargeForAnyBoardIsRejectedWithoutReadingItAll)
 {
-    const std::uint64_t limit = static_cast<std::uint64_t>(MaxRecordSide) * MaxRecordSide;
-    // Shaped like a board, only far too wide: player first, floor, goal last.
-    const std::uint64_t side = 8 * static_cast<std::uint64_t>(MaxRecordSide);
-    GeneratedRecord huge(side * side, [&](std::uint64_t i) { return i == 0 ? '8' : i == side * side - 1 ? '0' : '7'; });
+    PipeRecord huge(squareRecord(std::size_t{2} * MaxRecordSide));
     std::istream in(&huge);
     EXPECT_FALSE(saveRecordUsable(in));
-    EXPECT_LE(huge.handedOut(), limit + 4096);
-
-    // Just one cell wider than the widest board, as a real file.
-    const std::string justTooWide = "8" + std::string((MaxRecordSide + 1) * (MaxRecordSide + 1) - 2, '9') + "0";
-    folder.write(SaveRecordName, justTooWide);
-    EXPECT_EQ(loadRecord(), std::nullopt);
-    EXPECT_TRUE(board.empty());
+    EXPECT_LE(huge.handedOut(), static_cast<std::size_t>(MaxRecordSide) * MaxRecordSide + 4096);
 }
 
-TEST_F(DamagedRecord, ARecordThatCannotBeReadAgainFromItsStartIsRefused)
-{
-    // Like a pipe: once looked at, the reader would find nothing left.
-    GeneratedRecord pipe(LevelOneRecord.size(), [](std::uint64_t i) { return LevelOneRecord[i]; });
-    std::istream in(&pipe);
-    EXPECT_FALSE(saveRecordUsable(in));
-}
-
-TEST_F(DamagedRecord, AFolderUnderTheRecordsNameIsNoSavedGame)
-{
-    fs::create_directory(SaveRecordName);
-    std::ifstream in(SaveRecordName);
-    EXPECT_FALSE(in && saveRecordUsable(in));
-}
-
-TEST_F(SafeSave, ANewSaveReplacesTheOldRecordOnlyOnceItIsOnDisk)
+TEST_F(SafeSave, ANewRecordReplacesTheOldOnlyOnceItIsWholeOnDisk)
 {
     folder.write(SaveRecordName, LevelOneRecord);
     const std::vector<std::int32_t> cells{1, 0, 0, 0, 2, 0, 2, 2, 2, 0, 0, 2, 2, 0, 0, 3};
     const std::string newText = "8777" "9799" "9779" "9770";
-    int fileFlushes = 0;
+    std::string newName;
     int folderFlushes = 0;
     tc::onDiskFlush([&](const std::string& path) {
         EXPECT_GT(tc::interruptsHeld(), 0);
-        if (path == ".") {
-            ++folderFlushes;
-            EXPECT_EQ(folder.read(SaveRecordName), newText);
-        } else {
+        if (path != ".") {
             // The new text is whole in a file of its own; the old record is untouched.
-            ++fileFlushes;
+            newName = path;
             EXPECT_EQ(folder.read(path), newText);
             EXPECT_EQ(folder.read(SaveRecordName), LevelOneRecord);
+            return true;
         }
-        return true;
+        ++folderFlushes;
+        EXPECT_EQ(folder.read(SaveRecordName), newText);
+        return false;  // the record is replaced already, so the save still counts
     });
     EXPECT_TRUE(writeSaveRecord(cells));
-    EXPECT_EQ(fileFlushes, 1);
     EXPECT_EQ(folderFlushes, 1);
     EXPECT_EQ(folder.read(SaveRecordName), newText);
     EXPECT_EQ(folder.entries(), OnlyTheRecord);
+    EXPECT_EQ(tc::interruptsHeld(), 0);
+    ASSERT_NE(newName, "");
+    ASSERT_NE(newName, SaveRecordName);
+
+    // Under the new record's name: a half-written file from a power cut is
+    // replaced, a link to someone else's file is not written through.
+    tc::onDiskFlush(nullptr);
+    folder.write(newName, "87");
+    EXPECT_TRUE(writeSaveRecord(LevelOneCodes));
+    EXPECT_EQ(folder.read(SaveRecordName), LevelOneRecord);
+    EXPECT_EQ(folder.entries(), OnlyTheRecord);
+    folder.write("other", "not ours");
+    std::error_code noLinks;
+    fs::create_symlink("other", newName, noLinks);
+    if (!noLinks) {
+        EXPECT_TRUE(writeSaveRecord(cells));
+        EXPECT_EQ(folder.read("other"), "not ours");
+        EXPECT_EQ(folder.read(SaveRecordName), newText);
+    }
+    fs::remove("other");
+    // A folder there that will not go away: no save, the last record kept.
+    const std::string lastSaved = folder.read(SaveRecordName);
+    fs::create_directory(newName);
+    folder.write(fs::path(newName) / "inside", "x");
+    EXPECT_FALSE(writeSaveRecord(std::vector<std::int32_t>(25, TileFloor)));
+    EXPECT_EQ(folder.read(SaveRecordName), lastSaved);
+    EXPECT_EQ(folder.entries(), (std::vector<std::string>{SaveRecordName, newName}));
     EXPECT_EQ(tc::interruptsHeld(), 0);
 }
 
@@ -250,70 +192,20 @@ TEST_F(SafeSave, AFailingDiskKeepsTheOldRecordByteForByte)
     const std::string old = LevelOneRecord + "\nkept as it is";
     folder.write(SaveRecordName, old);
     tc::failDiskFlush(true);
-    EXPECT_FALSE(writeSaveRecord(handMadeBoard(5)));
+    EXPECT_FALSE(writeSaveRecord(LevelOneCodes));
     EXPECT_EQ(folder.read(SaveRecordName), old);
     EXPECT_EQ(folder.entries(), OnlyTheRecord);
     EXPECT_EQ(tc::interruptsHeld(), 0);
 }
 
-TEST_F(SafeSave, AFolderUnderTheRecordsNameIsLeftAloneAndTheSaveFails)
+TEST_F(SafeSave, AFolderUnderTheRecordsNameIsNoSavedGameAndIsLeftAlone)
 {
     fs::create_directory(SaveRecordName);
     folder.write(fs::path(SaveRecordName) / "inside", "mine");
+    EXPECT_EQ(loadRecord(), std::nullopt);
     EXPECT_FALSE(writeSaveRecord(LevelOneCodes));
-    EXPECT_TRUE(fs::is_directory(SaveRecordName));
     EXPECT_EQ(folder.read(fs::path(SaveRecordName) / "inside"), "mine");
     EXPECT_EQ(folder.entries(), OnlyTheRecord);
-    EXPECT_EQ(tc::interruptsHeld(), 0);
-}
-
-TEST_F(SafeSave, TheFolderEntryFailingToReachTheDiskStillCountsAsSaved)
-{
-    folder.write(SaveRecordName, "8797799799799770");
-    tc::onDiskFlush([](const std::string& path) { return path != "."; });
-    EXPECT_TRUE(writeSaveRecord(LevelOneCodes));
-    EXPECT_EQ(folder.read(SaveRecordName), LevelOneRecord);
-    EXPECT_EQ(folder.entries(), OnlyTheRecord);
-}
-
-TEST_F(SafeSave, WhatAnEarlierSaveLeftHalfWayIsReplacedOrKeepsTheSaveFromHappening)
-{
-    // Learn where the new record is made before it takes the record's name.
-    std::string newName;
-    tc::onDiskFlush([&](const std::string& path) {
-        if (path != ".") {
-            newName = path;
-        }
-        return true;
-    });
-    ASSERT_TRUE(writeSaveRecord(LevelOneCodes));
-    ASSERT_FALSE(newName.empty());
-    ASSERT_NE(newName, SaveRecordName);
-
-    // A half-written file from a power cut, and even a link to someone else's file.
-    folder.write(newName, "87");
-    EXPECT_TRUE(writeSaveRecord(handMadeBoard(3)));
-    EXPECT_EQ(folder.read(SaveRecordName).size(), 25u);
-    EXPECT_EQ(folder.entries(), OnlyTheRecord);
-    folder.write("other", "not ours");
-    std::error_code noLinks;
-    fs::create_symlink("other", newName, noLinks);
-    if (!noLinks) {
-        EXPECT_TRUE(writeSaveRecord(LevelOneCodes));
-        EXPECT_EQ(folder.read("other"), "not ours");
-        EXPECT_EQ(folder.read(SaveRecordName), LevelOneRecord);
-    }
-    fs::remove("other");
-
-    // A folder that will not go away under that name: no save, the old record
-    // kept (the last save above, or the one before where links cannot be made).
-    const std::string lastSaved = folder.read(SaveRecordName);
-    fs::create_directory(newName);
-    folder.write(fs::path(newName) / "inside", "x");
-    EXPECT_FALSE(writeSaveRecord(handMadeBoard(4)));
-    EXPECT_EQ(folder.read(SaveRecordName), lastSaved);
-    EXPECT_EQ(folder.entries(), (std::vector<std::string>{SaveRecordName, newName}));
-    EXPECT_EQ(tc::interruptsHeld(), 0);
 }
 
 }  // namespace
