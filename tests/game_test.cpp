@@ -19,6 +19,8 @@ const std::string Block = "\u2588\u2588";
 const std::string Bars = "\u25ac\u25ac";
 // P F W / F F W / W F G
 const std::string FirstLevelRecord = "879779970";
+// P F W F / F F W F / W W F F / W W W G
+const std::string SecondLevelRecord = "8797779799779990";
 const std::string ResumeQuestion =
     "Do you want to use your last saved data (y/n)? If you are using a Xbox controller controller, press 'a' to "
     "use your last saved data and press 'b' to not.";
@@ -33,12 +35,6 @@ protected:
         tc::reset(160, 50);
         board.clear();
         shownBoard.clear();
-        playerCell = nullptr;
-    }
-    void TearDown() override
-    {
-        board.clear();
-        shownBoard.clear();
     }
 
     static bool runsToTheEnd()
@@ -46,55 +42,42 @@ protected:
         return runGame() == 0 && tc::scriptDone() && !tc::consoleIsOpen() && tc::closeCalls() > 0;
     }
 
-    // Types, when the level is on the screen, the keys that walk it to its goal.
-    static void walkToGoalOf(std::int32_t level)
-    {
-        tc::scriptAction([level] { tc::typeText(keysToGoal(level)); });
-    }
-
-    // Remembers the screen's text when the script gets here.
-    static void snapshot(std::string& into)
-    {
-        tc::scriptAction([&into] { into = tc::screen().text(); });
-    }
-
     ScratchFolder folder;
 };
 
-TEST_F(WholeGame, WithoutARecordTheFirstLevelFollowsTheTitle)
+TEST_F(WholeGame, WithoutAUsableRecordTheFirstLevelFollowsTheTitle)
 {
-    tc::typeKeys({13, 'q'});
-    ASSERT_TRUE(runsToTheEnd());
-    const Screen& s = tc::screen();
-    EXPECT_EQ(s.line(0), "Level 1");
-    EXPECT_EQ(s.line(2).size(), 3 * Block.size());
-    // The farewell stands on the message line, after a quit.
-    EXPECT_EQ(s.line(5), Farewell);
-    EXPECT_EQ(tc::pauses(), std::vector<std::int32_t>{3000});
-    EXPECT_EQ(tc::output().find("Do you want"), std::string::npos);
-}
-
-TEST_F(WholeGame, AnUnusableRecordIsNotOffered)
-{
-    for (const std::string damaged : {"", "8777", "87777777\n", "X79779970"}) {
-        tc::reset(160, 50);
-        folder.write(SaveRecordName, damaged);
+    for (const char* damaged : {static_cast<const char*>(nullptr), "", "8777", "87777777\n", "X79779970"}) {
+        SCOPED_TRACE(damaged != nullptr ? damaged : "no record");
+        SetUp();  // a new run
+        if (damaged != nullptr) {
+            folder.write(SaveRecordName, damaged);
+        }
         tc::typeKeys({13, 'q'});
         ASSERT_TRUE(runsToTheEnd());
-        EXPECT_EQ(tc::output().find("Do you want"), std::string::npos) << damaged;
+        EXPECT_EQ(tc::output().find("Do you want"), std::string::npos);
         EXPECT_EQ(tc::screen().line(0), "Level 1");
+        // The farewell stands on the message line, after a quit.
+        EXPECT_EQ(tc::screen().line(5), Farewell);
+        EXPECT_EQ(tc::pauses(), std::vector<std::int32_t>{3000});
         // Nothing touched the player's file.
-        EXPECT_EQ(folder.read(SaveRecordName), damaged);
+        EXPECT_EQ(folder.read(SaveRecordName), damaged != nullptr ? damaged : "");
     }
 }
 
-TEST_F(WholeGame, ResumingPlaysTheSavedLevelFromItsStart)
+TEST_F(WholeGame, DecliningTheRecordStartsANewGameAndResumingPlaysItsLevelFromTheStart)
 {
     // A level-2 board: the record's length gives the level.
-    folder.write(SaveRecordName, "8797779799779990");
+    folder.write(SaveRecordName, SecondLevelRecord);
+    tc::typeKeys({13, 'n', 'q'});
+    ASSERT_TRUE(runsToTheEnd());
+    EXPECT_EQ(tc::screen().line(0), "Level 1");
+    EXPECT_EQ(tc::pauses(), std::vector<std::int32_t>{3000});
+
+    SetUp();  // a new run
     std::string prompt;
     tc::typeKeys({13, 224, 72});
-    snapshot(prompt);
+    tc::scriptAction([&prompt] { prompt = tc::screen().text(); });
     tc::typeKeys({'Y', 'q'});
     ASSERT_TRUE(runsToTheEnd());
     EXPECT_EQ(prompt, ResumeQuestion + "\nPlease give a proper response.\nPlease give a proper response.");
@@ -103,15 +86,6 @@ TEST_F(WholeGame, ResumingPlaysTheSavedLevelFromItsStart)
     EXPECT_EQ(s.cell(0, 2), (ScreenCell{U'\u2588', {}, {}}));
     EXPECT_EQ(s.line(5), Block + Block + Block + Bars);
     EXPECT_EQ(s.line(6), Farewell);
-}
-
-TEST_F(WholeGame, DecliningTheRecordStartsANewGame)
-{
-    folder.write(SaveRecordName, FirstLevelRecord);
-    tc::typeKeys({13, 'n', 'q'});
-    ASSERT_TRUE(runsToTheEnd());
-    EXPECT_EQ(tc::screen().line(0), "Level 1");
-    EXPECT_TRUE(tc::pauses() == std::vector<std::int32_t>{3000});
 }
 
 TEST_F(WholeGame, AHeldAButtonAnswersEveryWaitItMeets)
@@ -126,27 +100,24 @@ TEST_F(WholeGame, AHeldAButtonAnswersEveryWaitItMeets)
     EXPECT_EQ(tc::screen().cell(0, 3), (ScreenCell{U'\u2588', {}, {}}));
 }
 
-TEST_F(WholeGame, OnlyTheFirstLevelAfterALoadIsTheSavedOne)
+TEST_F(WholeGame, OnlyTheFirstLevelAfterALoadIsTheSavedOneAndLevelsFollowWithoutAClear)
 {
     folder.write(SaveRecordName, FirstLevelRecord);
-    tc::typeKeys({13, 'y'});
-    tc::typeText("dssd");
-    tc::typeText("e");
-    tc::typeText("q");
+    tc::typeText("\rydssd");
+    // Level 2's keys are known once it is on the screen; level 3 saves and quits.
+    tc::scriptAction([] { tc::typeText(keysToGoal(2) + "eq"); });
     ASSERT_TRUE(runsToTheEnd());
-    EXPECT_EQ(tc::screen().line(0), "Level 2");
-    EXPECT_EQ(board.size(), 16u);
-    // The save during level 2 replaced the record that was read (so the
-    // record was closed before play began).
-    EXPECT_EQ(folder.read(SaveRecordName).size(), 16u);
+    EXPECT_EQ(tc::screen().line(0), "Level 3");
+    EXPECT_EQ(tc::output().find("\x1b[2J", tc::output().find("Level 1")), std::string::npos);
+    EXPECT_EQ(tc::screen().line(7), Farewell);
+    // The save replaced the record that was read (so it was closed before play began).
+    EXPECT_EQ(folder.read(SaveRecordName).size(), 25u);
 }
 
 TEST_F(WholeGame, DeathThenDecliningSaysFarewellBelowThePrompt)
 {
     folder.write(SaveRecordName, FirstLevelRecord);
-    tc::typeKeys({13, 'y'});
-    tc::typeText("dd");
-    tc::typeText("xN");
+    tc::typeText("\ryddxN");
     ASSERT_TRUE(runsToTheEnd());
     const Screen& s = tc::screen();
     EXPECT_EQ(s.line(5), "You have died!");
@@ -156,48 +127,20 @@ TEST_F(WholeGame, DeathThenDecliningSaysFarewellBelowThePrompt)
     EXPECT_EQ(tc::pauses(), std::vector<std::int32_t>{3000});
 }
 
-TEST_F(WholeGame, RestartingByKeyClearsAndBeginsAtLevelOneAgain)
+TEST_F(WholeGame, GamepadDeathWithAHeldRestartsAtLevelOneAfterTheRumble)
 {
-    folder.write(SaveRecordName, "8797779799779990");
-    tc::typeKeys({13, 'y'});
-    tc::typeText("ss");  // into the wall below
-    tc::typeText("Y");
-    tc::typeText("q");
-    ASSERT_TRUE(runsToTheEnd());
-    const Screen& s = tc::screen();
-    EXPECT_EQ(s.line(0), "Level 1");
-    EXPECT_EQ(s.line(5), Farewell);
-    EXPECT_EQ(s.text().find("died"), std::string::npos);
-    EXPECT_EQ(tc::pauses(), std::vector<std::int32_t>{3000});
-}
-
-TEST_F(WholeGame, GamepadDeathWithAHeldRestartsAfterTheRumble)
-{
-    folder.write(SaveRecordName, FirstLevelRecord);
-    tc::typeKeys({13, 'y'});
+    folder.write(SaveRecordName, SecondLevelRecord);
+    tc::typeText("\ry");
     tc::padReads(ButtonB, 2);  // right, right: into the wall
     std::string afterDeath;
-    snapshot(afterDeath);
+    tc::scriptAction([&afterDeath] { afterDeath = tc::screen().text(); });
     tc::padReads(ButtonA);  // still down at the prompt
     tc::typeText("q");
     ASSERT_TRUE(runsToTheEnd());
     EXPECT_NE(afterDeath.find("You have died!\n" + RestartQuestion), std::string::npos);
     EXPECT_EQ(tc::pauses(), (std::vector<std::int32_t>{150, 150, 1000, 150, 3000}));
-    ASSERT_EQ(tc::rumbles().size(), 2u);
-    EXPECT_EQ(tc::screen().line(0), "Level 1");
+    EXPECT_EQ(tc::screen().line(0), "Level 1");  // on a cleared screen
     EXPECT_EQ(tc::screen().text().find("died"), std::string::npos);
-}
-
-TEST_F(WholeGame, CompletedLevelsFollowOneAnotherWithoutAClear)
-{
-    tc::typeKeys({13});
-    walkToGoalOf(1);
-    walkToGoalOf(2);
-    tc::scriptAction([] { tc::typeText("q"); });
-    ASSERT_TRUE(runsToTheEnd());
-    EXPECT_EQ(tc::screen().line(0), "Level 3");
-    EXPECT_EQ(tc::output().find("\x1b[2J", tc::output().find("Level 1")), std::string::npos);
-    EXPECT_EQ(tc::screen().line(7), Farewell);
 }
 
 TEST_F(WholeGame, WithoutAUsableConsoleOnlyTheFailureIsPrinted)
