@@ -50,7 +50,6 @@ plainwalk::Outcome plainMaze(Cells& cells, std::uint32_t seed, std::int32_t leve
 ::testing::AssertionResult laysThePath(const Cells& cells, std::int32_t level, const std::string& moves)
 {
     const std::int32_t side = level + 2;
-    const std::int32_t last = side * side - 1;
     Cells expected(static_cast<std::size_t>(side * side), TileWall);
     std::int32_t col = 0;
     std::int32_t row = 0;
@@ -64,11 +63,9 @@ plainwalk::Outcome plainMaze(Cells& cells, std::uint32_t seed, std::int32_t leve
         }
         expected[static_cast<std::size_t>(i)] = TileFloor;
     }
-    if (row * side + col != last) {
-        return ::testing::AssertionFailure() << "the path ends off the goal";
-    }
-    if (moves.size() % 2 != 0 || moves.size() < 2 * static_cast<std::size_t>(side - 1)) {
-        return ::testing::AssertionFailure() << "a path of " << moves.size() << " steps";
+    if (row * side + col != side * side - 1 || moves.size() % 2 != 0 ||
+        moves.size() < 2 * static_cast<std::size_t>(side - 1)) {
+        return ::testing::AssertionFailure() << "a path of " << moves.size() << " steps to " << col << "," << row;
     }
     expected.front() = TilePlayer;
     expected.back() = TileGoal;
@@ -85,11 +82,10 @@ protected:
         tc::reset();
         board.clear();
         shownBoard.clear();
-        playerCell = nullptr;
     }
 };
 
-TEST_F(Maze, IsThePlainWalksBoardAndItsPath)
+TEST_F(Maze, IsThePlainWalksBoardAndItsPathAlsoWhenTheWalkStartsAgain)
 {
     Cells plain;
     for (std::int32_t level = 0; level <= 25; ++level) {
@@ -102,106 +98,66 @@ TEST_F(Maze, IsThePlainWalksBoardAndItsPath)
             ASSERT_TRUE(laysThePath(plain, level, outcome.moves)) << "level " << level << ", second " << second;
         }
     }
-}
-
-TEST_F(Maze, StartsAgainOnTheFollowingRandomNumbersWhenTheBudgetIsSpent)
-{
-    // With a budget of a few draws per cell most walks run out and start over;
-    // budgets below one draw per cell count as one per cell.
-    Cells plain;
+    // The calendar's seconds are cut to the seed's 32 bits.
+    EXPECT_EQ(mazeAt((std::int64_t{1} << 32) + 1234, 15), mazeAt(1234, 15));
+    // With a budget of a few draws per cell most walks run out and start over
+    // on the following random numbers; below one draw per cell counts as one.
     for (const std::int64_t perCell : {0, 1, 3}) {
         for (const std::int32_t level : {0, 1, 4, 9, 16}) {
             const std::int64_t cells = std::int64_t{level + 2} * (level + 2);
             for (std::uint32_t seed = 1; seed <= 20; ++seed) {
                 generateMazeFromSeed(level, seed, perCell * cells);
                 const plainwalk::Outcome outcome = plainMaze(plain, seed, level, std::max<std::int64_t>(perCell, 1) * cells);
-                ASSERT_EQ(board, plain) << "level " << level << ", seed " << seed;
+                ASSERT_EQ(board, plain) << "level " << level << ", seed " << seed << ", " << perCell << " per cell";
                 ASSERT_TRUE(laysThePath(board, level, outcome.moves));
             }
         }
     }
 }
 
-TEST_F(Maze, LargeBoardsKeepOneWayToTheGoal)
+TEST_F(Maze, SmallLevelsGiveEveryBoardTheirWalkAllows)
 {
-    // Most walks at these levels spend their budget at least once.
-    for (const std::int32_t level : {60, 75, 100}) {
-        for (int s = 0; s < 3; ++s) {
-            const Cells cells = mazeAt(FirstSecond + std::int64_t{31} * s, level);
-            const std::int32_t side = level + 2;
-            ASSERT_EQ(cells.size(), static_cast<std::size_t>(side * side));
-            EXPECT_EQ(cells.front(), TilePlayer);
-            EXPECT_EQ(cells.back(), TileGoal);
-            const auto floor = std::count(cells.begin(), cells.end(), TileFloor);
-            EXPECT_EQ(floor + std::count(cells.begin(), cells.end(), TileWall), side * side - 2);
-            // An even number of steps leaves an odd number of inner cells.
-            EXPECT_EQ(floor % 2, 1);
-            EXPECT_GE(floor, 2 * (side - 1) - 1);
-            EXPECT_FALSE(shortestWay(side, 0, side * side - 1).empty()) << "level " << level;
-        }
-    }
-}
-
-TEST_F(Maze, LevelZeroIsOneOfTwoBoards)
-{
-    std::set<Cells> seen;
-    for (int s = 0; s < 40; ++s) {
-        seen.insert(mazeAt(FirstSecond + s, 0));
-    }
-    EXPECT_EQ(seen, (std::set<Cells>{{TilePlayer, TileFloor, TileWall, TileGoal},
-                                     {TilePlayer, TileWall, TileFloor, TileGoal}}));
-}
-
-TEST_F(Maze, LevelOneHasThreeFiveOrSevenFloorCells)
-{
-    // Seven floor cells are rare: about one board in 130 with the Windows
-    // runtime's rand, whose first such board here comes after 307 seconds.
-    std::set<std::int64_t> floors;
+    // Seven floor cells at level 1 are rare: with the Windows rand, first after 307 seconds.
+    std::set<Cells> levelZero;
+    std::set<std::int64_t> levelOneFloors;
     for (int s = 0; s < 3000; ++s) {
+        if (s < 40) {
+            levelZero.insert(mazeAt(FirstSecond + s, 0));
+        }
         const Cells cells = mazeAt(FirstSecond + s, 1);
-        floors.insert(std::count(cells.begin(), cells.end(), TileFloor));
+        levelOneFloors.insert(std::count(cells.begin(), cells.end(), TileFloor));
     }
-    EXPECT_EQ(floors, (std::set<std::int64_t>{3, 5, 7}));
+    EXPECT_EQ(levelZero, (std::set<Cells>{{TilePlayer, TileFloor, TileWall, TileGoal},
+                                          {TilePlayer, TileWall, TileFloor, TileGoal}}));
+    EXPECT_EQ(levelOneFloors, (std::set<std::int64_t>{3, 5, 7}));
 }
 
-TEST_F(Maze, TheCalendarSecondChoosesTheBoard)
-{
-    std::set<Cells> boards;
-    for (int s = 0; s < 10; ++s) {
-        boards.insert(mazeAt(FirstSecond + s, 20));
-    }
-    EXPECT_EQ(boards.size(), 10U);
-    // The same second again gives the same board, whatever ran in between.
-    std::rand();
-    EXPECT_EQ(boards.count(mazeAt(FirstSecond + 5, 20)), 1U);
-    // The seconds are cut to the seed's 32 bits.
-    EXPECT_EQ(mazeAt((std::int64_t{1} << 32) + 1234, 15), mazeAt(1234, 15));
-}
-
-TEST_F(Maze, AnyBoardOnEntryEndsSideBySide)
+// Most walks at levels 60 and 100 start again at least once. An even number of
+// steps leaves an odd number of floor cells. Below level 0 there is no room for
+// a player and a goal apart.
+TEST_F(Maze, AnyBoardOnEntryEndsWholeAtAnyLevelAndEmptyBelowZero)
 {
     shownBoard = {TileWall, TileFloor, TileGoal, 9};
     const Cells shown = shownBoard;
+    std::int64_t second = FirstSecond;
     for (const Cells& before : {Cells{}, Cells{TileGoal}, Cells(13, 7), Cells(5000, TileWalker)}) {
-        for (const std::int32_t level : {0, 3, 12}) {
+        for (const std::int32_t level : {0, 3, 60, 100, -1, std::numeric_limits<std::int32_t>::min()}) {
             board = before;
-            generateMaze(level);
-            EXPECT_EQ(board.size(), static_cast<std::size_t>((level + 2) * (level + 2)));
+            const Cells cells = mazeAt(second += 31, level);
             EXPECT_EQ(shownBoard, shown);
+            if (level < 0) {
+                EXPECT_TRUE(cells.empty() && playerCell == nullptr) << "level " << level;
+                continue;
+            }
+            const std::int32_t side = level + 2;
+            ASSERT_EQ(cells.size(), static_cast<std::size_t>(side * side));
+            EXPECT_TRUE(cells.front() == TilePlayer && cells.back() == TileGoal);
+            const auto floor = std::count(cells.begin(), cells.end(), TileFloor);
+            EXPECT_EQ(floor + std::count(cells.begin(), cells.end(), TileWall), side * side - 2);
+            EXPECT_EQ(floor % 2, 1);
+            EXPECT_FALSE(shortestWay(side, 0, side * side - 1).empty()) << "level " << level;
         }
     }
-}
-
-TEST_F(Maze, LevelBelowZeroLeavesAnEmptyBoard)
-{
-    for (const std::int32_t level : {-1, -2, -1000, std::numeric_limits<std::int32_t>::min()}) {
-        board = Cells(9, TileFloor);
-        generateMaze(level);
-        EXPECT_TRUE(board.empty()) << "level " << level;
-        EXPECT_EQ(playerCell, nullptr);
-    }
-    generateMaze(1);
-    EXPECT_EQ(board.size(), 9U);
 }
 
 }  // namespace
