@@ -82,19 +82,6 @@ const KeyCase Cases[] = {
 INSTANTIATE_TEST_SUITE_P(Keys, KeyDecoder, ::testing::ValuesIn(Cases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(KeyDecoderStream, LeavesAnUnfinishedSequenceForLater)
-{
-    std::string pending = "w\x1b[";
-    std::deque<int> codes;
-    keys::decodeKeys(pending, codes);
-    EXPECT_EQ(std::vector<int>(codes.begin(), codes.end()), std::vector<int>{'w'});
-    EXPECT_EQ(pending, "\x1b[");
-    pending += "C";
-    keys::decodeKeys(pending, codes);
-    EXPECT_EQ(std::vector<int>(codes.begin(), codes.end()), (std::vector<int>{'w', 224, 77}));
-    EXPECT_TRUE(pending.empty());
-}
-
 TEST(KeyDecoderStream, GarbageNeverGrowsWithoutBound)
 {
     std::string pending = "\x1b[" + std::string(100, '1');
