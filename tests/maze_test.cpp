@@ -89,7 +89,7 @@ TEST_F(Maze, IsThePlainWalksBoardAndItsPathAlsoWhenTheWalkStartsAgain)
 {
     Cells plain;
     for (std::int32_t level = 0; level <= 25; ++level) {
-        const int seeds = level <= 12 ? 100 : 30;
+        const int seeds = level <= 12 ? 40 : 12;
         for (int s = 0; s < seeds; ++s) {
             const std::int64_t second = FirstSecond + std::int64_t{7919} * s + level;
             const plainwalk::Outcome outcome =

@@ -16,15 +16,3 @@ std::string keysToGoal(std::int32_t level)
     const std::int32_t side = sideLengthFor(level);
     return keysAlong(shortestWay(side, 0, side * side - 1), side);
 }
-
-char keyIntoWall(std::int32_t level)
-{
-    const std::int32_t side = sideLengthFor(level);
-    if (board[1] == TileWall) {
-        return 'd';
-    }
-    if (board[static_cast<std::size_t>(side)] == TileWall) {
-        return 's';
-    }
-    return 0;
-}

@@ -62,7 +62,3 @@ std::vector<std::int32_t> shortestWay(std::int32_t side, std::int32_t from, std:
 
 // The keys that take the player from the top-left cell to the goal.
 std::string keysToGoal(std::int32_t level);
-
-// A key that moves the player from the top-left cell onto a wall; 0 when no
-// wall touches it.
-char keyIntoWall(std::int32_t level);
