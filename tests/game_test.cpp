@@ -32,9 +32,7 @@ class WholeGame : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        tc::reset(160, 50);
-        board.clear();
-        shownBoard.clear();
+        startFresh(160, 50);
     }
 
     static bool runsToTheEnd()

@@ -10,6 +10,7 @@
 #include "play/level.hpp"
 #include "save/record.hpp"
 #include "tests/support/console.hpp"
+#include "tests/support/ways.hpp"
 #include "tests/support/scratch.hpp"
 
 namespace tc = testconsole;
@@ -32,9 +33,8 @@ class LevelPlay : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        tc::reset(100, 40);
+        startFresh(100, 40);
         board = FirstLevel;
-        shownBoard.clear();
     }
 
     // Plays until the level ends; nothing when the script ran out first.

@@ -79,9 +79,7 @@ class Maze : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        tc::reset();
-        board.clear();
-        shownBoard.clear();
+        startFresh();
     }
 };
 

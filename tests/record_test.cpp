@@ -13,6 +13,7 @@
 #include "maze/maze.hpp"
 #include "save/record.hpp"
 #include "tests/support/console.hpp"
+#include "tests/support/ways.hpp"
 #include "tests/support/scratch.hpp"
 
 namespace fs = std::filesystem;
@@ -54,9 +55,7 @@ class RecordFolder : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        tc::reset();
-        board.clear();
-        shownBoard.clear();
+        startFresh();
     }
 
     // Opens the record as the game does at start-up and loads it when usable.

@@ -23,9 +23,7 @@ class BoardDrawing : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        tc::reset(220, 110);
-        board.clear();
-        shownBoard.clear();
+        startFresh(220, 110);
     }
 };
 

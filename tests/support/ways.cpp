@@ -1,6 +1,7 @@
 #include "tests/support/ways.hpp"
 
 #include "board/board.hpp"
+#include "tests/support/console.hpp"
 
 std::vector<std::int32_t> shortestWay(std::int32_t side, std::int32_t from, std::int32_t to)
 {
@@ -15,4 +16,12 @@ std::string keysToGoal(std::int32_t level)
 {
     const std::int32_t side = sideLengthFor(level);
     return keysAlong(shortestWay(side, 0, side * side - 1), side);
+}
+
+void startFresh(int columns, int lines)
+{
+    testconsole::reset(columns, lines);
+    board.clear();
+    shownBoard.clear();
+    playerCell = nullptr;
 }

@@ -62,3 +62,7 @@ std::vector<std::int32_t> shortestWay(std::int32_t side, std::int32_t from, std:
 
 // The keys that take the player from the top-left cell to the goal.
 std::string keysToGoal(std::int32_t level);
+
+// A test's fresh start: a blank console of this size, and the game's board,
+// snapshot and player pointer empty as at program start.
+void startFresh(int columns = 120, int lines = 40);
