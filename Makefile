@@ -2,16 +2,81 @@
 JOBS ?= 2
 # How long each fuzz target runs.
 FUZZ_SECONDS ?= 60
+# Where `make install` puts the game; DESTDIR, when given, goes before it.
+PREFIX ?= /usr/local
 
-.PHONY: play build test lint bench measure fuzz windows clean
+# CMake's progress lines without make's "Entering directory" ones.
+MAKEFLAGS += --no-print-directory
 
-play: build
+.PHONY: play build test lint bench measure fuzz windows package lintian install uninstall clean
+
+# ---- sudo -------------------------------------------------------------------
+# `sudo make ...` installs the packages the goals need as root, and makes
+# everything else as the user who typed sudo, so that build/ and the saved game
+# stay theirs and a later `make play` without sudo works. Only the copy into
+# PREFIX (install, uninstall) and clean stay with root.
+ifneq ($(filter-out 0,$(SUDO_UID)),)
+ifeq ($(shell id -u),0)
+AS_SUDO := 1
+endif
+endif
+
+ifdef AS_SUDO
+GOALS := $(or $(MAKECMDGOALS),play)
+USER_GOALS := $(strip $(filter-out install uninstall clean,$(GOALS)) $(if $(filter install,$(GOALS)),build))
+ROOT_GOALS := $(filter install uninstall clean,$(GOALS))
+AS_USER := setpriv --reuid=$(SUDO_UID) --regid=$(SUDO_GID) --init-groups \
+	env HOME=$(shell getent passwd $(SUDO_UID) | cut -d: -f6) SUDO_UID=
+
+.PHONY: $(GOALS) sudo-handoff
+$(GOALS): sudo-handoff ; @:
+sudo-handoff:
+	@for goal in $(GOALS); do case $$goal in \
+	    build|install) tools/deps.sh play ;; measure) tools/deps.sh bench ;; \
+	    lintian) tools/deps.sh package && tools/deps.sh lintian ;; \
+	    lint) tools/deps.sh lint && tools/deps.sh manual ;; \
+	    uninstall|clean) ;; *) tools/deps.sh $$goal ;; esac || exit 1; done
+	$(if $(USER_GOALS),@$(AS_USER) $(MAKE) $(USER_GOALS))
+	$(if $(ROOT_GOALS),@$(MAKE) SUDO_UID= $(ROOT_GOALS) NO_BUILD=1)
+	$(if $(filter install,$(ROOT_GOALS)),@chown $(SUDO_UID):$(SUDO_GID) build/release/install_manifest.txt)
+else
+# ---- end of sudo --------------------------------------------------------------
+
+# The build's log stays in build/release/build.log: a player sees the title,
+# not the compiler's lines above it.
+play:
+	@tools/deps.sh play
+	@tools/quietly.sh build/release/build.log $(MAKE) build
 	@./build/release/quillonex
 
 build:
 	@tools/deps.sh play
 	@cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DQUILLONEX_TESTS=OFF >/dev/null
 	@cmake --build build/release -j $(JOBS) --target quillonex
+
+# ---- install and package ----------------------------------------------------
+# Through CMake's install rules (see cmake/install.cmake). NO_BUILD: the build
+# was already made, by another user.
+install: $(if $(NO_BUILD),,build)
+	DESTDIR=$(DESTDIR) cmake --install build/release --component game --prefix $(PREFIX) --strip
+
+uninstall:
+	rm -f $(DESTDIR)$(PREFIX)/games/quillonex $(DESTDIR)$(PREFIX)/share/man/man6/quillonex.6
+	rm -rf $(DESTDIR)$(PREFIX)/share/doc/quillonex
+
+# A Debian package of the release build, made by CPack, in build/release/package.
+package:
+	@tools/deps.sh package
+	@$(MAKE) build
+	@cmake --build build/release -j $(JOBS) --target debian_files
+	@cpack --config build/release/CPackConfig.cmake
+	@echo "Built $$(ls build/release/package/quillonex_*.deb)"
+
+# The package checked by lintian: no error and no warning (README, "Package").
+lintian: package
+	@tools/deps.sh lintian
+	lintian --fail-on error,warning build/release/package/quillonex_*.deb
+# ---- end of install and package ---------------------------------------------
 
 # The tests run twice: as built for debugging, and under AddressSanitizer and
 # UndefinedBehaviorSanitizer, built by Clang, whose reports can be sent to files
@@ -29,6 +94,9 @@ test:
 # project; both must find nothing (see tools/lint.sh).
 lint:
 	@tools/deps.sh lint
+	@tools/deps.sh manual
+	@echo "== manual page"; findings=$$(groff -t -man -ww -z docs/quillonex.6 2>&1); \
+	    [ -z "$$findings" ] || { echo "$$findings"; exit 1; }; echo "groff: no findings"
 	@JOBS=$(JOBS) tools/lint.sh
 
 bench:
@@ -81,7 +149,9 @@ windows:
 	@[ -d $(WINDOWS_BUILD)/wineprefix/drive_c ] || { echo "Making the wine prefix"; \
 		$(WINE_ENV) wineboot -i >/dev/null 2>&1; }
 	ctest --test-dir $(WINDOWS_BUILD) --output-on-failure
-	@echo "Built $(WINDOWS_BUILD)/quillonex.exe"
+	@echo "Built $(WINDOWS_BUILD)/quillonex.exe and $$(ls $(WINDOWS_BUILD)/quillonex-*-win64.zip)"
 
 clean:
 	rm -rf build
+
+endif

@@ -3,6 +3,13 @@
 # As root it installs what is missing; otherwise it names the line to run.
 set -e
 
+# --list: only name the packages, installed or not.
+list=false
+if [ "$1" = --list ]; then
+    list=true
+    shift
+fi
+
 case "$1" in
 play) packages="cmake make g++ pkg-config libsdl2-dev" ;;
 test) packages="cmake make g++ clang libclang-rt-dev pkg-config libsdl2-dev libgtest-dev libgmock-dev" ;;
@@ -14,8 +21,18 @@ lint) packages="cmake make clang clang-tidy cppcheck pkg-config libsdl2-dev libg
 # they are built from; wine runs them; g++ and libgtest-dev build the host
 # programs that drive quillonex.exe under wine.
 windows) packages="cmake make g++-mingw-w64-x86-64 googletest wine wine64 g++ libgtest-dev" ;;
-*) echo "usage: $0 play|test|lint|bench|fuzz|windows" >&2; exit 2 ;;
+# The release build, and dpkg-dev (dpkg-shlibdeps) and file, with which CPack
+# finds the libraries the game needs.
+package) packages="$("$0" --list play) dpkg-dev file" ;;
+lintian) packages="lintian" ;;
+# groff's man macros and tbl, for the check of the manual page.
+manual) packages="groff-base" ;;
+*) echo "usage: $0 [--list] play|test|lint|bench|fuzz|windows|package|lintian|manual" >&2; exit 2 ;;
 esac
+if $list; then
+    echo "$packages"
+    exit 0
+fi
 
 missing=""
 for package in $packages; do
@@ -27,7 +44,7 @@ done
 
 if [ "$(id -u)" -ne 0 ]; then
     echo "Some packages are missing. Install them with:" >&2
-    echo "    sudo apt-get install -y$missing" >&2
+    echo "    sudo apt-get update && sudo apt-get install -y$missing" >&2
     exit 1
 fi
 
