@@ -38,7 +38,7 @@ sudo-handoff:
 	    uninstall|clean) ;; *) tools/deps.sh $$goal ;; esac || exit 1; done
 	$(if $(USER_GOALS),@$(AS_USER) $(MAKE) $(USER_GOALS))
 	$(if $(ROOT_GOALS),@$(MAKE) SUDO_UID= $(ROOT_GOALS) NO_BUILD=1)
-	$(if $(filter install,$(ROOT_GOALS)),@chown $(SUDO_UID):$(SUDO_GID) build/release/install_manifest.txt)
+	$(if $(filter install,$(ROOT_GOALS)),@chown $(SUDO_UID):$(SUDO_GID) build/release/install_manifest*.txt)
 else
 # ---- end of sudo --------------------------------------------------------------
 
