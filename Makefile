@@ -72,7 +72,8 @@ package:
 	@cpack --config build/release/CPackConfig.cmake
 	@echo "Built $$(ls build/release/package/quillonex_*.deb)"
 
-# The package checked by lintian: no error and no warning (README, "Package").
+# The package checked by lintian: no error and no warning (README, "Install
+# and package", says which warning is overridden and why).
 lintian: package
 	@tools/deps.sh lintian
 	lintian --fail-on error,warning build/release/package/quillonex_*.deb
