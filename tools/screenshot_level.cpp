@@ -2,8 +2,9 @@
 // and prints, on one line each, the saved-game record of that level and the
 // keys that walk the player along its path from the top-left cell.
 // Usage: screenshot_level LEVEL SEED
+#include <charconv>
 #include <cstdint>
-#include <cstdlib>
+#include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -22,30 +23,35 @@ std::int64_t platform::calendarSeconds()
 namespace {
 
 struct Step {
-    int dCol;
-    int dRow;
+    std::int32_t dCol;
+    std::int32_t dRow;
     char key;
 };
 
 constexpr Step Steps[] = {{1, 0, 'd'}, {0, 1, 's'}, {-1, 0, 'a'}, {0, -1, 'w'}};
 
 // Follows the floor from the top-left cell, never going back, to the goal.
+std::size_t cellAt(std::int32_t col, std::int32_t row, std::int32_t side)
+{
+    return static_cast<std::size_t>(row) * static_cast<std::size_t>(side) + static_cast<std::size_t>(col);
+}
+
 std::string walkKeys(std::int32_t side)
 {
     std::vector<bool> seen(board.size(), false);
     std::string keys;
-    int col = 0;
-    int row = 0;
+    std::int32_t col = 0;
+    std::int32_t row = 0;
     seen[0] = true;
-    while (board[static_cast<std::size_t>(row * side + col)] != TileGoal) {
+    while (board[cellAt(col, row, side)] != TileGoal) {
         bool moved = false;
         for (const Step step : Steps) {
-            const int c = col + step.dCol;
-            const int r = row + step.dRow;
+            const std::int32_t c = col + step.dCol;
+            const std::int32_t r = row + step.dRow;
             if (c < 0 || r < 0 || c >= side || r >= side) {
                 continue;
             }
-            const auto cell = static_cast<std::size_t>(r * side + c);
+            const std::size_t cell = cellAt(c, r, side);
             if (!seen[cell] && board[cell] != TileWall) {
                 seen[cell] = true;
                 col = c;
@@ -62,16 +68,26 @@ std::string walkKeys(std::int32_t side)
     return keys;
 }
 
+// A whole decimal number, or false.
+template <typename Number>
+bool parseNumber(const char* text, Number& number)
+{
+    const char* end = text + std::strlen(text);
+    const auto [stop, error] = std::from_chars(text, end, number);
+    return error == std::errc{} && stop == end;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 3) {
-        std::cerr << "usage: screenshot_level LEVEL SEED\n";
+    std::int32_t level = 0;
+    std::uint32_t seed = 0;
+    if (argc != 3 || !parseNumber(argv[1], level) || !parseNumber(argv[2], seed) || level < 1 || level > 100) {
+        std::cerr << "usage: screenshot_level LEVEL SEED (LEVEL from 1 to 100)\n";
         return 2;
     }
-    const auto level = static_cast<std::int32_t>(std::atoi(argv[1]));
-    generateMazeFromSeed(level, static_cast<std::uint32_t>(std::atol(argv[2])), mazeDrawBudget(level));
+    generateMazeFromSeed(level, seed, mazeDrawBudget(level));
     for (const std::int32_t code : board) {
         std::cout << static_cast<char>('0' + (code + 7) % 10);
     }
