@@ -149,7 +149,13 @@ windows:
 	cmake --build $(WINDOWS_BUILD) -j $(JOBS)
 	@[ -d $(WINDOWS_BUILD)/wineprefix/drive_c ] || { echo "Making the wine prefix"; \
 		$(WINE_ENV) wineboot -i >/dev/null 2>&1; }
-	ctest --test-dir $(WINDOWS_BUILD) --output-on-failure
+	@# wine's server and services outlive the program that starts them. Started
+	@# by a test, they would hold ctest's output open after the last test, and
+	@# ctest would wait for them until its time-out: they start here, and stop
+	@# after the tests.
+	@$(WINE_ENV) wineserver -p </dev/null >/dev/null 2>&1; $(WINE_ENV) wineboot </dev/null >/dev/null 2>&1; \
+		status=0; ctest --test-dir $(WINDOWS_BUILD) --output-on-failure || status=$$?; \
+		$(WINE_ENV) wineserver -k; exit $$status
 	@echo "Built $(WINDOWS_BUILD)/quillonex.exe and $$(ls $(WINDOWS_BUILD)/quillonex-*-win64.zip)"
 
 clean:
