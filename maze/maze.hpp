@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 // Fills `board` with a new maze for the level: the player top-left, the goal
 // bottom-right, one winding floor path between them and wall everywhere else.
@@ -9,12 +10,17 @@
 // room for a player and a goal apart, and leaves `board` empty.
 void generateMaze(std::int32_t level);
 
-// How many draws one walk may spend before it starts again from the top-left
-// corner (see maze.cpp for the reasons behind the figure).
+// How many draws the plain walk may spend before it is given up for a walk
+// that leans toward the goal (see maze.cpp for the reasons behind the figure).
 std::int64_t mazeDrawBudget(std::int32_t level);
 
 // The whole of generateMaze for a seed already chosen and a given draw budget;
 // a budget below one draw per cell counts as one per cell, which always leaves
 // a walk room to reach the goal, and an even budget counts one draw more.
-// generateMaze calls it with the calendar's seconds and mazeDrawBudget(level).
-void generateMazeFromSeed(std::int32_t level, std::uint32_t seed, std::int64_t drawBudget);
+// Returns the draws spent: at most that budget, six tenths of it and six more
+// for the leaning walks, and 2 x (level + 1) for the straight one.
+// `path`, when given, receives the moves from the player to the goal ("w", "d",
+// "s", "a" for up, right, down, left). generateMaze calls it with the
+// calendar's seconds and mazeDrawBudget(level).
+std::int64_t generateMazeFromSeed(std::int32_t level, std::uint32_t seed, std::int64_t drawBudget,
+                                  std::string* path = nullptr);
