@@ -26,23 +26,14 @@ int orDefault(const std::vector<int>& values, std::size_t i, int fallback)
     return i < values.size() && values[i] >= 0 ? values[i] : fallback;
 }
 
-// xterm's colours for the palette: the 16 basic ones, the 6x6x6 cube and
-// the grey ramp.
-Rgb paletteColour(int index)
+// xterm's palette: eight colours and their bright forms, a 6x6x6 cube, a grey ramp.
+Rgb paletteColour(int i)
 {
-    static constexpr std::uint8_t Basic[16][3] = {
-        {0, 0, 0},   {205, 0, 0},   {0, 205, 0},   {205, 205, 0},   {0, 0, 238},     {205, 0, 205},
-        {0, 205, 205}, {229, 229, 229}, {127, 127, 127}, {255, 0, 0}, {0, 255, 0}, {255, 255, 0},
-        {92, 92, 255}, {255, 0, 255},   {0, 255, 255},   {255, 255, 255}};
-    const auto level = [](int i) { return static_cast<std::uint8_t>(i == 0 ? 0 : 55 + 40 * i); };
-    if (index < 16) {
-        return {Basic[index][0], Basic[index][1], Basic[index][2]};
-    }
-    if (index < 232) {
-        return {level((index - 16) / 36), level((index - 16) / 6 % 6), level((index - 16) % 6)};
-    }
-    const auto grey = static_cast<std::uint8_t>(8 + 10 * (index - 232));
-    return {grey, grey, grey};
+    const auto basic = [i](int bit) { return static_cast<std::uint8_t>((i & bit) == 0 ? 0 : i < 8 ? 205 : 255); };
+    const auto cube = [](int level) { return static_cast<std::uint8_t>(level == 0 ? 0 : 55 + 40 * level); };
+    const auto grey = static_cast<std::uint8_t>(8 + 10 * (i - 232));
+    return i < 16 ? Rgb{basic(1), basic(2), basic(4)}
+           : i < 232 ? Rgb{cube((i - 16) / 36), cube((i - 16) / 6 % 6), cube((i - 16) % 6)} : Rgb{grey, grey, grey};
 }
 
 // Cells are stored line after line; the arithmetic is done in size_t.
@@ -264,10 +255,8 @@ void Screen::selectGraphicRendition(std::string_view params)
         } else if ((code == 38 || code == 48) && i + 2 < n.size() && n[i + 1] == 5) {
             (code == 38 ? fg_ : bg_) = paletteColour(std::clamp(n[i + 2], 0, 255));
             i += 2;
-        } else if ((code >= 30 && code <= 37) || (code >= 90 && code <= 97)) {
-            fg_ = paletteColour(code % 10 + (code >= 90 ? 8 : 0));
-        } else if ((code >= 40 && code <= 47) || (code >= 100 && code <= 107)) {
-            bg_ = paletteColour(code % 10 + (code >= 100 ? 8 : 0));
+        } else if (code % 10 < 8 && (code / 10 == 3 || code / 10 == 4)) {
+            (code / 10 == 3 ? fg_ : bg_) = paletteColour(code % 10);
         } else if (code == 39 || code == 49) {
             (code == 39 ? fg_ : bg_).reset();
         } else {

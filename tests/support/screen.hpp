@@ -1,7 +1,6 @@
 // A terminal screen for tests: it interprets the bytes the game writes (UTF-8
-// text, line feeds, cursor placement, colours in 24 bits, from the 256-colour
-// palette or basic, clears) into a grid of characters with colours and a
-// cursor, as a person would see it.
+// text, line feeds, cursor placement, colour selections of any depth, clears) into a
+// grid of characters with colours and a cursor, as a person would see it.
 #pragma once
 
 #include <cstdint>
