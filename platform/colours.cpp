@@ -207,9 +207,8 @@ void selectColours(Writer& w, std::string_view text)
     w.wanted = terminalColours(w.depth, w.fg, w.bg);
 }
 
-void controlSequence(Writer& w, std::string& out)
+void controlSequence(Writer& w, std::string_view sequence, std::string& out)
 {
-    const std::string_view sequence = w.sequence;
     const char final = sequence.back();
     const std::string_view text = sequence.substr(2, sequence.size() - 3);
     if (final == 'm') {
@@ -242,7 +241,7 @@ void escapeByte(Writer& w, char c, std::string& out)
         // A two-byte escape: nothing the writer needs to understand.
         out += w.sequence;
     } else if (csi && u >= 0x40 && u <= 0x7E) {
-        controlSequence(w, out);
+        controlSequence(w, w.sequence, out);
     } else if (w.sequence.size() < 64 && (w.sequence.size() == 2 || (u >= 0x20 && u <= 0x3F))) {
         return;
     } else {
@@ -345,35 +344,54 @@ ColourPair terminalColours(Depth depth, std::optional<Rgb> fg, std::optional<Rgb
 
 void writeLean(Writer& w, std::string_view plain, std::string& out)
 {
-    for (const char c : plain) {
-        const auto u = static_cast<unsigned char>(c);
+    // Bytes that go out as they are, copied in one piece when something
+    // has to come before the next one: plain[copied, i).
+    std::size_t copied = 0;
+    const auto copyUpTo = [&](std::size_t i) {
+        out.append(plain.data() + copied, i - copied);
+        copied = i;
+    };
+    for (std::size_t i = 0; i < plain.size(); ++i) {
+        const auto u = static_cast<unsigned char>(plain[i]);
         if (!w.sequence.empty()) {
-            escapeByte(w, c, out);
-            continue;
-        }
-        if (u >= 0x80 && u < 0xC0) {
+            escapeByte(w, plain[i], out);
+            copied = i + 1;
+        } else if (u >= 0x80 && u < 0xC0) {
             // The rest of a character already counted.
-            out += c;
         } else if (u > 0x20 && u != 0x7F) {
-            showColours(w, out);
-            out += c;
+            if (w.shown != w.wanted) {
+                copyUpTo(i);
+                showColours(w, out);
+            }
             advance(w, true);
-        } else if (u == ' ') {
-            showBackground(w, out);
-            out += c;
-            advance(w, w.wanted.bg != DefaultColour);
-        } else if (u == '\n') {
-            // A line that scrolls in takes the current background.
-            showBackground(w, out);
-            out += c;
-            lineFeed(w);
+        } else if (u == ' ' || u == '\n') {
+            // A blank, and a line that scrolls in, take the current background.
+            if (w.shown.bg != w.wanted.bg) {
+                copyUpTo(i);
+                showBackground(w, out);
+            }
+            u == ' ' ? advance(w, w.wanted.bg != DefaultColour) : lineFeed(w);
         } else if (u == 0x1B) {
-            w.sequence.assign(1, c);
+            copyUpTo(i);
+            // A control sequence whole in the text is taken at once.
+            std::size_t end = i + 2;
+            while (end < plain.size() && end < i + 64 && static_cast<unsigned char>(plain[end]) >= 0x20 &&
+                   static_cast<unsigned char>(plain[end]) < 0x40) {
+                ++end;
+            }
+            const auto final = end < plain.size() ? static_cast<unsigned char>(plain[end]) : 0;
+            if (i + 1 < plain.size() && plain[i + 1] == '[' && final >= 0x40 && final <= 0x7E) {
+                controlSequence(w, plain.substr(i, end + 1 - i), out);
+                i = end;
+            } else {
+                w.sequence.assign(1, plain[i]);
+            }
+            copied = i + 1;
         } else {
-            out += c;
             w.col = u == '\r' ? 0 : w.col;
         }
     }
+    copyUpTo(plain.size());
 }
 
 void resetColours(Writer& w, std::string& out)

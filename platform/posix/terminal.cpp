@@ -59,6 +59,8 @@ ExitBytes exitBytes[2] = {{"\x1b[m", 3}, {"\x1b[m", 3}};
 volatile std::sig_atomic_t exitBytesSlot = 0;
 // Set while a frame is on its way: a signal may cut it inside a sequence.
 volatile std::sig_atomic_t writing = 0;
+// The terminal's size as the writer knows it may be out of date.
+volatile std::sig_atomic_t sizeStale = 1;
 std::string pendingBytes;
 std::deque<int> keyCodes;
 
@@ -147,7 +149,10 @@ void flushOutput()
         writing = 0;
         outputBuffer.clear();
     }
-    takeSize();
+    if (sizeStale != 0) {
+        sizeStale = 0;
+        takeSize();
+    }
 }
 
 std::string variable(const char* name)
@@ -224,6 +229,7 @@ void onContinue(int)
 void onResize(int)
 {
     changed = true;
+    sizeStale = 1;
 }
 
 void onTerminate()
