@@ -103,6 +103,14 @@ def render(frame_file, rounds=20):
     return statistics.median(times[1:])
 
 
+def wait_for_log(log, text, timeout=30):
+    end = time.time() + timeout
+    while time.time() < end:
+        if os.path.exists(log) and text in open(log, "rb").read():
+            return
+        time.sleep(0.2)
+
+
 def depth_of(output):
     if b"38;2;" in output:
         return "24-bit"
@@ -161,14 +169,17 @@ def check(game, label, display, out_dir):
     # xterm, then GNU screen inside xterm: level 1 on the screen.
     for name, command in (("xterm", script), ("screen inside xterm", ["screen", "-S", f"check{os.getpid()}"] + script)):
         term = display.xterm(["sh", "-c", f"cd {folder} && exec \"$@\"", "sh"] + command)
+        wait_for_log(log, b"Press 'enter'")
         display.key("Return")
-        time.sleep(2)
+        wait_for_log(log, b"Level 1")
+        time.sleep(0.5)
         picture = os.path.join(out_dir, f"{label}-{name.replace(' ', '-')}.png")
         display.shot(picture)
         found[name] = depth_of(open(log, "rb").read())
         print(f"  {name}: {picture}: colours {colours_in(picture)}")
         term.terminate()
         term.wait()
+        os.remove(log)
     subprocess.run(["screen", "-S", f"check{os.getpid()}", "-X", "quit"], capture_output=True)
     # tmux (own socket), no display needed.
     socket = f"check{os.getpid()}"
