@@ -237,14 +237,12 @@ void escapeByte(Writer& w, char c, std::string& out)
     w.sequence += c;
     const auto u = static_cast<unsigned char>(c);
     const bool csi = w.sequence.size() > 2 && w.sequence[1] == '[';
-    if (w.sequence.size() == 2 && c != '[') {
-        // A two-byte escape: nothing the writer needs to understand.
-        out += w.sequence;
-    } else if (csi && u >= 0x40 && u <= 0x7E) {
+    if (csi && u >= 0x40 && u <= 0x7E) {
         controlSequence(w, w.sequence, out);
-    } else if (w.sequence.size() < 64 && (w.sequence.size() == 2 || (u >= 0x20 && u <= 0x3F))) {
+    } else if (w.sequence.size() < 64 && (w.sequence == "\x1b[" || (csi && u >= 0x20 && u <= 0x3F))) {
         return;
     } else {
+        // A two-byte escape, or a sequence the writer need not understand.
         out += w.sequence;
     }
     w.sequence.clear();
