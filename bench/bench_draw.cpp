@@ -35,6 +35,26 @@ namespace {
 
 std::atomic<std::int64_t> writeCalls{0};
 std::atomic<std::int64_t> bytesWritten{0};
+// While boards are counted: the bytes of colour changes among them.
+bool countColours = false;
+std::int64_t colourBytes = 0;
+
+// The bytes of the colour changes (ECMA-48 SGR sequences) in what was written.
+std::int64_t colourChangeBytes(const char* data, std::size_t size)
+{
+    std::int64_t bytes = 0;
+    for (std::size_t i = 0; i + 1 < size; ++i) {
+        if (data[i] == '\x1b' && data[i + 1] == '[') {
+            std::size_t end = i + 2;
+            while (end < size && (data[end] < 0x40 || data[end] > 0x7E)) {
+                ++end;
+            }
+            bytes += end < size && data[end] == 'm' ? static_cast<std::int64_t>(end + 1 - i) : 0;
+            i = end;
+        }
+    }
+    return bytes;
+}
 
 }  // namespace
 
@@ -48,6 +68,7 @@ extern "C" ssize_t __wrap_write(int fd, const void* data, size_t size)
         ++writeCalls;
         if (written > 0) {
             bytesWritten += written;
+            colourBytes += countColours ? colourChangeBytes(static_cast<const char*>(data), static_cast<std::size_t>(written)) : 0;
         }
     }
     return written;
@@ -175,6 +196,7 @@ const char* drawName(Draw draw)
 
 struct Summary {
     std::vector<std::int64_t> bytes;
+    std::vector<std::int64_t> colourBytes;
     std::int64_t mostWrites = 0;
     std::int64_t frames = 0;
     std::int64_t writes = 0;
@@ -186,14 +208,18 @@ void countOverBoards(Draw draw, std::int32_t level, Summary& summary)
 {
     DrainedTerminal terminal;
     const RedirectedOutput output(terminal.slave);
+    countColours = true;
     for (int b = 0; b < CountedBoards; ++b) {
         prepare(draw, level, FirstSeed + static_cast<std::uint32_t>(b));
+        const std::int64_t colourBefore = colourBytes;
         const Count count = countFrame(draw, level);
         summary.bytes.push_back(count.bytes);
+        summary.colourBytes.push_back(colourBytes - colourBefore);
         summary.mostWrites = std::max(summary.mostWrites, count.writes);
         summary.writes += count.writes;
         ++summary.frames;
     }
+    countColours = false;
 }
 
 void frames(benchmark::State& state, Draw draw)
@@ -252,18 +278,20 @@ void printTable()
     if (summaries.empty()) {
         return;
     }
-    std::printf("\n| draw | level | bytes: min | median | max | frames | write calls | most in a frame |\n");
-    std::printf("|---|---:|---:|---:|---:|---:|---:|---:|\n");
+    std::printf("\n| draw | level | bytes: min | median | max | of which colour changes, median | frames | write calls | most in a frame |\n");
+    std::printf("|---|---:|---:|---:|---:|---:|---:|---:|---:|\n");
     for (auto& [key, s] : summaries) {
         std::sort(s.bytes.begin(), s.bytes.end());
+        std::sort(s.colourBytes.begin(), s.colourBytes.end());
         if (s.bytes.empty()) {
             continue;
         }
-        std::printf("| %s | %d | %lld | %lld | %lld | %lld | %lld | %lld |\n",
+        std::printf("| %s | %d | %lld | %lld | %lld | %lld | %lld | %lld | %lld |\n",
                     drawName(static_cast<Draw>(key.first)), key.second,
                     static_cast<long long>(s.bytes.front()),
                     static_cast<long long>(s.bytes[s.bytes.size() / 2]),
-                    static_cast<long long>(s.bytes.back()), static_cast<long long>(s.frames),
+                    static_cast<long long>(s.bytes.back()),
+                    static_cast<long long>(s.colourBytes[s.colourBytes.size() / 2]), static_cast<long long>(s.frames),
                     static_cast<long long>(s.writes), static_cast<long long>(s.mostWrites));
     }
     std::printf("\nBytes over %d boards per level (seeds %u onward), written to a "

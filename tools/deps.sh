@@ -11,12 +11,12 @@ if [ "$1" = --list ]; then
 fi
 
 case "$1" in
-play) packages="cmake make g++ pkg-config libsdl2-dev" ;;
-test) packages="cmake make g++ clang libclang-rt-dev pkg-config libsdl2-dev libgtest-dev libgmock-dev" ;;
-bench) packages="cmake make g++ pkg-config libsdl2-dev libbenchmark-dev procps" ;;
-fuzz) packages="cmake make clang libclang-rt-dev pkg-config libsdl2-dev" ;;
+play) packages="cmake make g++ pkg-config libsdl2-dev libncurses-dev" ;;
+test) packages="cmake make g++ clang libclang-rt-dev pkg-config libsdl2-dev libncurses-dev libgtest-dev libgmock-dev" ;;
+bench) packages="cmake make g++ pkg-config libsdl2-dev libncurses-dev libbenchmark-dev procps" ;;
+fuzz) packages="cmake make clang libclang-rt-dev pkg-config libsdl2-dev libncurses-dev" ;;
 # The lint configures (never builds) every target, benchmarks included, with Clang.
-lint) packages="cmake make clang clang-tidy cppcheck pkg-config libsdl2-dev libgtest-dev libgmock-dev libbenchmark-dev" ;;
+lint) packages="cmake make clang clang-tidy cppcheck pkg-config libsdl2-dev libncurses-dev libgtest-dev libgmock-dev libbenchmark-dev" ;;
 # mingw-w64 builds quillonex.exe and its tests; googletest brings the sources
 # they are built from; wine runs them; g++ and libgtest-dev build the host
 # programs that drive quillonex.exe under wine.

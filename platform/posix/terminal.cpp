@@ -1,11 +1,13 @@
-// The terminal on POSIX systems: raw keys, UTF-8 output through one buffer,
-// and the terminal put back as it was on every way out of the game.
+// The terminal on POSIX systems: raw keys, UTF-8 output through one buffer in
+// the colours the terminal takes, and the terminal put back as it was on every
+// way out of the game.
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
@@ -15,9 +17,11 @@
 #include <exception>
 #include <string>
 
+#include "platform/colours.hpp"
 #include "platform/platform.hpp"
 #include "platform/posix/gamepad.hpp"
 #include "platform/posix/keys.hpp"
+#include "platform/posix/terminfo.hpp"
 #include "platform/text.hpp"
 
 namespace {
@@ -41,6 +45,22 @@ std::atomic<bool> changed{false};
 bool exitHandlersInstalled = false;
 
 std::string outputBuffer;
+// The game's texts as UTF-8, before the writer turns them into the terminal's.
+std::string plainText;
+colours::Writer writer;
+// What a signal that ends the game writes: the terminal's own colours and the
+// cursor below the game's output. Made at each flush into the spare slot, then
+// switched to, so the handler always finds a whole one.
+struct ExitBytes {
+    char bytes[32];
+    std::size_t size;
+};
+ExitBytes exitBytes[2] = {{"\x1b[m", 3}, {"\x1b[m", 3}};
+volatile std::sig_atomic_t exitBytesSlot = 0;
+// Set while a frame is on its way: a signal may cut it inside a sequence.
+volatile std::sig_atomic_t writing = 0;
+// The terminal's size as the writer knows it may be out of date.
+volatile std::sig_atomic_t sizeStale = 1;
 std::string pendingBytes;
 std::deque<int> keyCodes;
 
@@ -94,25 +114,80 @@ void writeAll(const char* data, std::size_t size)
     }
 }
 
-// What the game printed since the last wait reaches the terminal in one write.
+void print(std::string_view plain)
+{
+    colours::writeLean(writer, plain, outputBuffer);
+}
+
+void takeSize()
+{
+    winsize size{};
+    if (ioctl(OutputFd, TIOCGWINSZ, &size) == 0) {
+        writer.columns = size.ws_col;
+        writer.lines = size.ws_row;
+    }
+}
+
+void prepareExitBytes()
+{
+    const std::string bytes = colours::exitBytes(writer);
+    ExitBytes& spare = exitBytes[1 - exitBytesSlot];
+    spare.size = std::min(bytes.size(), sizeof spare.bytes);
+    bytes.copy(spare.bytes, spare.size);
+    exitBytesSlot = 1 - exitBytesSlot;
+}
+
+// What the game printed since the last wait reaches the terminal in one write,
+// which leaves the terminal in its own colours between frames.
 void flushOutput()
 {
     if (!outputBuffer.empty()) {
+        colours::resetColours(writer, outputBuffer);
+        prepareExitBytes();
+        writing = 1;
         writeAll(outputBuffer.data(), outputBuffer.size());
+        writing = 0;
         outputBuffer.clear();
     }
+    if (sizeStale != 0) {
+        sizeStale = 0;
+        takeSize();
+    }
+}
+
+std::string variable(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value != nullptr ? value : "";
+}
+
+colours::Depth terminalDepth()
+{
+    colours::TerminalFacts facts{variable("TERM"),        variable("COLORTERM"),      variable("STY"),
+                                 variable("TMUX"),        variable("VTE_VERSION"),    variable("KONSOLE_VERSION"),
+                                 variable("TERM_PROGRAM"), variable("XTERM_VERSION"), variable("WT_SESSION")};
+    if (const auto entry = terminfo::colourCapabilities(facts.term.c_str())) {
+        facts.terminfoDirect = entry->direct;
+        facts.terminfoColours = entry->colours;
+    }
+    return colours::chooseDepth(facts);
 }
 
 void onEndSignal(int signal)
 {
-    // Only async-signal-safe calls here: reset the colours, put the terminal
-    // back and end the way the signal would have ended us. A terminal that
-    // reads nothing (a stalled connection) would hold the reset's write
-    // forever, and the game with it: the reset is left out then.
+    // Only async-signal-safe calls here: reset the colours, put the cursor
+    // below the game's output so that the shell goes on under it, put the
+    // terminal back and end the way the signal would have ended us. A
+    // terminal that reads nothing (a stalled connection) would hold the
+    // write forever, and the game with it: it is left out then.
     pollfd output{OutputFd, POLLOUT, 0};
     if (rawModeOn != 0 && poll(&output, 1, 0) == 1 && (output.revents & POLLOUT) != 0) {
-        const char reset[] = "\x1b[0m";
-        [[maybe_unused]] const ssize_t ignored = write(OutputFd, reset, sizeof reset - 1);
+        // A frame cut short may end inside a sequence: CAN ends it.
+        if (writing != 0) {
+            [[maybe_unused]] const ssize_t cancelled = write(OutputFd, "\x18", 1);
+        }
+        const ExitBytes& bytes = exitBytes[exitBytesSlot];
+        [[maybe_unused]] const ssize_t ignored = write(OutputFd, bytes.bytes, bytes.size);
     }
     restoreTerminal();
     std::signal(signal, SIG_DFL);
@@ -154,6 +229,7 @@ void onContinue(int)
 void onResize(int)
 {
     changed = true;
+    sizeStale = 1;
 }
 
 void onTerminate()
@@ -193,6 +269,7 @@ void installHandlers()
 [[noreturn]] void terminalGone()
 {
     outputBuffer.clear();
+    writer.shown = {};
     platform::closeConsole();
     std::exit(0);
 }
@@ -254,6 +331,8 @@ bool openConsole()
     if (isatty(InputFd) == 0 || tcgetattr(InputFd, &savedTermios) != 0) {
         return false;
     }
+    writer.depth = terminalDepth();
+    takeSize();
     installHandlers();
     if (!enterRawMode()) {
         return false;
@@ -272,12 +351,14 @@ void closeConsole()
 
 void printText(std::wstring_view wide)
 {
-    text::appendUtf8(outputBuffer, wide);
+    plainText.clear();
+    text::appendUtf8(plainText, wide);
+    print(plainText);
 }
 
 void printLevelHeader(std::int32_t level)
 {
-    outputBuffer += "Level " + std::to_string(level) + "\n\n";
+    print("Level " + std::to_string(level) + "\n\n");
 }
 
 void printNarrow(std::string_view narrow)
@@ -288,7 +369,9 @@ void printNarrow(std::string_view narrow)
 
 void moveCursor(std::int16_t x, std::int16_t y)
 {
-    text::appendCursorMove(outputBuffer, x, y);
+    plainText.clear();
+    text::appendCursorMove(plainText, x, y);
+    print(plainText);
 }
 
 void showOutput()
@@ -298,7 +381,7 @@ void showOutput()
 
 void clearScreen()
 {
-    outputBuffer += text::ClearScreen;
+    print(text::ClearScreen);
 }
 
 bool keyWaiting()

@@ -26,6 +26,16 @@ int orDefault(const std::vector<int>& values, std::size_t i, int fallback)
     return i < values.size() && values[i] >= 0 ? values[i] : fallback;
 }
 
+// xterm's palette: eight colours and their bright forms, a 6x6x6 cube, a grey ramp.
+Rgb paletteColour(int i)
+{
+    const auto basic = [i](int bit) { return static_cast<std::uint8_t>((i & bit) == 0 ? 0 : i < 8 ? 205 : 255); };
+    const auto cube = [](int level) { return static_cast<std::uint8_t>(level == 0 ? 0 : 55 + 40 * level); };
+    const auto grey = static_cast<std::uint8_t>(8 + 10 * (i - 232));
+    return i < 16 ? Rgb{basic(1), basic(2), basic(4)}
+           : i < 232 ? Rgb{cube((i - 16) / 36), cube((i - 16) / 6 % 6), cube((i - 16) % 6)} : Rgb{grey, grey, grey};
+}
+
 // Cells are stored line after line; the arithmetic is done in size_t.
 std::size_t cellIndex(int x, int y, int columns)
 {
@@ -242,6 +252,11 @@ void Screen::selectGraphicRendition(std::string_view params)
                           static_cast<std::uint8_t>(n[i + 4])};
             (code == 38 ? fg_ : bg_) = rgb;
             i += 4;
+        } else if ((code == 38 || code == 48) && i + 2 < n.size() && n[i + 1] == 5) {
+            (code == 38 ? fg_ : bg_) = paletteColour(std::clamp(n[i + 2], 0, 255));
+            i += 2;
+        } else if (code % 10 < 8 && (code / 10 == 3 || code / 10 == 4)) {
+            (code / 10 == 3 ? fg_ : bg_) = paletteColour(code % 10);
         } else if (code == 39 || code == 49) {
             (code == 39 ? fg_ : bg_).reset();
         } else {

@@ -1,5 +1,5 @@
 // A terminal screen for tests: it interprets the bytes the game writes (UTF-8
-// text, line feeds, cursor placement, 24-bit colour selections, clears) into a
+// text, line feeds, cursor placement, colour selections of any depth, clears) into a
 // grid of characters with colours and a cursor, as a person would see it.
 #pragma once
 

@@ -1,0 +1,422 @@
+#include "platform/colours.hpp"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cstdlib>
+#include <utility>
+
+#include "platform/text.hpp"
+
+namespace colours {
+
+namespace {
+
+int number(std::string_view digits)
+{
+    int value = 0;
+    std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    return value;
+}
+
+// Terminals that show 24-bit colour without saying so in COLORTERM or terminfo.
+bool knownDirect(const TerminalFacts& f)
+{
+    const std::string_view term = f.term;
+    for (const std::string_view name : {"alacritty", "foot", "wezterm", "xterm-kitty", "xterm-ghostty", "contour"}) {
+        if (term.starts_with(name)) {
+            return true;
+        }
+    }
+    for (const std::string_view program : {"iTerm.app", "WezTerm", "vscode", "ghostty"}) {
+        if (f.termProgram == program) {
+            return true;
+        }
+    }
+    // VTE 0.36 (GNOME Terminal and its kin) was the first to take it. xterm
+    // shows it from patch 331; its variable is believed only under its own TERM,
+    // since programs started from an xterm inherit it.
+    const std::size_t patch = f.xtermVersion.find('(');
+    const bool xterm = term.starts_with("xterm") && patch != std::string::npos &&
+                       number(std::string_view(f.xtermVersion).substr(patch + 1)) >= 331;
+    return term.find("-direct") != std::string_view::npos || number(f.vteVersion) >= 3600 ||
+           !f.konsoleVersion.empty() || !f.wtSession.empty() || xterm;
+}
+
+// Decimal digits of a colour component or palette index.
+std::size_t digits(int n) { return n < 10 ? 1 : n < 100 ? 2 : 3; }
+
+// The SGR parameters that select one colour (without the separators).
+std::size_t partLength(Depth depth, int colour)
+{
+    if (colour == DefaultColour || depth == Depth::Basic) {
+        return 2;
+    }
+    if (depth == Depth::Palette) {
+        return 5 + digits(colour);
+    }
+    return 7 + digits(colour >> 16) + digits((colour >> 8) & 0xFF) + digits(colour & 0xFF);
+}
+
+void appendNumber(std::string& out, int n)
+{
+    std::array<char, 4> buffer{};
+    const auto end = std::to_chars(buffer.data(), buffer.data() + buffer.size(), n).ptr;
+    out.append(buffer.data(), end);
+}
+
+void appendPart(std::string& out, Depth depth, int colour, bool background)
+{
+    if (colour == DefaultColour) {
+        out += background ? "49" : "39";
+    } else if (depth == Depth::Basic) {
+        out += background ? '4' : '3';
+        out += static_cast<char>('0' + colour);
+    } else if (depth == Depth::Palette) {
+        out += background ? "48;5;" : "38;5;";
+        appendNumber(out, colour);
+    } else {
+        out += background ? "48;2;" : "38;2;";
+        appendNumber(out, colour >> 16);
+        out += ';';
+        appendNumber(out, (colour >> 8) & 0xFF);
+        out += ';';
+        appendNumber(out, colour & 0xFF);
+    }
+}
+
+// Brings the terminal to the target colours in the fewest bytes: either the
+// colours that differ, or a reset followed by those that are not the default.
+// Where only the background shows (a space, a line break, an erase), the
+// foreground may be left as it is or reset, whichever is shorter.
+void change(Writer& w, ColourPair target, bool foregroundShows, std::string& out)
+{
+    const bool fg = foregroundShows && target.fg != w.shown.fg;
+    const bool bg = target.bg != w.shown.bg;
+    const std::size_t onlyChanges = (fg ? partLength(w.depth, target.fg) : 0) +
+                                    (bg ? partLength(w.depth, target.bg) : 0) + (fg && bg ? 1 : 0);
+    const int resetFg = foregroundShows ? target.fg : DefaultColour;
+    const bool keepFg = resetFg != DefaultColour;
+    const bool keepBg = target.bg != DefaultColour;
+    const std::size_t afterReset = (keepFg || keepBg ? 1 : 0) + (keepFg ? 1 + partLength(w.depth, resetFg) : 0) +
+                                   (keepBg ? 1 + partLength(w.depth, target.bg) : 0);
+    out += "\x1b[";
+    if (onlyChanges <= afterReset) {
+        if (fg) {
+            appendPart(out, w.depth, target.fg, false);
+            w.shown.fg = target.fg;
+        }
+        if (bg) {
+            out += fg ? ";" : "";
+            appendPart(out, w.depth, target.bg, true);
+        }
+    } else {
+        out += keepFg || keepBg ? "0" : "";
+        if (keepFg) {
+            out += ';';
+            appendPart(out, w.depth, resetFg, false);
+        }
+        if (keepBg) {
+            out += ';';
+            appendPart(out, w.depth, target.bg, true);
+        }
+        w.shown.fg = resetFg;
+    }
+    out += 'm';
+    w.shown.bg = target.bg;
+}
+
+void showColours(Writer& w, std::string& out)
+{
+    if (w.shown != w.wanted) {
+        change(w, w.wanted, true, out);
+    }
+}
+
+void showBackground(Writer& w, std::string& out)
+{
+    if (w.shown.bg != w.wanted.bg) {
+        change(w, w.wanted, false, out);
+    }
+}
+
+void lineFeed(Writer& w)
+{
+    w.col = 0;
+    if (w.lines > 0 && w.row >= w.lines - 1) {
+        // The screen scrolls up under the cursor.
+        w.lowestDrawn = std::max(w.lowestDrawn - 1, -1);
+    } else {
+        ++w.row;
+    }
+}
+
+// One character cell printed; a blank in the default background shows nothing.
+void advance(Writer& w, bool visible)
+{
+    if (w.columns > 0 && w.col >= w.columns) {
+        lineFeed(w);
+    }
+    if (visible) {
+        w.lowestDrawn = std::max(w.lowestDrawn, w.row);
+    }
+    ++w.col;
+}
+
+// The numbers of a control sequence's parameters; 0 where one is left out.
+struct Parameters {
+    std::array<int, 16> values{};
+    std::size_t count = 0;
+};
+
+Parameters parameters(std::string_view text)
+{
+    Parameters p;
+    p.count = 1;
+    for (const char c : text) {
+        if (c == ';' || c == ':') {
+            p.count = std::min(p.count + 1, p.values.size());
+        } else if (c >= '0' && c <= '9') {
+            int& value = p.values[p.count - 1];
+            value = std::min(value * 10 + (c - '0'), 9999);
+        }
+    }
+    return p;
+}
+
+std::uint8_t component(int value) { return static_cast<std::uint8_t>(std::min(value, 255)); }
+
+// The colours the texts select. Other attributes are not part of the game's
+// texts and are left out.
+void selectColours(Writer& w, std::string_view text)
+{
+    const Parameters p = parameters(text);
+    for (std::size_t i = 0; i < p.count; ++i) {
+        const int code = p.values[i];
+        if (code == 0) {
+            w.fg.reset();
+            w.bg.reset();
+        } else if (code == 39 || code == 49) {
+            (code == 39 ? w.fg : w.bg).reset();
+        } else if ((code == 38 || code == 48) && i + 4 < p.count && p.values[i + 1] == 2) {
+            (code == 38 ? w.fg : w.bg) =
+                Rgb{component(p.values[i + 2]), component(p.values[i + 3]), component(p.values[i + 4])};
+            i += 4;
+        }
+    }
+    w.wanted = terminalColours(w.depth, w.fg, w.bg);
+}
+
+void controlSequence(Writer& w, std::string_view sequence, std::string& out)
+{
+    const char final = sequence.back();
+    const std::string_view text = sequence.substr(2, sequence.size() - 3);
+    if (final == 'm') {
+        selectColours(w, text);
+        return;
+    }
+    if (final == 'J' || final == 'K') {
+        // Erased cells take the current background.
+        showBackground(w, out);
+    }
+    out += sequence;
+    const Parameters p = parameters(text);
+    if (final == 'H' || final == 'f') {
+        const int lastRow = w.lines > 0 ? w.lines - 1 : 9998;
+        const int lastCol = w.columns > 0 ? w.columns - 1 : 9998;
+        w.row = std::clamp(p.values[0], 1, lastRow + 1) - 1;
+        w.col = std::clamp(p.count > 1 ? p.values[1] : 0, 1, lastCol + 1) - 1;
+        w.placed = true;
+    } else if (final == 'J' && (p.values[0] == 2 || p.values[0] == 3)) {
+        w.lowestDrawn = -1;
+    }
+}
+
+void escapeByte(Writer& w, char c, std::string& out)
+{
+    w.sequence += c;
+    const auto u = static_cast<unsigned char>(c);
+    const bool csi = w.sequence.size() > 2 && w.sequence[1] == '[';
+    if (csi && u >= 0x40 && u <= 0x7E) {
+        controlSequence(w, w.sequence, out);
+    } else if (w.sequence.size() < 64 && (w.sequence == "\x1b[" || (csi && u >= 0x20 && u <= 0x3F))) {
+        return;
+    } else {
+        // A two-byte escape, or a sequence the writer need not understand.
+        out += w.sequence;
+    }
+    w.sequence.clear();
+}
+
+}  // namespace
+
+Depth chooseDepth(const TerminalFacts& f)
+{
+    // tmux turns 24-bit colour into whatever the terminal outside it takes.
+    // Inside GNU screen, which drops it, the outer terminal's variables tell
+    // nothing: only screen's own TERM counts. When both are set, the TERM
+    // that tmux gives tells that tmux is the inner one.
+    const bool screen = !f.sty.empty() && !std::string_view(f.term).starts_with("tmux");
+    if (!f.tmux.empty() && !screen) {
+        return Depth::Direct;
+    }
+    if (!screen && (f.colorTerm == "truecolor" || f.colorTerm == "24bit" || knownDirect(f))) {
+        return Depth::Direct;
+    }
+    if (f.terminfoDirect) {
+        return Depth::Direct;
+    }
+    return f.terminfoColours >= 256 ? Depth::Palette : Depth::Basic;
+}
+
+int paletteIndex(Rgb rgb)
+{
+    // The cube's levels are 0, 95, 135, 175, 215, 255; the grey ramp runs
+    // from 8 to 238 in steps of 10.
+    const auto level = [](int v) { return v < 48 ? 0 : v < 115 ? 1 : (v - 35) / 40; };
+    const auto value = [](int i) { return i == 0 ? 0 : 55 + 40 * i; };
+    const int r = level(rgb.r);
+    const int g = level(rgb.g);
+    const int b = level(rgb.b);
+    const int average = (rgb.r + rgb.g + rgb.b) / 3;
+    const int grey = average > 238 ? 23 : std::max(average - 3, 0) / 10;
+    const int greyValue = 8 + 10 * grey;
+    const auto distance = [&rgb](int cr, int cg, int cb) {
+        return (rgb.r - cr) * (rgb.r - cr) + (rgb.g - cg) * (rgb.g - cg) + (rgb.b - cb) * (rgb.b - cb);
+    };
+    if (distance(greyValue, greyValue, greyValue) < distance(value(r), value(g), value(b))) {
+        return 232 + grey;
+    }
+    return 16 + 36 * r + 6 * g + b;
+}
+
+int basicIndex(Rgb rgb)
+{
+    const int high = std::max({rgb.r, rgb.g, rgb.b});
+    const int low = std::min({rgb.r, rgb.g, rgb.b});
+    const int chroma = high - low;
+    if (chroma * 4 < high || high < 40) {
+        return high >= 128 ? 7 : 0;
+    }
+    // Hue in degrees, 0 to 360.
+    int hue = 0;
+    if (high == rgb.r) {
+        hue = (60 * (rgb.g - rgb.b) / chroma + 360) % 360;
+    } else if (high == rgb.g) {
+        hue = 120 + 60 * (rgb.b - rgb.r) / chroma;
+    } else {
+        hue = 240 + 60 * (rgb.r - rgb.g) / chroma;
+    }
+    // red 1, yellow 3, green 2, cyan 6, blue 4, magenta 5
+    constexpr std::array<std::pair<int, int>, 6> Sectors{
+        {{20, 1}, {75, 3}, {165, 2}, {200, 6}, {260, 4}, {330, 5}}};
+    for (const auto& [end, colour] : Sectors) {
+        if (hue < end) {
+            return colour;
+        }
+    }
+    return 1;
+}
+
+ColourPair terminalColours(Depth depth, std::optional<Rgb> fg, std::optional<Rgb> bg)
+{
+    const auto convert = [depth](std::optional<Rgb> c) {
+        if (!c) {
+            return DefaultColour;
+        }
+        switch (depth) {
+        case Depth::Basic: return basicIndex(*c);
+        case Depth::Palette: return paletteIndex(*c);
+        case Depth::Direct: break;
+        }
+        return (c->r << 16) | (c->g << 8) | c->b;
+    };
+    ColourPair pair{convert(fg), convert(bg)};
+    if (depth == Depth::Basic && pair.fg != DefaultColour && pair.fg == pair.bg) {
+        // Black on the light colours (green, yellow, cyan, white), white on the others.
+        const bool light = pair.bg == 2 || pair.bg == 3 || pair.bg == 6 || pair.bg == 7;
+        pair.fg = light ? 0 : 7;
+    }
+    return pair;
+}
+
+void writeLean(Writer& w, std::string_view plain, std::string& out)
+{
+    // Bytes that go out as they are, copied in one piece when something
+    // has to come before the next one: plain[copied, i).
+    std::size_t copied = 0;
+    const auto copyUpTo = [&](std::size_t i) {
+        out.append(plain.data() + copied, i - copied);
+        copied = i;
+    };
+    for (std::size_t i = 0; i < plain.size(); ++i) {
+        const auto u = static_cast<unsigned char>(plain[i]);
+        if (!w.sequence.empty()) {
+            escapeByte(w, plain[i], out);
+            copied = i + 1;
+        } else if (u >= 0x80 && u < 0xC0) {
+            // The rest of a character already counted.
+        } else if (u > 0x20 && u != 0x7F) {
+            if (w.shown != w.wanted) {
+                copyUpTo(i);
+                showColours(w, out);
+            }
+            advance(w, true);
+        } else if (u == ' ' || u == '\n') {
+            // A blank, and a line that scrolls in, take the current background.
+            if (w.shown.bg != w.wanted.bg) {
+                copyUpTo(i);
+                showBackground(w, out);
+            }
+            u == ' ' ? advance(w, w.wanted.bg != DefaultColour) : lineFeed(w);
+        } else if (u == 0x1B) {
+            copyUpTo(i);
+            // A control sequence whole in the text is taken at once.
+            std::size_t end = i + 2;
+            while (end < plain.size() && end < i + 64 && static_cast<unsigned char>(plain[end]) >= 0x20 &&
+                   static_cast<unsigned char>(plain[end]) < 0x40) {
+                ++end;
+            }
+            const auto final = end < plain.size() ? static_cast<unsigned char>(plain[end]) : 0;
+            if (i + 1 < plain.size() && plain[i + 1] == '[' && final >= 0x40 && final <= 0x7E) {
+                controlSequence(w, plain.substr(i, end + 1 - i), out);
+                i = end;
+            } else {
+                w.sequence.assign(1, plain[i]);
+            }
+            copied = i + 1;
+        } else {
+            w.col = u == '\r' ? 0 : w.col;
+        }
+    }
+    copyUpTo(plain.size());
+}
+
+void resetColours(Writer& w, std::string& out)
+{
+    if (w.shown != ColourPair{}) {
+        out += "\x1b[m";
+        w.shown = {};
+    }
+}
+
+std::string exitBytes(const Writer& w)
+{
+    std::string out = "\x1b[m";
+    if (!w.placed) {
+        // Only text so far, from where the game began: a new line unless the
+        // cursor already starts one.
+        out += w.col > 0 ? "\r\n" : "";
+        return out;
+    }
+    const int below = w.lowestDrawn + 1;
+    if (w.lines > 0 && below >= w.lines) {
+        text::appendCursorMove(out, 0, static_cast<std::int16_t>(w.lines - 1));
+        out += '\n';
+    } else {
+        text::appendCursorMove(out, 0, static_cast<std::int16_t>(std::min(below, 9999)));
+    }
+    return out;
+}
+
+}  // namespace colours

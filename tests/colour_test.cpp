@@ -1,0 +1,93 @@
+// The terminal writer: the colour depth it picks, and its lean frames in each depth.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "board/board.hpp"
+#include "board/render.hpp"
+#include "maze/maze.hpp"
+#include "platform/colours.hpp"
+#include "tests/support/console.hpp"
+#include "tests/support/ways.hpp"
+
+namespace {
+
+using colours::Depth;
+
+TEST(ColourDepth, IsTheBestTheTerminalAtHandShows)
+{
+    const std::pair<colours::TerminalFacts, Depth> terminals[] = {
+        {{.term = "xterm-256color", .xtermVersion = "XTerm(379)", .terminfoColours = 256}, Depth::Direct},
+        {{.term = "screen", .colorTerm = "truecolor", .sty = "9", .xtermVersion = "XTerm(379)"}, Depth::Basic},
+        {{.term = "screen-256color", .sty = "9", .vteVersion = "7006", .terminfoColours = 256}, Depth::Palette},
+        {{.term = "tmux-256color", .sty = "9", .tmux = "/t", .terminfoColours = 256}, Depth::Direct},
+        {{.term = "linux", .colorTerm = "truecolor", .terminfoColours = 8}, Depth::Direct},
+        {{.term = "xterm-256color", .vteVersion = "3405", .terminfoColours = 256}, Depth::Palette},
+    };
+    for (const auto& [facts, depth] : terminals) {
+        EXPECT_EQ(colours::chooseDepth(facts), depth) << facts.term << " " << facts.sty << facts.vteVersion;
+    }
+}
+
+int brightness(Rgb c) { return (299 * c.r + 587 * c.g + 114 * c.b) / 1000; }
+
+TEST(LeanFrames, ShowTheGamesScreenWithOneColourChangePerRun)
+{
+    for (const Depth depth : {Depth::Basic, Depth::Palette, Depth::Direct}) {
+        for (const int level : {1, 10, 100}) {
+            SCOPED_TRACE("level " + std::to_string(level) + " depth " + std::to_string(static_cast<int>(depth)));
+            startFresh(210, 110);
+            colours::Writer writer{depth};
+            Screen lean(210, 110);
+            // A fresh draw of the level before, this one over it by difference, a move.
+            for (int frame = 0; frame < 3; ++frame) {
+                const std::size_t from = testconsole::output().size();
+                const std::int32_t drawn = frame == 0 ? level - 1 : level, last = sideLengthFor(level) - 1;
+                if (frame < 2) {
+                    generateMazeFromSeed(drawn, 1'700'000'000 + 30 * frame, mazeDrawBudget(drawn));
+                }
+                drawBoard(drawn, frame < 2, last - 1, last, last, last);
+                shownBoard = board;
+                const std::string plain = testconsole::output().substr(from);
+                std::string bytes;
+                colours::writeLean(writer, plain, bytes);
+                colours::resetColours(writer, bytes);
+                lean.feed(bytes);
+                const Screen& game = testconsole::screen();
+                EXPECT_EQ(lean.cursor(), game.cursor());
+                // Each colour pair shows as one of its own (in 24 bits the same);
+                // wall red, floor green, goal bars clear on a background not red.
+                std::vector<std::pair<ScreenCell, ScreenCell>> pairs{{ScreenCell{}, ScreenCell{}}};
+                for (int i = 0; i < (level + 7) * (2 * level + 8); ++i) {
+                    ScreenCell p = game.cell(i % (2 * level + 8), i / (2 * level + 8));
+                    ScreenCell l = lean.cell(i % (2 * level + 8), i / (2 * level + 8));
+                    ASSERT_EQ(l.ch, p.ch) << i;
+                    p.ch = l.ch = U' ';
+                    ASSERT_TRUE(depth != Depth::Direct || l == p) << i;
+                    for (const auto& [seenPlain, seenLean] : pairs) {
+                        ASSERT_EQ(seenPlain == p, seenLean == l) << i;
+                    }
+                    if (std::find(pairs.begin(), pairs.end(), std::pair(p, l)) == pairs.end()) {
+                        pairs.emplace_back(p, l);
+                        const Rgb fg = l.fg.value_or(Rgb{}), bg = l.bg.value_or(Rgb{255, 0, 0});
+                        EXPECT_TRUE(p.fg != Colour(Rgb{255, 0, 0}) || fg.r > 2 * (fg.g + fg.b)) << "wall";
+                        EXPECT_TRUE(p.fg != Colour(Rgb{20, 200, 50}) || fg.g > std::max(fg.r, fg.b)) << "floor";
+                        EXPECT_TRUE(!p.bg || (3 * bg.g > bg.r && std::abs(brightness(fg) - brightness(bg)) > 80));
+                    }
+                }
+                // In a fresh draw one colour change (the only 'm') per change from
+                // cell to cell, row after row; elsewhere half the texts' number.
+                int runs = 0;
+                for (int i = 1, w = sideLengthFor(drawn) + 1; frame == 0 && i < (w - 1) * w; ++i) {
+                    const ScreenCell &a = game.cell((i - 1) % w * 2, (i - 1) / w + 2);
+                    const ScreenCell &b = game.cell(i % w * 2, i / w + 2);
+                    runs += a.fg != b.fg || a.bg != b.bg ? 1 : 0;
+                }
+                const auto texts = std::count(plain.begin(), plain.end(), 'm');
+                EXPECT_LE(std::count(bytes.begin(), bytes.end(), 'm'), frame == 0 ? runs : texts / 2 + 1);
+            }
+        }
+    }
+}
+
+}  // namespace
