@@ -47,7 +47,6 @@ protected:
         _close(saved_);
         fs::remove(path_);
     }
-    // What has reached the file so far.
     std::string onDisk() const
     {
         std::ifstream file(path_, std::ios::binary);
@@ -60,11 +59,10 @@ protected:
 
 TEST_F(ConsoleOutput, TextsLeaveLiterallyAsUtf16WithWindowsLineEndsAndBeforeEveryWait)
 {
-    // Only the start-up failure message is narrow; it is out at once.
+    // The start-up failure message is narrow and out at once; the rest is wide and out before every wait.
     platform::printNarrow("Something broke, 100%");
     EXPECT_EQ(onDisk(), "Something broke, 100%");
     ASSERT_TRUE(platform::openConsole());
-    // Printed as a format, these would convert or end early; U+1F600 is a surrogate pair.
     platform::printText(L"Welcome\n \u2588\x1b[38;2;255;255;0m\u25ac\x1b[0m 100% %d %s %%\U0001F600");
     platform::printText(std::wstring_view(L"a\0b", 3));
     platform::printLevelHeader(1);
