@@ -1,190 +1,127 @@
-#include <gtest/gtest.h>
-
 #include <optional>
-#include <string>
-#include <tuple>
-#include <vector>
 
-#include "board/board.hpp"
-#include "play/input.hpp"
 #include "play/level.hpp"
-#include "save/record.hpp"
-#include "tests/support/console.hpp"
 #include "tests/support/ways.hpp"
-#include "tests/support/scratch.hpp"
-
-namespace tc = testconsole;
 
 namespace {
 
-const std::string Block = "\u2588\u2588";
-const std::string Bars = "\u25ac\u25ac";
-const Rgb Green{20, 200, 50};
-const std::string LevelOneNotice =
-    "The board of level 1 needs a window of at least 7 x 6 characters. Please enlarge the window.";
+const char* const Open = "P../.../..G";
+const char* const Walled = "P.#/..#/#.G";
+const char* const Right = ".P./.../..G";
+const char* const Down = ".../P../..G";
 
-// P F W
-// F F W
-// W F G
-const std::vector<std::int32_t> FirstLevel = {TilePlayer, TileFloor, TileWall, TileFloor, TileFloor,
-                                              TileWall,   TileWall,  TileFloor, TileGoal};
+// Plays level 1 on the board until it ends; nothing when the script ran out first.
+std::optional<LevelOutcome> play(const char* letters, const std::vector<int>& script)
+{
+    board = cellsOf(letters);
+    typeScript(script);
+    std::optional<LevelOutcome> outcome;
+    runsOut([&] { outcome = playLevel(1, true); });
+    return outcome;
+}
 
-class LevelPlay : public ::testing::Test {
+struct Case {
+    const char* board;
+    std::vector<int> script;
+    std::optional<LevelOutcome> outcome;
+    const char* seen;
+    CursorPosition cursor;
+    std::vector<std::string> pauses;
+};
+
+class LevelPlay : public ::testing::TestWithParam<Case> {
 protected:
-    void SetUp() override
-    {
-        startFresh(100, 40);
-        board = FirstLevel;
-    }
-
-    // Plays until the level ends; nothing when the script ran out first.
-    static std::optional<LevelOutcome> play(std::int32_t level = 1)
-    {
-        try {
-            return playLevel(level, true);
-        } catch (const tc::ScriptExhausted&) {
-            return std::nullopt;
-        }
-    }
-
-    static bool playerGlyphAt(int col, int row)
-    {
-        const ScreenCell& c = tc::screen().cell(cellX(col), cellY(row));
-        return c.ch == U'\u2588' && !c.fg;
-    }
-
+    void SetUp() override { startFresh(100, 40); }
     ScratchFolder folder;
 };
 
-TEST_F(LevelPlay, WalkingToTheGoalCompletesTheLevel)
+TEST_P(LevelPlay, ShowsWhereEveryKeyAndButtonTakesThePlayer)
 {
-    // A prefix means nothing; the code after it moves, whatever the prefix.
-    tc::typeKeys({224, 77, 'S', 0, 80, 'M'});
-    EXPECT_EQ(play(), LevelCompleted);
-    EXPECT_TRUE(playerGlyphAt(2, 2));
-    EXPECT_EQ(tc::screen().cell(cellX(1), cellY(1)).fg, Green);
-    EXPECT_EQ(tc::screen().cursor(), (CursorPosition{4, 4}));
-    EXPECT_EQ(shownBoard, FirstLevel);
-    EXPECT_TRUE(tc::pauses().empty());
+    const Case& c = GetParam();
+    std::vector<std::string> pauses;
+    notePauses(pauses);
+    EXPECT_EQ(play(c.board, c.script), c.outcome);
+    EXPECT_EQ(seenBoard(3), c.seen);
+    EXPECT_EQ(tc::screen().cursor(), c.cursor);
+    EXPECT_EQ(pauses, c.pauses);
+    // Only a death by a gamepad move rumbles: a second at full speed.
+    const std::vector<std::int64_t> expected = c.pauses.size() > 1 && c.pauses.back() == "1000"
+        ? std::vector<std::int64_t>{65535, 65535, 300, 0, 0, 1300} : std::vector<std::int64_t>{};
+    std::vector<std::int64_t> rumbles;
+    for (const tc::RumbleRequest& r : tc::rumbles()) {
+        rumbles.insert(rumbles.end(), {r.left, r.right, r.atMs});
+    }
+    EXPECT_EQ(rumbles, expected);
 }
 
-TEST_F(LevelPlay, BlockedMovesAndStrayInputsChangeNothingUntilStartQuits)
-{
-    tc::typeKeys({'w', 'a', 'x', 224, 27});
-    tc::padReads(ButtonDpadUp | ButtonDpadDown);  // up wins: blocked
-    tc::padReads(ButtonX);                         // left: blocked
-    tc::padReads(0);
-    tc::padReads(0x0100);  // a shoulder button
-    tc::noPadReads();
-    tc::padReads(ButtonA | ButtonB);  // down wins over right
-    tc::padReads(ButtonStart | ButtonBack);  // quits before it can save
-    EXPECT_EQ(play(), LevelQuit);
-    EXPECT_EQ(board, (std::vector<std::int32_t>{0, 0, 2, 1, 0, 2, 2, 0, 3}));
-    EXPECT_TRUE(playerGlyphAt(0, 1));
-    EXPECT_EQ(tc::screen().cursor(), (CursorPosition{0, 5}));
-    EXPECT_EQ(shownBoard, FirstLevel);
-    EXPECT_FALSE(folder.exists(SaveRecordName));
-    // Every gamepad move pauses, blocked or not; nothing else does.
-    EXPECT_EQ(tc::pauses(), (std::vector<std::int32_t>{150, 150, 150}));
-}
+const std::vector<std::string> None;
+const std::vector<std::string> OnePause{"150"};
+const std::vector<std::string> TwoPauses{"150", "150"};
+constexpr CursorPosition Home{0, 2};
+constexpr CursorPosition Below{0, 5};
 
-TEST_F(LevelPlay, DeathByKeyIsImmediateAndByPadRumblesForASecond)
+const Case Cases[] = {
+    // Each key of a move, the arrow keys' codes after either prefix.
+    {Open, {'d'}, {}, Right, {2, 2}, None}, {Open, {'D'}, {}, Right, {2, 2}, None},
+    {Open, {224, 77}, {}, Right, {2, 2}, None}, {Open, {'s'}, {}, Down, {0, 3}, None},
+    {Open, {'S'}, {}, Down, {0, 3}, None}, {Open, {0, 80}, {}, Down, {0, 3}, None},
+    {Open, {'s', 'w'}, {}, Open, Home, None}, {Open, {'s', 'W'}, {}, Open, Home, None},
+    {Open, {'s', 224, 72}, {}, Open, Home, None}, {Open, {'d', 'a'}, {}, Open, Home, None},
+    {Open, {'d', 'A'}, {}, Open, Home, None}, {Open, {'d', 0, 75}, {}, Open, Home, None},
+    // The board's edges hold on every row, and nothing else moves the player.
+    {Open, {'w', 'a', 'x', 224, 27, Pad(0), Pad(0x0100), NoPad}, {}, Open, Home, None},
+    {Open, {'d', 'd', 'd'}, {}, "..P/.../..G", {4, 2}, None},
+    {Open, {'s', 'd', 'd', 'd'}, {}, ".../..P/..G", {4, 3}, None},
+    {Open, {'s', 'a'}, {}, Down, {0, 3}, None},
+    {Open, {'s', 's', 's'}, {}, ".../.../P.G", {0, 4}, None},
+    // Buttons: d-pad or letters, the first matching row wins, a pause after each, blocked or not.
+    {Open, {Pad(ButtonDpadRight)}, {}, Right, {2, 2}, OnePause}, {Open, {Pad(ButtonB)}, {}, Right, {2, 2}, OnePause},
+    {Open, {Pad(ButtonDpadDown)}, {}, Down, {0, 3}, OnePause}, {Open, {Pad(ButtonA | ButtonB)}, {}, Down, {0, 3}, OnePause},
+    {Open, {Pad(ButtonA), Pad(ButtonY)}, {}, Open, Home, TwoPauses},
+    {Open, {Pad(ButtonDpadDown), Pad(ButtonDpadUp)}, {}, Open, Home, TwoPauses},
+    {Open, {Pad(ButtonB), Pad(ButtonX)}, {}, Open, Home, TwoPauses},
+    {Open, {Pad(ButtonDpadRight), Pad(ButtonDpadLeft)}, {}, Open, Home, TwoPauses},
+    {Open, {Pad(ButtonDpadUp | ButtonDpadDown), Pad(ButtonX)}, {}, Open, Home, TwoPauses},
+    // A save comes back to the player after its words; quitting leaves the cursor below the board.
+    {Open, {'d', 'e'}, {}, Right, {2, 2}, {"3000"}}, {Open, {'s', 'E'}, {}, Down, {0, 3}, {"3000"}},
+    {Open, {'s', Pad(ButtonBack)}, {}, Down, {0, 3}, {"3000"}}, {Open, {'d', 'q'}, LevelQuit, Right, Below, None},
+    {Open, {'Q'}, LevelQuit, Open, Below, None}, {Open, {Pad(ButtonStart | ButtonBack)}, LevelQuit, Open, Below, None},
+    // The player is drawn over the wall it entered; the goal ends the level with the cursor on it.
+    {Walled, {'d', 'd'}, LevelDied, "..P/..#/#.G", Below, None},
+    {Walled, {Pad(ButtonDpadRight), Pad(ButtonB)}, LevelDied, "..P/..#/#.G", Below, {"150", "150", "1000"}},
+    {Walled, {'d', 's', 's', 'd'}, LevelCompleted, "..#/..#/#.P", {4, 4}, None},
+};
+
+INSTANTIATE_TEST_SUITE_P(Inputs, LevelPlay, ::testing::ValuesIn(Cases));
+
+TEST(Level, KeepsItsSnapshotButOnADeathAndSavesTheLevelAsItBegan)
 {
-    tc::typeText("dd");
-    EXPECT_EQ(play(), LevelDied);
-    // The player is drawn over the wall, then the cursor waits below the board.
-    EXPECT_TRUE(playerGlyphAt(2, 0));
-    EXPECT_EQ(tc::screen().cursor(), (CursorPosition{0, 5}));
+    startFresh(100, 40);
+    ScratchFolder folder;
+    EXPECT_EQ(play(Walled, {'d', 's', 's', 'd'}), LevelCompleted);
+    EXPECT_EQ(shownBoard, cellsOf(Walled));
+    EXPECT_EQ(play(Walled, {'s', 's'}), LevelDied);
     EXPECT_TRUE(shownBoard.empty());
-    EXPECT_TRUE(tc::pauses().empty());
-    EXPECT_TRUE(tc::rumbles().empty());
+    // Without a goal the first input of any kind completes the level; without a player, moves change nothing.
+    EXPECT_EQ(play("P../.../...", {'x'}), LevelCompleted);
+    EXPECT_EQ(play("P../.../...", {Pad(0x0100)}), LevelCompleted);
+    EXPECT_EQ(play(".../.../..G", {'s', 'd', 'w', 'a'}), std::nullopt);
+    EXPECT_EQ(board, cellsOf(".../.../..G"));
 
-    tc::reset(100, 40);
-    board = FirstLevel;
-    tc::padReads(ButtonDpadRight);
-    tc::padReads(ButtonB);
-    EXPECT_EQ(play(), LevelDied);
-    EXPECT_EQ(tc::pauses(), (std::vector<std::int32_t>{150, 150, 1000}));
-    ASSERT_EQ(tc::rumbles().size(), 2u);
-    const tc::RumbleRequest& on = tc::rumbles()[0];
-    const tc::RumbleRequest& off = tc::rumbles()[1];
-    EXPECT_EQ(std::tie(on.left, on.right, on.atMs), std::make_tuple(65535, 65535, 300));
-    EXPECT_EQ(std::tie(off.left, off.right, off.atMs), std::make_tuple(0, 0, 1300));
-    EXPECT_EQ(tc::screen().cursor(), (CursorPosition{0, 5}));
-}
-
-TEST_F(LevelPlay, SavingShowsItsMessagesAndReturnsToThePlayer)
-{
-    tc::typeText("des");
-    tc::padReads(ButtonBack);
-    tc::scriptAction([] { tc::failDiskFlush(true); });
-    tc::typeText("e");
-    // The message line while the record is written and while the game pauses.
+    // The message line while the record is written and while the game waits.
     std::vector<std::string> seen;
-    tc::onDiskFlush([&](const std::string&) {
-        seen.push_back("writing: " + tc::screen().line(5));
-        return true;
-    });
-    tc::onPause([&](std::int32_t ms) {
-        seen.push_back(std::to_string(ms) + ": " + tc::screen().line(5));
-        EXPECT_EQ(tc::screen().cursor(), (CursorPosition{0, 5}));
-    });
-    EXPECT_EQ(play(), std::nullopt);
+    tc::onDiskFlush([&](const std::string&) { return seen.emplace_back("writing: " + tc::screen().line(5)), true; });
+    tc::onPause([&](std::int32_t ms) { seen.push_back(std::to_string(ms) + ": " + tc::screen().line(5)); });
+    EXPECT_EQ(play(Walled, {'d', 's', 'e', 'x', 'e'}), std::nullopt);
+    EXPECT_EQ(folder.read(SaveRecordName), "879779970");
+    EXPECT_EQ(tc::screen().line(5), "");
+    tc::failDiskFlush(true);
+    EXPECT_EQ(play(Walled, {'e'}), std::nullopt);
     EXPECT_EQ(seen, (std::vector<std::string>{"writing: Saving Game", "writing: Saving Game", "3000: Saved Game",
                                               "writing: Saving Game", "writing: Saving Game", "3000: Saved Game",
                                               "writing: Saving Game", "3000: Save Failed"}));
     EXPECT_EQ(tc::screen().line(5), "");
-    // Back on the player, who moved between the first two saves.
-    EXPECT_EQ(tc::screen().cursor(), (CursorPosition{2, 3}));
-    // The record holds the level as it began.
     EXPECT_EQ(folder.read(SaveRecordName), "879779970");
-}
-
-TEST_F(LevelPlay, DamagedBoardsNeitherHangNorAreWrittenOutside)
-{
-    // Without a goal, the first input of any kind completes the level.
-    board[8] = TileFloor;
-    tc::typeText("x");
-    EXPECT_EQ(play(), LevelCompleted);
-    // Without a player, moves change nothing.
-    board = FirstLevel;
-    board[0] = TileFloor;
-    tc::typeText("sdwa");
-    EXPECT_EQ(play(), std::nullopt);
-    EXPECT_EQ(board, (std::vector<std::int32_t>{0, 0, 2, 0, 0, 2, 2, 0, 3}));
-}
-
-TEST_F(LevelPlay, TooSmallAWindowAsksForMoreAndRedrawsWhenItFits)
-{
-    tc::typeText("d");
-    tc::scriptAction([] { tc::resizeConsole(100, 5); });
-    tc::noPadReads();
-    tc::typeText("s");  // dropped while the board does not fit
-    tc::padReads(ButtonDpadDown);
-    tc::scriptAction([] {
-        EXPECT_EQ(tc::screen().line(0), LevelOneNotice);
-        tc::resizeConsole(100, 30);
-    });
-    tc::noPadReads();  // the resize is seen at the next poll
-    tc::typeText("s");
-    EXPECT_EQ(play(), std::nullopt);
-
-    // Drawn afresh as the board stands now: the player moved right, then down once.
-    EXPECT_EQ(tc::screen().line(0), "Level 1");
-    EXPECT_EQ(tc::screen().line(4), Block + Block + Bars);
-    EXPECT_TRUE(playerGlyphAt(1, 1));
-    EXPECT_EQ(tc::screen().cell(cellX(1), cellY(0)).fg, Green);
-    EXPECT_EQ(tc::screen().cursor(), (CursorPosition{2, 3}));
-    EXPECT_EQ(shownBoard, FirstLevel);
-}
-
-TEST_F(LevelPlay, QuittingBeforeTheBoardFitsTheWindow)
-{
-    tc::reset(100, 5);
-    tc::typeText("xq");
-    EXPECT_EQ(play(), LevelQuit);
-    EXPECT_EQ(tc::screen().line(0), LevelOneNotice);
-    EXPECT_EQ(tc::screen().cursor(), (CursorPosition{0, 1}));
 }
 
 }  // namespace

@@ -1,23 +1,11 @@
-#include <gtest/gtest.h>
-
-#include <cstdint>
-#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <sstream>
-#include <streambuf>
-#include <string>
-#include <vector>
 
-#include "board/board.hpp"
 #include "maze/maze.hpp"
-#include "save/record.hpp"
-#include "tests/support/console.hpp"
 #include "tests/support/ways.hpp"
-#include "tests/support/scratch.hpp"
 
 namespace fs = std::filesystem;
-namespace tc = testconsole;
 
 namespace {
 
@@ -27,115 +15,92 @@ struct PipeRecord : std::streambuf {
     {
         setg(content.data(), content.data(), content.data() + content.size());
     }
-    std::size_t handedOut() { return content.size() - static_cast<std::size_t>(in_avail()); }
     std::string content;
 };
 
-bool usable(const std::string& text)
-{
-    std::istringstream in(text);
-    return saveRecordUsable(in);
-}
-
 // A square board of the side: the player first, the goal last, walls between.
-std::string squareRecord(std::size_t side)
-{
-    std::string text(side * side, '9');
-    text.front() = '8';
-    text.back() = '0';
-    return text;
-}
+std::string squareRecord(std::size_t side) { return "8" + std::string(side * side - 2, '9') + "0"; }
 
-const std::vector<std::int32_t> LevelOneCodes{1, 0, 2, 0, 0, 2, 2, 0, 3};
+const std::vector<std::int32_t> LevelOne = cellsOf("P.#/..#/#.G");
 const std::string LevelOneRecord = "879779970";
 const std::vector<std::string> OnlyTheRecord{SaveRecordName};
 
-// Every test runs in a folder of its own, the game's current folder.
-class RecordFolder : public ::testing::Test {
+class Record : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        startFresh();
-    }
+    void SetUp() override { startFresh(); }
 
     // Opens the record as the game does at start-up and loads it when usable.
-    static std::optional<std::int32_t> loadRecord()
+    static std::optional<std::int32_t> load()
     {
         std::ifstream in(SaveRecordName);
         if (!in || !saveRecordUsable(in)) {
             return std::nullopt;
         }
+        board.clear();
         return readSaveRecord(in);
     }
 
     ScratchFolder folder;
 };
 
-using RecordFormat = RecordFolder;
-using DamagedRecord = RecordFolder;
-using SafeSave = RecordFolder;
-
-TEST_F(RecordFormat, BoardsComeBackAsTheyWereWhateverFollowsALineFeed)
+TEST_F(Record, BoardsComeBackAsTheyWereWhateverFollowsALineFeed)
 {
-    ASSERT_TRUE(writeSaveRecord(LevelOneCodes));
+    ASSERT_TRUE(writeSaveRecord(LevelOne));
     EXPECT_EQ(folder.read(SaveRecordName), LevelOneRecord);
     // Codes a snapshot never holds still give digits, never another byte.
     EXPECT_EQ(recordText({TileWalker, -3, INT32_MIN, INT32_MAX}), "1494");
-
     // Level 100 is read in several pieces; the line feed still ends it.
     for (const std::int32_t level : {1, 2, 8, 100}) {
-        tc::setCalendarSeconds(level);
-        generateMaze(level);
+        generateMazeFromSeed(level, static_cast<std::uint32_t>(level), mazeDrawBudget(level));
         const std::vector<std::int32_t> cells = board;
         ASSERT_TRUE(writeSaveRecord(cells));
         const std::string text = folder.read(SaveRecordName);
-        for (const std::string& tail : {std::string(), std::string("\n"), "\n9999 anything\n" + text,
-                                        std::string("\n\0\xff", 3)}) {
+        for (const std::string& tail : {std::string(), std::string("\n"), "\n9999\n" + text, std::string("\n\0\xff", 3)}) {
             folder.write(SaveRecordName, text + tail);
-            board.clear();
-            EXPECT_EQ(loadRecord(), level);
+            EXPECT_EQ(load(), level);
             EXPECT_EQ(board, cells) << "level " << level << ", tail of " << tail.size();
         }
     }
     EXPECT_EQ(folder.entries(), OnlyTheRecord);
 }
 
-TEST_F(DamagedRecord, AnythingButAPlayableBoardIsNoSavedGame)
+TEST_F(Record, AnythingButAPlayableBoardIsNoSavedGame)
 {
-    const std::vector<std::string> damaged{
-        "", "\n879779970",                  // empty, nothing before the line feed
-        "87977997", "8797799700", "8790",   // not square, a level-0 board
-        "879779170", "879779 70", "879779a70", "879\xff" "79970",  // no cell of a played board; NOLINT(bugprone-suspicious-missing-comma): the split ends the \xff escape
-        std::string("8797\0" "9970", 9),    // a NUL byte
-        "779779970", "789779970", "889779970",  // player missing, elsewhere, twice
-        "879779977", "879779907", "879770970",  // goal missing, elsewhere, twice
-        "879779970\r\n",                    // a carriage return inside the line
+    const auto usable = [](const std::string& text) {
+        std::istringstream in(text);
+        return saveRecordUsable(in);
     };
-    for (const std::string& text : damaged) {
-        EXPECT_FALSE(usable(text)) << '"' << text << '"';
+    for (const std::string& text : std::vector<std::string>{
+             "", "\n879779970",                 // empty, nothing before the line feed
+             "87977997", "8797799700", "8790",  // not square, a level-0 board
+             "879779170", "879779 70", "879779a70", "879\xff" "79970", std::string("8797\0" "9970", 9),
+             "779779970", "789779970", "889779970",  // player missing, elsewhere, twice
+             "879779977", "879779907", "879770970",  // goal missing, elsewhere, twice
+             "879779970\r\n", squareRecord(MaxRecordSide + 1)}) {
+        EXPECT_FALSE(usable(text)) << '"' << text.substr(0, 20) << '"';
     }
     EXPECT_TRUE(usable(LevelOneRecord));
-    // The widest board the game takes, and one cell wider.
     EXPECT_TRUE(usable(squareRecord(MaxRecordSide)));
-    EXPECT_FALSE(usable(squareRecord(MaxRecordSide + 1)));
-    // Once looked at, a pipe would leave the reader nothing.
-    PipeRecord pipe(LevelOneRecord);
-    std::istream fromPipe(&pipe);
-    EXPECT_FALSE(saveRecordUsable(fromPipe));
+    // Once looked at, a pipe would leave the reader nothing; a huge one is not read whole.
+    for (const std::string& text : {LevelOneRecord, squareRecord(std::size_t{2} * MaxRecordSide)}) {
+        PipeRecord pipe(text);
+        std::istream in(&pipe);
+        EXPECT_FALSE(saveRecordUsable(in));
+        EXPECT_GE(pipe.in_avail(), static_cast<std::streamsize>(pipe.content.size()) - MaxRecordSide * MaxRecordSide - 4096);
+    }
+    // Nor is a folder under the record's name, which a save leaves alone.
+    fs::create_directory(SaveRecordName);
+    folder.write(fs::path(SaveRecordName) / "inside", "mine");
+    EXPECT_EQ(load(), std::nullopt);
+    EXPECT_FALSE(writeSaveRecord(LevelOne));
+    EXPECT_EQ(folder.read(fs::path(SaveRecordName) / "inside"), "mine");
+    EXPECT_EQ(folder.entries(), OnlyTheRecord);
 }
 
-TEST_F(DamagedRecord, AFileTooLargeForAnyBoardIsRejectedWithoutReadingItAll)
-{
-    PipeRecord huge(squareRecord(std::size_t{2} * MaxRecordSide));
-    std::istream in(&huge);
-    EXPECT_FALSE(saveRecordUsable(in));
-    EXPECT_LE(huge.handedOut(), static_cast<std::size_t>(MaxRecordSide) * MaxRecordSide + 4096);
-}
-
-TEST_F(SafeSave, ANewRecordReplacesTheOldOnlyOnceItIsWholeOnDisk)
+TEST_F(Record, ANewRecordReplacesTheOldOnlyOnceItIsWholeOnDisk)
 {
     folder.write(SaveRecordName, LevelOneRecord);
-    const std::vector<std::int32_t> cells{1, 0, 0, 0, 2, 0, 2, 2, 2, 0, 0, 2, 2, 0, 0, 3};
+    const std::vector<std::int32_t> cells = cellsOf("P.../#.##/#..#/#..G");
     const std::string newText = "8777" "9799" "9779" "9770";
     std::string newName;
     int folderFlushes = 0;
@@ -164,7 +129,7 @@ TEST_F(SafeSave, ANewRecordReplacesTheOldOnlyOnceItIsWholeOnDisk)
     // replaced, a link to someone else's file is not written through.
     tc::onDiskFlush(nullptr);
     folder.write(newName, "87");
-    EXPECT_TRUE(writeSaveRecord(LevelOneCodes));
+    EXPECT_TRUE(writeSaveRecord(LevelOne));
     EXPECT_EQ(folder.read(SaveRecordName), LevelOneRecord);
     EXPECT_EQ(folder.entries(), OnlyTheRecord);
     folder.write("other", "not ours");
@@ -176,35 +141,19 @@ TEST_F(SafeSave, ANewRecordReplacesTheOldOnlyOnceItIsWholeOnDisk)
         EXPECT_EQ(folder.read(SaveRecordName), newText);
     }
     fs::remove("other");
-    // A folder there that will not go away: no save, the last record kept.
-    const std::string lastSaved = folder.read(SaveRecordName);
+    // A folder there that will not go away, or a failing disk: no save, the last record kept byte for byte.
     fs::create_directory(newName);
     folder.write(fs::path(newName) / "inside", "x");
-    EXPECT_FALSE(writeSaveRecord(std::vector<std::int32_t>(25, TileFloor)));
-    EXPECT_EQ(folder.read(SaveRecordName), lastSaved);
+    EXPECT_FALSE(writeSaveRecord(LevelOne));
+    EXPECT_EQ(folder.read(SaveRecordName), newText);
     EXPECT_EQ(folder.entries(), (std::vector<std::string>{SaveRecordName, newName}));
-    EXPECT_EQ(tc::interruptsHeld(), 0);
-}
-
-TEST_F(SafeSave, AFailingDiskKeepsTheOldRecordByteForByte)
-{
-    const std::string old = LevelOneRecord + "\nkept as it is";
-    folder.write(SaveRecordName, old);
+    fs::remove_all(newName);
+    folder.write(SaveRecordName, newText + "\nkept as it is");
     tc::failDiskFlush(true);
-    EXPECT_FALSE(writeSaveRecord(LevelOneCodes));
-    EXPECT_EQ(folder.read(SaveRecordName), old);
+    EXPECT_FALSE(writeSaveRecord(LevelOne));
+    EXPECT_EQ(folder.read(SaveRecordName), newText + "\nkept as it is");
     EXPECT_EQ(folder.entries(), OnlyTheRecord);
     EXPECT_EQ(tc::interruptsHeld(), 0);
-}
-
-TEST_F(SafeSave, AFolderUnderTheRecordsNameIsNoSavedGameAndIsLeftAlone)
-{
-    fs::create_directory(SaveRecordName);
-    folder.write(fs::path(SaveRecordName) / "inside", "mine");
-    EXPECT_EQ(loadRecord(), std::nullopt);
-    EXPECT_FALSE(writeSaveRecord(LevelOneCodes));
-    EXPECT_EQ(folder.read(fs::path(SaveRecordName) / "inside"), "mine");
-    EXPECT_EQ(folder.entries(), OnlyTheRecord);
 }
 
 }  // namespace

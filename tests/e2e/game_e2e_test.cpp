@@ -14,18 +14,29 @@ namespace {
 
 const char* const Farewell = "Thank you for playing the quillonex!";
 
-TEST(GameThroughTerminal, PlayDieRestartSaveQuitAndResume)
+TEST(GameThroughTerminal, TitleLevelsDeathRestartSaveQuitAndResume)
 {
-    GameInTerminal game(80, 30);
+    GameInTerminal game(100, 30);
     ASSERT_TRUE(game.waitForLine("Press 'enter'"));
+    EXPECT_EQ(game.screen().line(4), "Try to get to the \u25ac\u25ac without touching the \u2588\u2588.");
+    // Started straight in its terminal, the game has no shell that could bring
+    // it back from Ctrl+Z: it goes on. An arrow key is two codes, any
+    // character one: three reminders.
+    game.type("\x1a");
+    game.settle(300);
+    game.type("\x1b[A\xf0\x9f\x98\x80");
+    ASSERT_TRUE(game.waitFor([](const Screen& s) { return s.line(13) == "Please input 'enter'"; }));
+    game.settle(200);
+    EXPECT_EQ(game.screen().line(14), "");
     game.type("\r");
     // Two levels walked to their goals by reading the screen.
     for (int level = 1; level <= 2; ++level) {
         ASSERT_TRUE(game.waitFor([level](const Screen& s) { return showsLevel(s, level); })) << level;
+        EXPECT_EQ(game.screen().findLine("Please input"), -1);
         game.type(keysTo(*readBoard(game.screen()), 'G'));
     }
-    ASSERT_TRUE(game.waitFor([](const Screen& s) { return showsLevel(s, 3); }));
     // Drawn over level 2 without a clear, yet one player and one goal.
+    ASSERT_TRUE(game.waitFor([](const Screen& s) { return showsLevel(s, 3); }));
     const SeenBoard third = *readBoard(game.screen());
     EXPECT_EQ(std::count(third.cells.begin(), third.cells.end(), 'P'), 1);
     EXPECT_EQ(std::count(third.cells.begin(), third.cells.end(), 'G'), 1);
@@ -35,7 +46,6 @@ TEST(GameThroughTerminal, PlayDieRestartSaveQuitAndResume)
     game.type("y");
     ASSERT_TRUE(game.waitFor([](const Screen& s) { return showsLevel(s, 1); }));
     EXPECT_EQ(game.screen().findLine("You have died!"), -1);
-
     // The message stands on the line below the board, then goes.
     const SeenBoard saved = *readBoard(game.screen());
     game.type("e");
@@ -46,8 +56,6 @@ TEST(GameThroughTerminal, PlayDieRestartSaveQuitAndResume)
     ASSERT_TRUE(game.waitFor([](const Screen& s) { return s.line(5) == Farewell; }));
     EXPECT_EQ(game.waitForExit(), 0);
     EXPECT_TRUE(game.terminalSettingsRestored());
-    std::ifstream record(game.directory() + "/record.quillonex", std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(record), {}), recordOf(saved));
 
     GameInTerminal again(80, 30, game.directory());
     ASSERT_TRUE(again.waitForLine("Press 'enter'"));
@@ -56,13 +64,7 @@ TEST(GameThroughTerminal, PlayDieRestartSaveQuitAndResume)
     again.type("y");
     ASSERT_TRUE(again.waitFor([](const Screen& s) { return showsLevel(s, 1); }));
     EXPECT_EQ(readBoard(again.screen())->cells, saved.cells);
-    // About one level-1 board in a hundred is floor all over: then quit instead.
-    const std::string death = keysTo(saved, '#');
-    again.type(death.empty() ? "q" : death);
-    if (!death.empty()) {
-        ASSERT_TRUE(again.waitForLine("You have died!"));
-        again.type("n");
-    }
+    again.type("q");
     ASSERT_TRUE(again.waitForLine(Farewell));
     EXPECT_EQ(again.waitForExit(), 0);
     EXPECT_TRUE(again.terminalSettingsRestored());
@@ -75,9 +77,8 @@ TEST(GameThroughTerminal, ASmallWindowGetsANoticeAndTheBoardBack)
     game.type("\r");
     ASSERT_TRUE(game.waitFor([](const Screen& s) { return showsLevel(s, 1); }));
     game.type(keysTo(*readBoard(game.screen()), '.').substr(0, 1));
-    game.settle(100);
+    ASSERT_TRUE(game.waitFor([](const Screen& s) { return readBoard(s) && !showsLevel(s, 1); }));
     const SeenBoard before = *readBoard(game.screen());
-
     game.resize(40, 4);
     game.signal(SIGWINCH);
     ASSERT_TRUE(game.waitFor([](const Screen& s) {

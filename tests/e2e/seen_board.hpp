@@ -1,29 +1,85 @@
-// The board of a level as the screen of the real game shows it, and the keys
-// that walk across it.
+// A board as a player reads it from the screen, and the keys that walk across
+// it. Header only but for the four functions of the built game's tests, so
+// the unit tests share it without linking them.
 #pragma once
 
+#include <cstdint>
+#include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "tests/support/screen.hpp"
 
+// A board cell on the screen, both its columns alike: 'P' the player (blocks in
+// the default colours), '.' floor (green blocks), '#' wall (red blocks), 'G'
+// the goal (yellow bars on brown), '?' anything else.
+inline char cellLetter(const Screen& s, int col, int row)
+{
+    const ScreenCell& a = s.cell(2 * col, row + 2);
+    const ScreenCell& b = s.cell(2 * col + 1, row + 2);
+    if (a.ch != b.ch || a.fg != b.fg || a.bg != b.bg || (a.bg && a.ch != U'\u25ac')) {
+        return '?';
+    }
+    if (a.ch == U'\u25ac') {
+        return a.fg == Colour{Rgb{255, 255, 0}} && a.bg == Colour{Rgb{150, 75, 0}} ? 'G' : '?';
+    }
+    return a.ch != U'\u2588' ? '?' : !a.fg ? 'P' : *a.fg == Rgb{20, 200, 50} ? '.' : *a.fg == Rgb{255, 0, 0} ? '#' : '?';
+}
+
+// A shortest way from one cell to the nearest cell where `arrive` holds, over
+// cells where `pass` holds; both ends included, empty when there is none.
+inline std::vector<std::int32_t> shortestWay(std::int32_t side, std::int32_t from,
+                                             const std::function<bool(std::int32_t)>& pass,
+                                             const std::function<bool(std::int32_t)>& arrive)
+{
+    std::vector<std::int32_t> cameFrom(static_cast<std::size_t>(side) * static_cast<std::size_t>(side), -1);
+    cameFrom[static_cast<std::size_t>(from)] = from;
+    for (std::deque<std::int32_t> queue{from}; !queue.empty(); queue.pop_front()) {
+        const std::int32_t i = queue.front();
+        for (const std::int32_t j : {i >= side ? i - side : -1, i % side < side - 1 ? i + 1 : -1,
+                                     i / side < side - 1 ? i + side : -1, i % side > 0 ? i - 1 : -1}) {
+            if (j < 0 || cameFrom[static_cast<std::size_t>(j)] >= 0 || !(pass(j) || arrive(j))) {
+                continue;
+            }
+            cameFrom[static_cast<std::size_t>(j)] = i;
+            queue.push_back(j);
+            if (arrive(j)) {
+                std::vector<std::int32_t> way{j};
+                while (way.back() != from) {
+                    way.push_back(cameFrom[static_cast<std::size_t>(way.back())]);
+                }
+                return {way.rbegin(), way.rend()};
+            }
+        }
+    }
+    return {};
+}
+
+// The movement keys (w, a, s, d) that walk the way.
+inline std::string keysAlong(const std::vector<std::int32_t>& way, std::int32_t side)
+{
+    std::string keys;
+    for (std::size_t k = 1; k < way.size(); ++k) {
+        const std::int32_t step = way[k] - way[k - 1];
+        keys += step == 1 ? 'd' : step == -1 ? 'a' : step == side ? 's' : 'w';
+    }
+    return keys;
+}
+
 struct SeenBoard {
     int level = 0;
     int side = 0;
-    std::vector<char> cells;  // 'P' player, '.' floor, '#' wall, 'G' goal
+    std::vector<char> cells;  // letters as cellLetter gives them
 };
 
 // The level's header and board, or nothing while the screen shows no whole board.
 std::optional<SeenBoard> readBoard(const Screen& s);
-
 // The level's board as it begins: the player top-left, the goal bottom-right.
 bool showsLevel(const Screen& s, int level);
-
 // Keys that walk from the player over floor to the nearest cell of the
-// `target` kind ('G', '#' or '.'), the last key stepping onto it; empty when
-// none is in reach.
+// `target` kind ('G', '#' or '.'); empty when none is in reach.
 std::string keysTo(const SeenBoard& b, char target);
-
 // What the save record holds for this board: one digit per cell.
 std::string recordOf(const SeenBoard& b);

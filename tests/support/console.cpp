@@ -33,8 +33,6 @@ struct State {
     std::vector<std::int32_t> pauses;
     std::int64_t clockMs = 0;
     std::vector<RumbleRequest> rumbles;
-    int idleCalls = 0;
-    int closeCalls = 0;
     bool open = false;
     bool failOpen = false;
     bool changed = false;
@@ -139,8 +137,6 @@ const std::string& narrowOutput() { return state().narrow; }
 const std::vector<std::int32_t>& pauses() { return state().pauses; }
 std::int64_t clockMs() { return state().clockMs; }
 const std::vector<RumbleRequest>& rumbles() { return state().rumbles; }
-int idleCalls() { return state().idleCalls; }
-int closeCalls() { return state().closeCalls; }
 bool consoleIsOpen() { return state().open; }
 
 void onPause(std::function<void(std::int32_t)> hook)
@@ -188,7 +184,6 @@ bool openConsole()
 
 void closeConsole()
 {
-    ++state().closeCalls;
     state().open = false;
 }
 
@@ -274,7 +269,6 @@ void pause(std::int32_t milliseconds)
 
 void idle()
 {
-    ++state().idleCalls;
 }
 
 std::int64_t calendarSeconds()

@@ -61,8 +61,6 @@ const std::string& narrowOutput();
 const std::vector<std::int32_t>& pauses();
 std::int64_t clockMs();
 const std::vector<RumbleRequest>& rumbles();
-int idleCalls();
-int closeCalls();
 bool consoleIsOpen();
 
 // Called at each pause before the clock moves on, with the pause's length: a

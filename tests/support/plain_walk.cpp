@@ -2,109 +2,66 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <string>
+#include <string_view>
 
 #include "board/board.hpp"
 
 namespace plainwalk {
 
-namespace {
-
-struct Walker {
-    std::vector<std::int32_t>& cells;
-    std::int32_t side;
-    std::int32_t col = 0;
-    std::int32_t row = 0;
-    std::string history;
-};
-
-std::int32_t* findWalker(std::vector<std::int32_t>& cells)
-{
-    return &*std::find(cells.begin(), cells.end(), TileWalker);
-}
-
-void takeBackOne(Walker& w)
-{
-    const char c = w.history.back();
-    std::int32_t* at = findWalker(w.cells);
-    *at = TileFloor;
-    switch (c) {
-    case 'w': at += w.side; w.row += 1; break;
-    case 'd': at -= 1; w.col -= 1; break;
-    case 's': at -= w.side; w.row -= 1; break;
-    default: at += 1; w.col += 1; break;
-    }
-    *at = TileWalker;
-    w.history.pop_back();
-}
-
-}  // namespace
-
 Outcome walk(std::vector<std::int32_t>& cells, std::int32_t level, std::int64_t maxDraws)
 {
     const std::int32_t side = level + 2;
-    const std::int32_t count = side * side;
-    cells.clear();
-    cells.insert(cells.end(), count, TileFloor);
-    cells[0] = TileWalker;
-    cells[count - 1] = TileGoal;
-    Walker w{cells, side, 0, 0, {}};
-
+    // Per draw 0..3 (up, right, down, left): its letter and its step.
+    const char letters[] = "wdsa";
+    const std::int32_t rowStep[] = {-1, 0, 1, 0};
+    const std::int32_t colStep[] = {0, 1, 0, -1};
+    cells.assign(static_cast<std::size_t>(side * side), TileFloor);
+    cells.front() = TileWalker;
+    cells.back() = TileGoal;
+    std::int32_t col = 0;
+    std::int32_t row = 0;
+    std::string history;
+    // Leaves the walker's cell as `mark` and steps the walker by draw d, or back against it.
+    const auto step = [&](int d, int sign, std::int32_t mark) {
+        auto at = std::find(cells.begin(), cells.end(), TileWalker);
+        *at = mark;
+        row += sign * rowStep[d];
+        col += sign * colStep[d];
+        at += sign * (rowStep[d] * side + colStep[d]);
+        *at = TileWalker;
+    };
+    const auto takeBack = [&] {
+        step(static_cast<int>(std::string_view(letters).find(history.back())), -1, TileFloor);
+        history.pop_back();
+    };
     std::int64_t draws = 0;
-    for (;;) {
-        if (std::count(cells.begin(), cells.end(), TileGoal) == 0) {
-            break;
-        }
+    while (std::count(cells.begin(), cells.end(), TileGoal) != 0) {
         if (draws == maxDraws) {
-            return {false, draws, w.history};
+            return {false, draws, history};
         }
         ++draws;
         const int d = std::rand() % 4;
-        const std::int32_t i = static_cast<std::int32_t>(findWalker(cells) - cells.data());
-        bool allowed = false;
-        std::int32_t target = 0;
-        switch (d) {
-        case 0: allowed = w.row >= 1; target = i - side; break;
-        case 1: allowed = w.col < side - 1; target = i + 1; break;
-        case 2: allowed = w.row < side - 1; target = i + side; break;
-        default: allowed = w.col >= 1; target = i - 1; break;
-        }
-        if (!allowed) {
+        const std::int32_t r = row + rowStep[d];
+        const std::int32_t c = col + colStep[d];
+        if (r < 0 || c < 0 || r >= side || c >= side) {
             continue;
         }
-        if (cells[target] == TileWall) {
-            if (w.history.size() <= 3) {
-                continue;
+        if (cells[static_cast<std::size_t>(r * side + c)] != TileWall) {
+            history += letters[d];
+            step(d, 1, TileWall);
+        } else if (history.size() > 3) {
+            takeBack();
+            if (history.size() >= 4) {
+                takeBack();
             }
-            takeBackOne(w);
-            if (w.history.size() >= 4) {
-                takeBackOne(w);
-            }
-            continue;
         }
-        w.history += "wdsa"[d];
-        std::int32_t* at = &cells[i];
-        *at = TileWall;
-        switch (d) {
-        case 0: w.row -= 1; break;
-        case 1: w.col += 1; break;
-        case 2: w.row += 1; break;
-        default: w.col -= 1; break;
-        }
-        at += target - i;
-        *at = TileWalker;
     }
-
     for (std::int32_t& cell : cells) {
-        if (cell == TileWall) {
-            cell = TileFloor;
-        } else if (cell == TileFloor) {
-            cell = TileWall;
-        }
+        cell = cell == TileWall ? TileFloor : cell == TileFloor ? TileWall : cell;
     }
-    cells[0] = TilePlayer;
-    cells[count - 1] = TileGoal;
-    return {true, draws, w.history};
+    cells.front() = TilePlayer;
+    cells.back() = TileGoal;
+    return {true, draws, history};
 }
 
 }  // namespace plainwalk

@@ -1,20 +1,15 @@
 #include "tests/support/scratch.hpp"
 
-#include <algorithm>
 #include <fstream>
+#include <iterator>
 #include <random>
-#include <sstream>
-#include <vector>
+#include <set>
 
-ScratchFolder::ScratchFolder() : previous_(std::filesystem::current_path())
+ScratchFolder::ScratchFolder()
 {
-    std::random_device random;
-    for (;;) {
-        path_ = std::filesystem::temp_directory_path() / ("quillonex-test-" + std::to_string(random()));
-        if (std::filesystem::create_directory(path_)) {
-            break;
-        }
-    }
+    do {
+        path_ = std::filesystem::temp_directory_path() / ("quillonex-test-" + std::to_string(std::random_device()()));
+    } while (!std::filesystem::create_directory(path_));
     std::filesystem::current_path(path_);
 }
 
@@ -28,9 +23,7 @@ ScratchFolder::~ScratchFolder()
 std::string ScratchFolder::read(const std::filesystem::path& name) const
 {
     std::ifstream file(path_ / name, std::ios::binary);
-    std::ostringstream content;
-    content << file.rdbuf();
-    return content.str();
+    return {std::istreambuf_iterator<char>(file), {}};
 }
 
 void ScratchFolder::write(const std::filesystem::path& name, const std::string& content) const
@@ -38,17 +31,11 @@ void ScratchFolder::write(const std::filesystem::path& name, const std::string& 
     std::ofstream(path_ / name, std::ios::binary) << content;
 }
 
-bool ScratchFolder::exists(const std::filesystem::path& name) const
-{
-    return std::filesystem::exists(path_ / name);
-}
-
 std::vector<std::string> ScratchFolder::entries() const
 {
-    std::vector<std::string> names;
+    std::set<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(path_)) {
-        names.push_back(entry.path().filename().string());
+        names.insert(entry.path().filename().string());
     }
-    std::sort(names.begin(), names.end());
-    return names;
+    return {names.begin(), names.end()};
 }

@@ -12,16 +12,13 @@ public:
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;
 
-    const std::filesystem::path& path() const { return path_; }
-
-    // The whole content of a file in the folder, or nothing when it is absent.
+    // A file's whole content, empty when it is absent.
     std::string read(const std::filesystem::path& name) const;
     void write(const std::filesystem::path& name, const std::string& content) const;
-    bool exists(const std::filesystem::path& name) const;
-    // Names of everything in the folder.
+    // Names of everything in the folder, sorted.
     std::vector<std::string> entries() const;
 
 private:
     std::filesystem::path path_;
-    std::filesystem::path previous_;
+    std::filesystem::path previous_ = std::filesystem::current_path();
 };
