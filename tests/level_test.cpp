@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
+#include <random>
+#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "board/board.hpp"
+#include "maze/maze.hpp"
 #include "play/input.hpp"
 #include "play/level.hpp"
 #include "save/record.hpp"
@@ -185,6 +189,100 @@ TEST_F(LevelPlay, QuittingBeforeTheBoardFitsTheWindow)
     EXPECT_EQ(play(), LevelQuit);
     EXPECT_EQ(tc::screen().line(0), LevelOneNotice);
     EXPECT_EQ(tc::screen().cursor(), (CursorPosition{0, 1}));
+}
+
+// The level played as it reads plainly: after every key, search the board for
+// the player to move, then for a goal left, then count the walls.
+struct PlainEnd {
+    std::optional<LevelOutcome> outcome;
+    std::vector<std::int32_t> cells;
+    CursorPosition player;
+};
+
+PlainEnd playPlainly(std::int32_t level, std::vector<std::int32_t> cells, const std::string& keys)
+{
+    const std::int32_t side = sideLengthFor(level);
+    const auto walls = std::count(cells.begin(), cells.end(), TileWall);
+    PlainEnd end{std::nullopt, std::move(cells), {}};
+    for (const char key : keys) {
+        if (key != 'x') {
+            *std::find(end.cells.begin(), end.cells.end(), TilePlayer) = TileFloor;
+            const int col = end.player.x + (key == 'd') - (key == 'a');
+            const int row = end.player.y + (key == 's') - (key == 'w');
+            end.player = col >= 0 && col < side && row >= 0 && row < side ? CursorPosition{col, row} : end.player;
+            end.cells[static_cast<std::size_t>(end.player.y * side + end.player.x)] = TilePlayer;
+        }
+        if (std::find(end.cells.begin(), end.cells.end(), TileGoal) == end.cells.end()) {
+            end.outcome = LevelCompleted;
+            break;
+        }
+        if (std::count(end.cells.begin(), end.cells.end(), TileWall) != walls) {
+            end.outcome = LevelDied;
+            break;
+        }
+    }
+    return end;
+}
+
+TEST_F(LevelPlay, KeepingThePlayersCellEndsAndDrawsAsSearchingTheBoardAfterEveryKey)
+{
+    std::mt19937 random(13);
+    const auto record = [&](std::int32_t side, double walls) {
+        std::string text = "8";
+        while (text.size() + 1 < static_cast<std::size_t>(side * side)) {
+            text += std::bernoulli_distribution(walls)(random) ? '9' : '7';
+        }
+        return text + "0";
+    };
+    // Generated boards (no record), then records of open floor and of scattered walls.
+    const std::pair<std::int32_t, std::string> boards[] = {
+        {1, ""}, {6, ""}, {40, ""}, {5, record(7, 0)}, {30, record(32, 0)}, {12, record(14, 0.25)}};
+    for (const auto& [level, text] : boards) {
+        std::istringstream in(text);
+        tc::setCalendarSeconds(1'700'000'000 + level);
+        board.clear();
+        if (text.empty()) {
+            generateMaze(level);
+        } else {
+            ASSERT_TRUE(saveRecordUsable(in));
+            ASSERT_EQ(readSaveRecord(in), level);
+        }
+        const std::vector<std::int32_t> cells = board;
+        // To the goal, each step taken, taken back and taken again.
+        std::string walk = "wax";
+        for (const char k : keysToGoal(level)) {
+            walk += {k, "sdwa"[std::string_view("wasd").find(k)], k};
+        }
+        std::string stray;
+        std::generate_n(std::back_inserter(stray), 400, [&] { return "wasdx"[random() % 5]; });
+        // Against the right edge, and against the left and the bottom edges on the way to the goal.
+        const auto along = [&](char k) { return std::string(static_cast<std::size_t>(level) + 2, k); };
+        for (const std::string& keys : {walk, stray, along('d'), "sa" + along('s') + along('d')}) {
+            startFresh(100, 50);
+            tc::setCalendarSeconds(1'700'000'000 + level);
+            board = text.empty() ? std::vector<std::int32_t>{} : cells;
+            tc::typeText(keys);
+            std::optional<LevelOutcome> outcome;
+            try {
+                outcome = playLevel(level, !text.empty());
+            } catch (const tc::ScriptExhausted&) {
+            }
+            const PlainEnd plain = playPlainly(level, cells, keys);
+            const std::int32_t side = sideLengthFor(level);
+            std::vector<std::int32_t> shown;
+            for (std::int32_t i = 0; i < side * side; ++i) {
+                const ScreenCell& c = tc::screen().cell(cellX(i % side), cellY(i / side));
+                shown.push_back(c.ch == U'\u25ac' ? TileGoal : !c.fg ? TilePlayer : c.fg == Green ? TileFloor : TileWall);
+            }
+            SCOPED_TRACE("level " + std::to_string(level) + ", keys " + keys);
+            EXPECT_EQ(outcome, plain.outcome);
+            EXPECT_EQ(board, plain.cells);
+            EXPECT_EQ(shown, plain.cells);
+            const CursorPosition onPlayer{cellX(plain.player.x), cellY(plain.player.y)};
+            const CursorPosition belowBoard{0, messageLine(level)};
+            EXPECT_EQ(tc::screen().cursor(), outcome == LevelDied ? belowBoard : onPlayer);
+        }
+    }
 }
 
 }  // namespace
