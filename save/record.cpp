@@ -42,6 +42,15 @@ bool isPlayableLayout(std::string_view line)
     return true;
 }
 
+// A record edited on Windows ends its line with "\r\n"; the game's Windows
+// build, reading in text mode, sees the line without the carriage return.
+void dropWindowsLineEnd(std::string& line, bool lineFeedFollowed)
+{
+    if (lineFeedFollowed && !line.empty() && line.back() == '\r') {
+        line.pop_back();
+    }
+}
+
 // The digit of (code + 7) mod 10. A snapshot holds the codes 0 to 3 only; the
 // remainder is taken floored and in 64 bits so that no code, negative or
 // huge, can put anything but a digit into the record.
@@ -90,21 +99,25 @@ bool replaceRecord(const std::string& text)
 
 bool saveRecordUsable(std::istream& record)
 {
-    // The first line, a piece at a time and never past one character beyond
-    // the largest board: that tells a file too large to be one from a board
-    // that fits, without reading the rest of it or holding room for it.
+    // The first line, a piece at a time and never past two characters beyond
+    // the largest board (room for a carriage return): that tells a file too
+    // large to be one from a board that fits, without reading the rest of it
+    // or holding room for it.
     std::string text;
     char piece[4096];
-    while (text.size() <= MaxRecordChars) {
-        const std::size_t wanted = std::min(sizeof piece, MaxRecordChars + 1 - text.size());
+    bool lineFeed = false;
+    while (text.size() <= MaxRecordChars + 1) {
+        const std::size_t wanted = std::min(sizeof piece, MaxRecordChars + 2 - text.size());
         record.read(piece, static_cast<std::streamsize>(wanted));
         const char* const got = piece + record.gcount();
         const char* const lineEnd = std::find(static_cast<const char*>(piece), got, '\n');
         text.append(static_cast<const char*>(piece), lineEnd);
-        if (lineEnd != got || record.gcount() < static_cast<std::streamsize>(wanted)) {
+        lineFeed = lineEnd != got;
+        if (lineFeed || record.gcount() < static_cast<std::streamsize>(wanted)) {
             break;
         }
     }
+    dropWindowsLineEnd(text, lineFeed);
     if (record.bad() || text.size() > MaxRecordChars) {
         return false;
     }
@@ -121,6 +134,8 @@ std::int32_t readSaveRecord(std::istream& record)
 {
     std::string line;
     std::getline(record, line, '\n');
+    // Without end of file the line feed was there.
+    dropWindowsLineEnd(line, !record.eof());
     for (const char c : line) {
         // A digit d gives (d + 3) mod 10. Any other byte counts as signed and
         // keeps the remainder's sign; only a record that failed the check

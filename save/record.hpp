@@ -19,11 +19,13 @@ inline constexpr std::int32_t MaxRecordSide = 1000;
 // Looks at an open record and tells whether it holds a board the game can
 // play, exactly as the game writes one for a level of at least 1: s x s
 // characters (s >= 3) up to the first line feed or the end, "8" first, "0"
-// last, "7" or "9" between. Reads no more than the largest such board and one
-// character; on success the stream is back at its start for readSaveRecord.
+// last, "7" or "9" between; a carriage return right before that line feed is
+// no cell. Reads no more than the largest such board and two characters; on
+// success the stream is back at its start for readSaveRecord.
 bool saveRecordUsable(std::istream& record);
 
-// Appends the record's cells to `board` and gives the level they make.
+// Appends the record's cells to `board` and gives the level they make (a
+// carriage return right before the first line feed is no cell).
 std::int32_t readSaveRecord(std::istream& record);
 
 // The record's text for these cells: one digit per cell, nothing else.

@@ -90,7 +90,7 @@ TEST_F(RecordFormat, BoardsComeBackAsTheyWereWhateverFollowsALineFeed)
         ASSERT_TRUE(writeSaveRecord(cells));
         const std::string text = folder.read(SaveRecordName);
         for (const std::string& tail : {std::string(), std::string("\n"), "\n9999 anything\n" + text,
-                                        std::string("\n\0\xff", 3)}) {
+                                        std::string("\n\0\xff", 3), std::string("\r\n")}) {
             folder.write(SaveRecordName, text + tail);
             board.clear();
             EXPECT_EQ(loadRecord(), level);
@@ -109,7 +109,7 @@ TEST_F(DamagedRecord, AnythingButAPlayableBoardIsNoSavedGame)
         std::string("8797\0" "9970", 9),    // a NUL byte
         "779779970", "789779970", "889779970",  // player missing, elsewhere, twice
         "879779977", "879779907", "879770970",  // goal missing, elsewhere, twice
-        "879779970\r\n",                    // a carriage return inside the line
+        "879779970\r", "879779970\r\r\n", "8797\r\n79970",  // a carriage return not right before a line feed
     };
     for (const std::string& text : damaged) {
         EXPECT_FALSE(usable(text)) << '"' << text << '"';
@@ -117,6 +117,7 @@ TEST_F(DamagedRecord, AnythingButAPlayableBoardIsNoSavedGame)
     EXPECT_TRUE(usable(LevelOneRecord));
     // The widest board the game takes, and one cell wider.
     EXPECT_TRUE(usable(squareRecord(MaxRecordSide)));
+    EXPECT_TRUE(usable(squareRecord(MaxRecordSide) + "\r\n"));
     EXPECT_FALSE(usable(squareRecord(MaxRecordSide + 1)));
     // Once looked at, a pipe would leave the reader nothing.
     PipeRecord pipe(LevelOneRecord);
