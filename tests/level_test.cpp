@@ -272,7 +272,8 @@ TEST_F(LevelPlay, KeepingThePlayersCellEndsAndDrawsAsSearchingTheBoardAfterEvery
             std::vector<std::int32_t> shown;
             for (std::int32_t i = 0; i < side * side; ++i) {
                 const ScreenCell& c = tc::screen().cell(cellX(i % side), cellY(i / side));
-                shown.push_back(c.ch == U'\u25ac' ? TileGoal : !c.fg ? TilePlayer : c.fg == Green ? TileFloor : TileWall);
+                const std::int32_t block = c.fg == Green ? TileFloor : c.fg ? TileWall : TilePlayer;
+                shown.push_back(c.ch == U'\u25ac' ? TileGoal : c.ch == U'\u2588' ? block : -1);
             }
             SCOPED_TRACE("level " + std::to_string(level) + ", keys " + keys);
             EXPECT_EQ(outcome, plain.outcome);
