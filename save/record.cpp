@@ -3,21 +3,14 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
-#include <filesystem>
-#include <fstream>
+#include <optional>
 #include <string>
 #include <string_view>
-#include <system_error>
 
 #include "board/board.hpp"
 #include "platform/platform.hpp"
 
 namespace {
-
-// The new record is made whole here, next to the old one, before it takes the
-// record's name. A file of this name left by a power cut was never renamed, so
-// nothing reads it; the next save simply replaces it.
-constexpr const char* NewRecordName = "record.quillonex.tmp";
 
 constexpr std::size_t MaxRecordChars =
     static_cast<std::size_t>(MaxRecordSide) * static_cast<std::size_t>(MaxRecordSide);
@@ -60,33 +53,21 @@ char recordChar(std::int32_t code)
     return static_cast<char>('0' + digit);
 }
 
-bool writeWholeFile(const char* name, const std::string& text)
-{
-    // Binary, so that the file holds the digits and nothing else on every system.
-    std::ofstream out(name, std::ios::binary | std::ios::trunc);
-    if (!out) {
-        return false;
-    }
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();
-    return !out.fail();
-}
-
+// The new record is made whole in a file of our own, next to the old one,
+// before it takes the record's name in one step: nobody ever sees half of it,
+// and nobody else's file or link can become the record.
 bool replaceRecord(const std::string& text)
 {
-    std::error_code ignored;
-    // Whatever an earlier attempt left under the new record's name goes first,
-    // so the text lands in a file of our own and not through a link.
-    std::filesystem::remove(NewRecordName, ignored);
-    if (!writeWholeFile(NewRecordName, text) || !platform::flushFileToDisk(NewRecordName)) {
-        std::filesystem::remove(NewRecordName, ignored);
+    platform::removeLeftoverFiles(NewRecordPrefix);
+    std::optional<platform::NewFile> file = platform::createNewFile(NewRecordPrefix);
+    if (!file) {
         return false;
     }
-    // One step from the old record to the new one: nobody ever sees half of it.
-    std::error_code renameFailed;
-    std::filesystem::rename(NewRecordName, SaveRecordName, renameFailed);
-    if (renameFailed) {
-        std::filesystem::remove(NewRecordName, ignored);
+    if (!platform::writeNewFile(*file, text) || !platform::flushNewFile(*file)) {
+        platform::discardNewFile(*file);
+        return false;
+    }
+    if (!platform::replaceWithNewFile(*file, SaveRecordName)) {
         return false;
     }
     // Puts the folder's new entry on disk too. The record is already replaced,
@@ -154,6 +135,11 @@ std::string recordText(const std::vector<std::int32_t>& cells)
         text.push_back(recordChar(code));
     }
     return text;
+}
+
+void removeUnfinishedSaves()
+{
+    platform::removeLeftoverFiles(NewRecordPrefix);
 }
 
 bool writeSaveRecord(const std::vector<std::int32_t>& cells)

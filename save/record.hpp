@@ -7,6 +7,9 @@
 #include <vector>
 
 inline constexpr const char* SaveRecordName = "record.quillonex";
+// A new record is written under this name and six random letters or digits
+// before it replaces the old one.
+inline constexpr const char* NewRecordPrefix = "record.quillonex.new-";
 
 // The widest board a usable record may hold. A board of side s takes 2s + 1
 // columns and s + 3 lines of the terminal: at 1000 that is 2001 columns by
@@ -30,6 +33,11 @@ std::int32_t readSaveRecord(std::istream& record);
 
 // The record's text for these cells: one digit per cell, nothing else.
 std::string recordText(const std::vector<std::int32_t>& cells);
+
+// Removes what saves cut short (killed, or the power gone) left behind: new
+// records that never took the record's name. Files another save is still
+// writing stay.
+void removeUnfinishedSaves();
 
 // Replaces the record with these cells. The old record stays whole unless the
 // new one is completely on disk; false when the save did not happen.
