@@ -163,6 +163,42 @@ TEST_F(SafeSave, ANewRecordReplacesTheOldOnlyOnceItIsWholeOnDisk)
     ASSERT_NE(newName, "");
     ASSERT_NE(newName, SaveRecordName);
 
+    // Leftovers of other saves, and links planted where a save wrote before,
+    // under our pattern and as the record.
+    tc::onDiskFlush(nullptr);
+    const std::string own = NewRecordPrefix;
+    folder.write(own + "Killed", "87");  // left by a save cut short an hour ago
+    fs::last_write_time(own + "Killed", fs::file_time_type::clock::now() - std::chrono::hours(1));
+    folder.write(own + "Fresh0", "8");  // another copy of the game saving right now
+    fs::create_directories(own + "Folder/inside");
+    fs::create_directories("record.quillonex.tmp/inside");  // where older versions wrote
+    folder.write("other", "PRECIOUS");
+    std::error_code noLinks;
+    fs::remove(SaveRecordName);
+    for (const std::string& name : {newName, own + "Linked", std::string(SaveRecordName)}) {
+        fs::create_symlink("other", name, noLinks);
+    }
+    EXPECT_TRUE(writeSaveRecord(LevelOneCodes));
+    std::vector<std::string> left{"other", SaveRecordName, own + "Folder", own + "Fresh0", "record.quillonex.tmp"};
+    if (!noLinks) {
+        left.insert(left.end(), {own + "Linked", newName});
+    }
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(folder.entries(), left);
+    // A link swapped in for the new file while it is written does not become the record.
+    bool swapped = false;
+    tc::onDiskFlush([&](const std::string& path) {
+        std::error_code busy;  // Windows lets nobody remove a file the game is writing
+        if (path != ".") {
+            swapped = fs::remove(path, busy) && (fs::create_symlink("other", path, busy), !busy);
+        }
+        return true;
+    });
+    const bool saved = writeSaveRecord(std::vector<std::int32_t>(16, TileFloor));
+    EXPECT_NE(saved, swapped);
+    EXPECT_EQ(folder.read("other"), "PRECIOUS");
+    EXPECT_FALSE(fs::is_symlink(SaveRecordName));
+    EXPECT_EQ(folder.read(SaveRecordName), swapped ? LevelOneRecord : std::string(16, '7'));
 }
 
 TEST_F(SafeSave, AFailingDiskKeepsTheOldRecordByteForByte)
@@ -184,56 +220,6 @@ TEST_F(SafeSave, AFolderUnderTheRecordsNameIsNoSavedGameAndIsLeftAlone)
     EXPECT_FALSE(writeSaveRecord(LevelOneCodes));
     EXPECT_EQ(folder.read(fs::path(SaveRecordName) / "inside"), "mine");
     EXPECT_EQ(folder.entries(), OnlyTheRecord);
-}
-
-TEST_F(SafeSave, NoLinkOrLeftoverUnderANewRecordsNameIsWrittenThroughOrStopsASave)
-{
-    std::string used;  // the name of a save's new file, seen while it is flushed
-    tc::onDiskFlush([&](const std::string& path) {
-        used = path == "." ? used : path;
-        return true;
-    });
-    ASSERT_TRUE(writeSaveRecord(LevelOneCodes));
-    const std::string own = NewRecordPrefix;
-    const auto untouchedForAnHour = [](const std::string& name) {
-        std::error_code folderOnWindows;  // whose time the runtime cannot set
-        fs::last_write_time(name, fs::file_time_type::clock::now() - std::chrono::hours(1), folderOnWindows);
-    };
-    folder.write(own + "Killed", "87");  // a save cut short
-    untouchedForAnHour(own + "Killed");
-    folder.write(own + "Fresh0", "8");  // another copy of the game saving right now
-    fs::create_directories(own + "Folder/inside");
-    fs::create_directories("record.quillonex.tmp/inside");  // where older versions wrote
-    untouchedForAnHour(own + "Folder");
-    folder.write("other", "PRECIOUS");
-    std::error_code noLinks;
-    fs::create_symlink("other", used, noLinks);  // planted where a save wrote before
-    fs::create_symlink("other", own + "Linked", noLinks);
-    removeUnfinishedSaves();
-    std::vector<std::string> left{"other", SaveRecordName, own + "Folder", own + "Fresh0", "record.quillonex.tmp"};
-    if (!noLinks) {
-        left.insert(left.end(), {own + "Linked", used});
-        std::sort(left.begin(), left.end());
-    }
-    EXPECT_EQ(folder.entries(), left);
-    // A link planted under the record's own name is replaced, not written through.
-    fs::remove(SaveRecordName);
-    fs::create_symlink("other", SaveRecordName, noLinks);
-    EXPECT_TRUE(writeSaveRecord(LevelOneCodes));
-    // One swapped in for the new file while it is written does not become the record.
-    bool swapped = false;
-    tc::onDiskFlush([&](const std::string& path) {
-        std::error_code busy;  // Windows lets nobody remove a file the game is writing
-        if (path != ".") {
-            swapped = fs::remove(path, busy) && (fs::create_symlink("other", path, busy), !busy);
-        }
-        return true;
-    });
-    const bool saved = writeSaveRecord(std::vector<std::int32_t>(16, TileFloor));
-    EXPECT_NE(saved, swapped);
-    EXPECT_EQ(folder.read("other"), "PRECIOUS");
-    EXPECT_FALSE(fs::is_symlink(SaveRecordName));
-    EXPECT_EQ(folder.read(SaveRecordName), swapped ? LevelOneRecord : std::string(16, '7'));
 }
 
 }  // namespace
