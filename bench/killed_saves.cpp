@@ -7,9 +7,9 @@
 // game is started again and what remains once it asks to resume is counted.
 //
 //   killed_saves [tries] [longest wait in us]      (defaults 200 and 3000)
+#include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -48,8 +48,8 @@ int strayEntries(const fs::path& folder)
 
 int main(int argc, char** argv)
 {
-    const int tries = argc > 1 ? std::atoi(argv[1]) : 200;
-    const int longestWaitUs = argc > 2 ? std::atoi(argv[2]) : 3000;
+    const int tries = argc > 1 ? std::stoi(argv[1]) : 200;
+    const int longestWaitUs = argc > 2 ? std::stoi(argv[2]) : 3000;
     const std::string record = terminalplay::edgePathRecord(Level);
     std::mt19937 random(2026);
     int leftBehind = 0;
