@@ -202,7 +202,7 @@ std::optional<LevelOutcome> playPlainly(std::int32_t side, std::vector<std::int3
             *std::find(cells.begin(), cells.end(), TilePlayer) = TileFloor;
             const CursorPosition to{at.x + (key == 'd') - (key == 'a'), at.y + (key == 's') - (key == 'w')};
             at = std::min(to.x, to.y) >= 0 && std::max(to.x, to.y) < side ? to : at;
-            cells[static_cast<std::size_t>(at.y * side + at.x)] = TilePlayer;
+            *(cells.begin() + at.y * side + at.x) = TilePlayer;
         }
         const bool goalLeft = std::find(cells.begin(), cells.end(), TileGoal) != cells.end();
         if (!goalLeft || std::count(cells.begin(), cells.end(), TileWall) != walls) {
