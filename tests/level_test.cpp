@@ -215,7 +215,7 @@ std::optional<LevelOutcome> playPlainly(std::int32_t side, std::vector<std::int3
 TEST_F(LevelPlay, KeepingThePlayersCellEndsAndDrawsAsSearchingTheBoardAfterEveryKey)
 {
     // Generated boards (no record), then records of open floor.
-    const auto open = [](std::size_t side) { return "8" + std::string(side * side - 2, '7') + "0"; };
+    const auto open = [](std::size_t side) { return std::string("8").append(side * side - 2, '7').append("0"); };
     const std::pair<std::int32_t, std::string> boards[] = {{1, ""}, {6, ""}, {40, ""}, {5, open(7)}, {30, open(32)}};
     std::mt19937 random(13);
     for (const auto& [level, text] : boards) {
