@@ -142,6 +142,8 @@ void removeLeftoverFiles(std::string_view prefix)
     }
     // Removing entries while reading the folder is allowed; one removed
     // behind the reader is not seen again, one made meanwhile may or may not be.
+    // One thread reads this folder stream; readdir_r is deprecated.
+    // cppcheck-suppress readdirCalled
     while (const dirent* entry = readdir(folder)) {
         if (isOwnName(entry->d_name, prefix)) {
             removeIfLeftover(entry->d_name);
