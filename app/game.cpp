@@ -48,6 +48,7 @@ struct Start {
 Start offerSavedGame()
 {
     Start start;
+    removeUnfinishedSaves();
     // Only a plain file can hold a saved game; opening a named pipe would wait
     // for a writer that may never come.
     std::error_code ignored;

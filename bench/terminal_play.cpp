@@ -38,7 +38,7 @@ bool playerShownAt(const Screen& screen, int col, int row)
     return c.ch == U'\u2588' && !c.fg && screen.cursor() == CursorPosition{2 * col, row + 2};
 }
 
-bool resumeSavedLevel(GameInTerminal& game, int level)
+bool resumeSavedLevel(GameInTerminal& game, int level, int timeoutMs)
 {
     if (!game.waitForLine("Press 'enter'")) {
         return false;
@@ -48,7 +48,8 @@ bool resumeSavedLevel(GameInTerminal& game, int level)
         return false;
     }
     game.type("y");
-    return game.waitFor([level](const Screen& s) { return showsLevel(s, level) && playerShownAt(s, 0, 0); });
+    return game.waitFor([level](const Screen& s) { return showsLevel(s, level) && playerShownAt(s, 0, 0); },
+                        timeoutMs);
 }
 
 }  // namespace terminalplay

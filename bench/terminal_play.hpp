@@ -22,7 +22,8 @@ std::filesystem::path folderWithRecord(const std::string& record);
 bool playerShownAt(const Screen& screen, int col, int row);
 
 // From the title, through the resume prompt, to the saved level shown with
-// the player on its first cell. False when the game does not get there.
-bool resumeSavedLevel(GameInTerminal& game, int level);
+// the player on its first cell. False when the game does not get there
+// within the time.
+bool resumeSavedLevel(GameInTerminal& game, int level, int timeoutMs = 5000);
 
 }  // namespace terminalplay

@@ -19,7 +19,7 @@ extern std::vector<std::int32_t> board;
 // nothing on the screen may be built on.
 extern std::vector<std::int32_t> shownBoard;
 // The cell of the piece being moved (the player in play, the walker while a
-// maze is generated). Always found afresh before it is used.
+// maze is generated), set by each of its steps.
 extern std::int32_t* playerCell;
 
 inline constexpr std::wstring_view FloorGlyph = L"\x1b[38;2;20;200;50m\u2588\u2588\x1b[0m";

@@ -43,8 +43,13 @@ bool writtenByTheGame(std::string_view line)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string file(reinterpret_cast<const char*>(data), size);
-    // The reader stops at the first line feed; nothing after it counts.
-    const std::string_view line = std::string_view(file).substr(0, file.find('\n'));
+    // The reader stops at the first line feed; nothing after it counts, nor
+    // a carriage return right before it (a line end from Windows).
+    const std::size_t lineFeed = file.find('\n');
+    std::string_view line = std::string_view(file).substr(0, lineFeed);
+    if (lineFeed != std::string::npos && !line.empty() && line.back() == '\r') {
+        line.remove_suffix(1);
+    }
 
     board.clear();
     std::istringstream record(file);

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace platform {
@@ -57,8 +58,31 @@ std::optional<ConsoleSize> consoleSize();
 // suspended: what the screen shows can no longer be relied on.
 bool consoleChanged();
 
-// Saving the game: the record's new text must be on disk before it replaces
-// the old one, and a signal must not end the game halfway through.
+// Saving the game: the record's new text goes into a file of the game's own,
+// made afresh in the current folder under a name nobody can guess, never
+// through a link, and written through its own handle; it must be on disk
+// before it replaces the old record in one step, and a signal must not end
+// the game halfway through.
+struct NewFile {
+    std::intptr_t handle = -1;
+    std::string name;
+};
+// A new empty file named `prefix` and six random letters or digits. Nothing
+// when none can be made.
+std::optional<NewFile> createNewFile(std::string_view prefix);
+bool writeNewFile(const NewFile& file, std::string_view text);
+// Forces what was written to the new file onto the disk.
+bool flushNewFile(const NewFile& file);
+// Puts the new file under `name` in place of what is there, provided its own
+// name still holds it (nothing was swapped in meanwhile), and closes it. When
+// it cannot, the file is closed and removed: false.
+bool replaceWithNewFile(NewFile& file, const char* name);
+// Closes the new file and removes it.
+void discardNewFile(NewFile& file);
+// Removes what saves cut short left behind: plain files named `prefix` and
+// six letters or digits, untouched for ten seconds and held by no save under
+// way. Links are never followed nor removed, folders never removed.
+void removeLeftoverFiles(std::string_view prefix);
 // Forces what was written to a file (or a folder's entries) onto the disk.
 bool flushFileToDisk(const char* path);
 // While held, the signals that end the game wait; release lets them in.

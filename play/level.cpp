@@ -88,10 +88,39 @@ bool redrawLevel(std::int32_t level, Position at)
     return true;
 }
 
-void move(std::int32_t level, Command direction, Position& at, bool fromGamepad)
+// What the level play knows of the board, kept up to date by every cell it
+// writes, so that a key costs the same on any board: where the player stands
+// (the first player cell at the start; -1 when there is none), and how many
+// goal and wall cells there are. On every board the game plays (one player,
+// on the first cell) this is exactly what searching and counting the whole
+// board after each key would find.
+struct Tally {
+    std::ptrdiff_t player = -1;
+    std::ptrdiff_t goals = 0;
+    std::ptrdiff_t walls = 0;
+};
+
+Tally tallyBoard()
 {
+    Tally tally;
     const auto player = std::find(board.begin(), board.end(), TilePlayer);
-    if (player == board.end()) {
+    tally.player = player == board.end() ? -1 : player - board.begin();
+    tally.goals = std::count(board.begin(), board.end(), TileGoal);
+    tally.walls = std::count(board.begin(), board.end(), TileWall);
+    return tally;
+}
+
+void writeCell(Tally& tally, std::ptrdiff_t index, std::int32_t tile)
+{
+    std::int32_t& cell = board[static_cast<std::size_t>(index)];
+    tally.goals += static_cast<int>(tile == TileGoal) - static_cast<int>(cell == TileGoal);
+    tally.walls += static_cast<int>(tile == TileWall) - static_cast<int>(cell == TileWall);
+    cell = tile;
+}
+
+void move(std::int32_t level, Command direction, Position& at, Tally& tally, bool fromGamepad)
+{
+    if (tally.player < 0) {
         // Only a damaged board could lack the player; then a move does nothing.
         return;
     }
@@ -116,15 +145,15 @@ void move(std::int32_t level, Command direction, Position& at, bool fromGamepad)
     }
     // The tracked position and the board agree on a board the game made; the
     // index check keeps a move inside `board` whatever it holds.
-    const auto index = static_cast<std::ptrdiff_t>(player - board.begin()) + step;
+    const std::ptrdiff_t index = tally.player + step;
     if (index < 0 || index >= static_cast<std::ptrdiff_t>(board.size())) {
         at = from;
         step = 0;
     }
-    playerCell = &*player;
-    *playerCell = TileFloor;
-    playerCell += step;
-    *playerCell = TilePlayer;
+    writeCell(tally, tally.player, TileFloor);
+    tally.player += step;
+    writeCell(tally, tally.player, TilePlayer);
+    playerCell = board.data() + tally.player;
     if (fromGamepad) {
         platform::pause(GamepadPauseMs);
     }
@@ -179,7 +208,8 @@ LevelOutcome playLevel(std::int32_t level, bool resumed)
     }
     drawBoard(level, true, 0, 0, 0, 0);
     shownBoard = board;
-    const auto walls = std::count(board.begin(), board.end(), TileWall);
+    Tally tally = tallyBoard();
+    const std::ptrdiff_t walls = tally.walls;
     Position at;
 
     for (;;) {
@@ -189,7 +219,7 @@ LevelOutcome playLevel(std::int32_t level, bool resumed)
         case Command::Down:
         case Command::Right:
         case Command::Left:
-            move(level, input.command, at, input.fromGamepad);
+            move(level, input.command, at, tally, input.fromGamepad);
             break;
         case Command::Save:
             save(level, at);
@@ -205,10 +235,11 @@ LevelOutcome playLevel(std::int32_t level, bool resumed)
         default:
             break;
         }
-        if (std::find(board.begin(), board.end(), TileGoal) == board.end()) {
+        // The goal is gone once the player stands on it; a wall, likewise.
+        if (tally.goals == 0) {
             return LevelCompleted;
         }
-        if (std::count(board.begin(), board.end(), TileWall) != walls) {
+        if (tally.walls != walls) {
             return die(level, input.fromGamepad);
         }
     }

@@ -3,21 +3,14 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
-#include <filesystem>
-#include <fstream>
+#include <optional>
 #include <string>
 #include <string_view>
-#include <system_error>
 
 #include "board/board.hpp"
 #include "platform/platform.hpp"
 
 namespace {
-
-// The new record is made whole here, next to the old one, before it takes the
-// record's name. A file of this name left by a power cut was never renamed, so
-// nothing reads it; the next save simply replaces it.
-constexpr const char* NewRecordName = "record.quillonex.tmp";
 
 constexpr std::size_t MaxRecordChars =
     static_cast<std::size_t>(MaxRecordSide) * static_cast<std::size_t>(MaxRecordSide);
@@ -42,6 +35,15 @@ bool isPlayableLayout(std::string_view line)
     return true;
 }
 
+// A record edited on Windows ends its line with "\r\n"; the game's Windows
+// build, reading in text mode, sees the line without the carriage return.
+void dropWindowsLineEnd(std::string& line, bool lineFeedFollowed)
+{
+    if (lineFeedFollowed && !line.empty() && line.back() == '\r') {
+        line.pop_back();
+    }
+}
+
 // The digit of (code + 7) mod 10. A snapshot holds the codes 0 to 3 only; the
 // remainder is taken floored and in 64 bits so that no code, negative or
 // huge, can put anything but a digit into the record.
@@ -51,33 +53,21 @@ char recordChar(std::int32_t code)
     return static_cast<char>('0' + digit);
 }
 
-bool writeWholeFile(const char* name, const std::string& text)
-{
-    // Binary, so that the file holds the digits and nothing else on every system.
-    std::ofstream out(name, std::ios::binary | std::ios::trunc);
-    if (!out) {
-        return false;
-    }
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();
-    return !out.fail();
-}
-
+// The new record is made whole in a file of our own, next to the old one,
+// before it takes the record's name in one step: nobody ever sees half of it,
+// and nobody else's file or link can become the record.
 bool replaceRecord(const std::string& text)
 {
-    std::error_code ignored;
-    // Whatever an earlier attempt left under the new record's name goes first,
-    // so the text lands in a file of our own and not through a link.
-    std::filesystem::remove(NewRecordName, ignored);
-    if (!writeWholeFile(NewRecordName, text) || !platform::flushFileToDisk(NewRecordName)) {
-        std::filesystem::remove(NewRecordName, ignored);
+    platform::removeLeftoverFiles(NewRecordPrefix);
+    std::optional<platform::NewFile> file = platform::createNewFile(NewRecordPrefix);
+    if (!file) {
         return false;
     }
-    // One step from the old record to the new one: nobody ever sees half of it.
-    std::error_code renameFailed;
-    std::filesystem::rename(NewRecordName, SaveRecordName, renameFailed);
-    if (renameFailed) {
-        std::filesystem::remove(NewRecordName, ignored);
+    if (!platform::writeNewFile(*file, text) || !platform::flushNewFile(*file)) {
+        platform::discardNewFile(*file);
+        return false;
+    }
+    if (!platform::replaceWithNewFile(*file, SaveRecordName)) {
         return false;
     }
     // Puts the folder's new entry on disk too. The record is already replaced,
@@ -90,21 +80,25 @@ bool replaceRecord(const std::string& text)
 
 bool saveRecordUsable(std::istream& record)
 {
-    // The first line, a piece at a time and never past one character beyond
-    // the largest board: that tells a file too large to be one from a board
-    // that fits, without reading the rest of it or holding room for it.
+    // The first line, a piece at a time and never past two characters beyond
+    // the largest board (room for a carriage return): that tells a file too
+    // large to be one from a board that fits, without reading the rest of it
+    // or holding room for it.
     std::string text;
     char piece[4096];
-    while (text.size() <= MaxRecordChars) {
-        const std::size_t wanted = std::min(sizeof piece, MaxRecordChars + 1 - text.size());
+    bool lineFeed = false;
+    while (text.size() <= MaxRecordChars + 1) {
+        const std::size_t wanted = std::min(sizeof piece, MaxRecordChars + 2 - text.size());
         record.read(piece, static_cast<std::streamsize>(wanted));
         const char* const got = piece + record.gcount();
         const char* const lineEnd = std::find(static_cast<const char*>(piece), got, '\n');
         text.append(static_cast<const char*>(piece), lineEnd);
-        if (lineEnd != got || record.gcount() < static_cast<std::streamsize>(wanted)) {
+        lineFeed = lineEnd != got;
+        if (lineFeed || record.gcount() < static_cast<std::streamsize>(wanted)) {
             break;
         }
     }
+    dropWindowsLineEnd(text, lineFeed);
     if (record.bad() || text.size() > MaxRecordChars) {
         return false;
     }
@@ -121,6 +115,8 @@ std::int32_t readSaveRecord(std::istream& record)
 {
     std::string line;
     std::getline(record, line, '\n');
+    // Without end of file the line feed was there.
+    dropWindowsLineEnd(line, !record.eof());
     for (const char c : line) {
         // A digit d gives (d + 3) mod 10. Any other byte counts as signed and
         // keeps the remainder's sign; only a record that failed the check
@@ -139,6 +135,11 @@ std::string recordText(const std::vector<std::int32_t>& cells)
         text.push_back(recordChar(code));
     }
     return text;
+}
+
+void removeUnfinishedSaves()
+{
+    platform::removeLeftoverFiles(NewRecordPrefix);
 }
 
 bool writeSaveRecord(const std::vector<std::int32_t>& cells)

@@ -1,5 +1,11 @@
+#include <algorithm>
 #include <optional>
+#include <random>
+#include <sstream>
+#include <string>
+#include <string_view>
 
+#include "maze/maze.hpp"
 #include "play/level.hpp"
 #include "tests/support/ways.hpp"
 
@@ -122,6 +128,75 @@ TEST(Level, KeepsItsSnapshotButOnADeathAndSavesTheLevelAsItBegan)
                                               "writing: Saving Game", "3000: Save Failed"}));
     EXPECT_EQ(tc::screen().line(5), "");
     EXPECT_EQ(folder.read(SaveRecordName), "879779970");
+}
+
+// The level as it reads plainly: after each key, search the board for the
+// player to move, then for a goal left, and count the walls.
+std::optional<LevelOutcome> playPlainly(std::int32_t side, std::vector<std::int32_t>& cells, CursorPosition& at,
+                                        const std::string& keys)
+{
+    const auto walls = std::count(cells.begin(), cells.end(), TileWall);
+    for (const char key : keys) {
+        if (key != 'x') {
+            *std::find(cells.begin(), cells.end(), TilePlayer) = TileFloor;
+            const CursorPosition to{at.x + (key == 'd') - (key == 'a'), at.y + (key == 's') - (key == 'w')};
+            at = std::min(to.x, to.y) >= 0 && std::max(to.x, to.y) < side ? to : at;
+            *(cells.begin() + at.y * side + at.x) = TilePlayer;
+        }
+        const bool goalLeft = std::find(cells.begin(), cells.end(), TileGoal) != cells.end();
+        if (!goalLeft || std::count(cells.begin(), cells.end(), TileWall) != walls) {
+            return goalLeft ? LevelDied : LevelCompleted;
+        }
+    }
+    return std::nullopt;
+}
+
+// The level keeps the player's cell and its counts instead of searching the
+// board after every key: the same end, cells and screen on generated boards
+// and on records, whatever the keys.
+TEST(Level, KeepingThePlayersCellEndsAndDrawsAsSearchingTheBoardAfterEveryKey)
+{
+    const auto open = [](std::size_t side) { return std::string("8").append(side * side - 2, '7').append("0"); };
+    const std::pair<std::int32_t, std::string> boards[] = {{1, ""}, {6, ""}, {40, ""}, {5, open(7)}, {30, open(32)}};
+    std::mt19937 random(13);
+    for (const auto& [level, text] : boards) {
+        const std::int32_t side = sideLengthFor(level);
+        std::istringstream in(text);
+        startFresh(100, 50);
+        tc::setCalendarSeconds(1'700'000'000 + level);
+        if (text.empty()) {
+            generateMaze(level);
+        } else {
+            ASSERT_TRUE(saveRecordUsable(in));
+            readSaveRecord(in);
+        }
+        const std::vector<std::int32_t> cells = board;
+        // To the goal, each step taken, taken back and taken again; at random; against the edges.
+        std::string walk = "wax";
+        for (const char k : keysToGoal(level)) {
+            walk += {k, "sdwa"[std::string_view("wasd").find(k)], k};
+        }
+        std::string stray;
+        std::generate_n(std::back_inserter(stray), 400, [&] { return "wasdx"[random() % 5]; });
+        const auto along = [&](char k) { return std::string(static_cast<std::size_t>(side), k); };
+        for (const std::string& keys : {walk, stray, along('d'), "sa" + along('s') + along('d')}) {
+            startFresh(100, 50);
+            tc::setCalendarSeconds(1'700'000'000 + level);
+            board = text.empty() ? std::vector<std::int32_t>{} : cells;
+            tc::typeText(keys);
+            std::optional<LevelOutcome> outcome;
+            runsOut([&] { outcome = playLevel(level, !text.empty()); });
+            std::vector<std::int32_t> plain = cells;
+            CursorPosition at;
+            SCOPED_TRACE("level " + std::to_string(level) + ", keys " + keys);
+            EXPECT_EQ(outcome, playPlainly(side, plain, at, keys));
+            EXPECT_EQ(board, plain);
+            EXPECT_EQ(cellsOf(seenBoard(side)), plain);
+            const CursorPosition cursor = outcome == LevelDied ? CursorPosition{0, messageLine(level)}
+                                                               : CursorPosition{cellX(at.x), cellY(at.y)};
+            EXPECT_EQ(tc::screen().cursor(), cursor);
+        }
+    }
 }
 
 }  // namespace

@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <chrono>
 #include <fstream>
 #include <optional>
 #include <sstream>
@@ -55,7 +57,8 @@ TEST_F(Record, BoardsComeBackAsTheyWereWhateverFollowsALineFeed)
         const std::vector<std::int32_t> cells = board;
         ASSERT_TRUE(writeSaveRecord(cells));
         const std::string text = folder.read(SaveRecordName);
-        for (const std::string& tail : {std::string(), std::string("\n"), "\n9999\n" + text, std::string("\n\0\xff", 3)}) {
+        for (const std::string& tail : {std::string(), std::string("\n"), "\n9999\n" + text, std::string("\n\0\xff", 3),
+                                        std::string("\r\n")}) {
             folder.write(SaveRecordName, text + tail);
             EXPECT_EQ(load(), level);
             EXPECT_EQ(board, cells) << "level " << level << ", tail of " << tail.size();
@@ -76,11 +79,12 @@ TEST_F(Record, AnythingButAPlayableBoardIsNoSavedGame)
              "879779170", "879779 70", "879779a70", "879\xff" "79970", std::string("8797\0" "9970", 9),
              "779779970", "789779970", "889779970",  // player missing, elsewhere, twice
              "879779977", "879779907", "879770970",  // goal missing, elsewhere, twice
-             "879779970\r\n", squareRecord(MaxRecordSide + 1)}) {
+             "879779970\r", "879779970\r\r\n", "8797\r\n79970",  // a return not right before the line feed
+             squareRecord(MaxRecordSide + 1)}) {
         EXPECT_FALSE(usable(text)) << '"' << text.substr(0, 20) << '"';
     }
     EXPECT_TRUE(usable(LevelOneRecord));
-    EXPECT_TRUE(usable(squareRecord(MaxRecordSide)));
+    EXPECT_TRUE(usable(squareRecord(MaxRecordSide) + "\r\n"));
     // Once looked at, a pipe would leave the reader nothing; a huge one is not read whole.
     for (const std::string& text : {LevelOneRecord, squareRecord(std::size_t{2} * MaxRecordSide)}) {
         PipeRecord pipe(text);
@@ -125,29 +129,49 @@ TEST_F(Record, ANewRecordReplacesTheOldOnlyOnceItIsWholeOnDisk)
     ASSERT_NE(newName, "");
     ASSERT_NE(newName, SaveRecordName);
 
-    // Under the new record's name: a half-written file from a power cut is
-    // replaced, a link to someone else's file is not written through.
+    // Leftovers of other saves, and links planted where a save wrote before,
+    // under our pattern and as the record.
     tc::onDiskFlush(nullptr);
-    folder.write(newName, "87");
-    EXPECT_TRUE(writeSaveRecord(LevelOne));
-    EXPECT_EQ(folder.read(SaveRecordName), LevelOneRecord);
-    EXPECT_EQ(folder.entries(), OnlyTheRecord);
-    folder.write("other", "not ours");
+    const std::string own = NewRecordPrefix;
+    folder.write(own + "Killed", "87");  // left by a save cut short an hour ago
+    fs::last_write_time(own + "Killed", fs::file_time_type::clock::now() - std::chrono::hours(1));
+    folder.write(own + "Fresh0", "8");  // another copy of the game saving right now
+    fs::create_directories(own + "Folder/inside");
+    fs::create_directories("record.quillonex.tmp/inside");  // where older versions wrote
+    folder.write("other", "PRECIOUS");
     std::error_code noLinks;
-    fs::create_symlink("other", newName, noLinks);
-    if (!noLinks) {
-        EXPECT_TRUE(writeSaveRecord(cells));
-        EXPECT_EQ(folder.read("other"), "not ours");
-        EXPECT_EQ(folder.read(SaveRecordName), newText);
+    fs::remove(SaveRecordName);
+    for (const std::string& name : {newName, own + "Linked", std::string(SaveRecordName)}) {
+        fs::create_symlink("other", name, noLinks);
     }
-    fs::remove("other");
-    // A folder there that will not go away, or a failing disk: no save, the last record kept byte for byte.
-    fs::create_directory(newName);
-    folder.write(fs::path(newName) / "inside", "x");
-    EXPECT_FALSE(writeSaveRecord(LevelOne));
-    EXPECT_EQ(folder.read(SaveRecordName), newText);
-    EXPECT_EQ(folder.entries(), (std::vector<std::string>{SaveRecordName, newName}));
-    fs::remove_all(newName);
+    EXPECT_TRUE(writeSaveRecord(LevelOne));
+    std::vector<std::string> left{"other", SaveRecordName, own + "Folder", own + "Fresh0", "record.quillonex.tmp"};
+    if (!noLinks) {
+        left.insert(left.end(), {own + "Linked", newName});
+    }
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(folder.entries(), left);
+    // A link swapped in for the new file while it is written does not become the record.
+    bool swapped = false;
+    tc::onDiskFlush([&](const std::string& path) {
+        std::error_code busy;  // Windows lets nobody remove a file the game is writing
+        if (path != ".") {
+            swapped = fs::remove(path, busy) && (fs::create_symlink("other", path, busy), !busy);
+        }
+        return true;
+    });
+    EXPECT_NE(writeSaveRecord(cells), swapped);
+    EXPECT_EQ(folder.read("other"), "PRECIOUS");
+    EXPECT_FALSE(fs::is_symlink(SaveRecordName));
+    EXPECT_EQ(folder.read(SaveRecordName), swapped ? LevelOneRecord : newText);
+
+    // A failing disk: no save, the last record kept byte for byte.
+    tc::onDiskFlush(nullptr);
+    for (const std::string& name : folder.entries()) {
+        if (name != SaveRecordName) {
+            fs::remove_all(name);
+        }
+    }
     folder.write(SaveRecordName, newText + "\nkept as it is");
     tc::failDiskFlush(true);
     EXPECT_FALSE(writeSaveRecord(LevelOne));

@@ -286,6 +286,11 @@ bool consoleChanged()
     return std::exchange(state().changed, false);
 }
 
+bool flushNewFile(const NewFile& file)
+{
+    return flushFileToDisk(file.name.c_str());
+}
+
 bool flushFileToDisk(const char* path)
 {
     if (state().diskFlushHook && !state().diskFlushHook(path)) {

@@ -73,9 +73,9 @@ void failOpen(bool fail);
 int interruptsHeld();
 // Makes flushing a file to disk fail, as a full or failing disk would.
 void failDiskFlush(bool fail);
-// Called at each flush of a file (or folder) to disk with its path, while the
-// game waits for it: a test can look at the files then. False makes that one
-// flush fail.
+// Called at each flush of a file (or folder) to disk with its path (a new
+// file's name), while the game waits for it: a test can look at the files, or
+// change them, then. False makes that one flush fail.
 void onDiskFlush(std::function<bool(const std::string& path)> hook);
 
 }  // namespace testconsole

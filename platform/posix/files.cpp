@@ -1,0 +1,155 @@
+// The save's new file on POSIX systems. mkstemp makes it with O_EXCL, so it
+// is never opened through a link or shared with anyone; the save holds an
+// flock on it until it is renamed or removed, which tells a second copy of
+// the game, cleaning up, that it is not a leftover.
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <ctime>
+#include <string>
+
+#include "platform/platform.hpp"
+
+namespace {
+
+constexpr const char* RandomPart = "XXXXXX";
+constexpr std::size_t RandomLength = 6;
+// A leftover younger than this may be the file another copy of the game has
+// just made and not yet locked. (Were it removed all the same, that save
+// would find its name gone and fail; it would never write elsewhere.)
+constexpr std::time_t LeftoverAgeSeconds = 10;
+
+int descriptor(const platform::NewFile& file)
+{
+    return static_cast<int>(file.handle);
+}
+
+// The name still holds the very file behind the descriptor.
+bool nameHoldsFile(const std::string& name, int fd)
+{
+    struct stat own {};
+    struct stat named {};
+    return fstat(fd, &own) == 0 && lstat(name.c_str(), &named) == 0 && S_ISREG(named.st_mode) &&
+           own.st_dev == named.st_dev && own.st_ino == named.st_ino;
+}
+
+bool isOwnName(std::string_view name, std::string_view prefix)
+{
+    if (name.size() != prefix.size() + RandomLength || name.substr(0, prefix.size()) != prefix) {
+        return false;
+    }
+    for (const char c : name.substr(prefix.size())) {
+        const bool letterOrDigit = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+        if (!letterOrDigit) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void removeIfLeftover(const char* name)
+{
+    const int fd = open(name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        return;
+    }
+    struct stat st {};
+    const bool old =
+        fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && std::time(nullptr) - st.st_mtime >= LeftoverAgeSeconds;
+    // A save under way holds its lock; a killed one left the file unlocked.
+    if (old && flock(fd, LOCK_EX | LOCK_NB) == 0 && nameHoldsFile(name, fd)) {
+        unlink(name);
+    }
+    close(fd);
+}
+
+}  // namespace
+
+namespace platform {
+
+std::optional<NewFile> createNewFile(std::string_view prefix)
+{
+    std::string name = std::string(prefix) + RandomPart;
+    const int fd = mkostemp(name.data(), O_CLOEXEC);
+    if (fd < 0) {
+        return std::nullopt;
+    }
+    // The record gets the permissions a newly created file gets, not
+    // mkstemp's owner-only ones.
+    const mode_t mask = umask(0);
+    umask(mask);
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0 || fchmod(fd, 0666 & ~mask) != 0) {
+        unlink(name.c_str());
+        close(fd);
+        return std::nullopt;
+    }
+    return NewFile{fd, name};
+}
+
+bool writeNewFile(const NewFile& file, std::string_view text)
+{
+    while (!text.empty()) {
+        const ssize_t written = write(descriptor(file), text.data(), text.size());
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            return false;
+        }
+        text.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+bool replaceWithNewFile(NewFile& file, const char* name)
+{
+    // Anyone who may write in the folder could have put a link or a file of
+    // theirs under our name: that must not become the record.
+    if (!nameHoldsFile(file.name, descriptor(file))) {
+        close(descriptor(file));
+        file.handle = -1;
+        return false;
+    }
+    const bool renamed = rename(file.name.c_str(), name) == 0;
+    if (!renamed) {
+        unlink(file.name.c_str());
+    }
+    // Closed only now: the lock shows the file is not a leftover until then.
+    close(descriptor(file));
+    file.handle = -1;
+    return renamed;
+}
+
+void discardNewFile(NewFile& file)
+{
+    if (nameHoldsFile(file.name, descriptor(file))) {
+        unlink(file.name.c_str());
+    }
+    close(descriptor(file));
+    file.handle = -1;
+}
+
+void removeLeftoverFiles(std::string_view prefix)
+{
+    DIR* const folder = opendir(".");
+    if (folder == nullptr) {
+        return;
+    }
+    // Removing entries while reading the folder is allowed; one removed
+    // behind the reader is not seen again, one made meanwhile may or may not be.
+    // One thread reads this folder stream; readdir_r is deprecated.
+    // cppcheck-suppress readdirCalled
+    while (const dirent* entry = readdir(folder)) {
+        if (isOwnName(entry->d_name, prefix)) {
+            removeIfLeftover(entry->d_name);
+        }
+    }
+    closedir(folder);
+}
+
+}  // namespace platform

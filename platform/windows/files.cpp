@@ -1,0 +1,132 @@
+// The save's new file on Windows. CREATE_NEW never opens what is already
+// there, a link included, and the random name comes from the runtime's
+// system-seeded generator. While the save holds the file, nobody may write
+// to it or delete it, which tells a second copy of the game, cleaning up,
+// that it is not a leftover.
+#define _CRT_RAND_S
+#define WIN32_LEAN_AND_MEAN
+#define NOMINMAX
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+
+#include "platform/platform.hpp"
+
+namespace {
+
+constexpr std::size_t RandomLength = 6;
+constexpr char Letters[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+constexpr unsigned LetterCount = sizeof Letters - 1;
+constexpr int NameTries = 100;
+// As on POSIX systems, a leftover is at least this old (file times count
+// 100 ns steps); one that a save holds cannot be deleted anyway.
+constexpr ULONGLONG LeftoverAge = 10ULL * 10'000'000ULL;
+
+HANDLE handleOf(const platform::NewFile& file)
+{
+    return reinterpret_cast<HANDLE>(file.handle);
+}
+
+bool isOwnName(std::string_view name, std::string_view prefix)
+{
+    if (name.size() != prefix.size() + RandomLength || name.substr(0, prefix.size()) != prefix) {
+        return false;
+    }
+    for (const char c : name.substr(prefix.size())) {
+        if (std::string_view(Letters).find(c) == std::string_view::npos) {
+            return false;
+        }
+    }
+    return true;
+}
+
+ULONGLONG ticks(const FILETIME& time)
+{
+    return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+}  // namespace
+
+namespace platform {
+
+std::optional<NewFile> createNewFile(std::string_view prefix)
+{
+    for (int attempt = 0; attempt < NameTries; ++attempt) {
+        std::string name(prefix);
+        for (std::size_t i = 0; i < RandomLength; ++i) {
+            unsigned int random = 0;
+            if (rand_s(&random) != 0) {
+                return std::nullopt;
+            }
+            name += Letters[random % LetterCount];
+        }
+        const HANDLE file = CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            return NewFile{reinterpret_cast<std::intptr_t>(file), name};
+        }
+        const DWORD error = GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
+            return std::nullopt;
+        }
+    }
+    return std::nullopt;
+}
+
+bool writeNewFile(const NewFile& file, std::string_view text)
+{
+    while (!text.empty()) {
+        const auto chunk = static_cast<DWORD>(std::min<std::size_t>(text.size(), 1U << 30));
+        DWORD written = 0;
+        if (WriteFile(handleOf(file), text.data(), chunk, &written, nullptr) == 0 || written == 0) {
+            return false;
+        }
+        text.remove_prefix(written);
+    }
+    return true;
+}
+
+bool replaceWithNewFile(NewFile& file, const char* name)
+{
+    // Windows renames a file nobody holds; the write-through returns only
+    // once the new name is on disk.
+    CloseHandle(handleOf(file));
+    file.handle = -1;
+    if (MoveFileExA(file.name.c_str(), name, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == 0) {
+        DeleteFileA(file.name.c_str());
+        return false;
+    }
+    return true;
+}
+
+void discardNewFile(NewFile& file)
+{
+    CloseHandle(handleOf(file));
+    file.handle = -1;
+    DeleteFileA(file.name.c_str());
+}
+
+void removeLeftoverFiles(std::string_view prefix)
+{
+    WIN32_FIND_DATAA found{};
+    const HANDLE search = FindFirstFileA((std::string(prefix) + "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    do {
+        const DWORD notPlain = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+        const bool plainFile = (found.dwFileAttributes & notPlain) == 0;
+        const bool old = ticks(now) >= ticks(found.ftLastWriteTime) + LeftoverAge;
+        // A file that a save holds open cannot be deleted: that one stays.
+        if (plainFile && old && isOwnName(found.cFileName, prefix)) {
+            DeleteFileA(found.cFileName);
+        }
+    } while (FindNextFileA(search, &found) != 0);
+    FindClose(search);
+}
+
+}  // namespace platform
