@@ -119,10 +119,33 @@ void onEndSignal(int signal)
     std::raise(signal);
 }
 
+// Puts the terminal back before a stop, while it is still ours. Started by a
+// script or by make, the game is not alone in its job: Ctrl+Z stops the shell
+// or make that started it as well, and the interactive shell takes the
+// terminal back, with its own settings, as soon as that one stops. Setting the
+// terminal from outside the foreground would then stop the game with SIGTTOU
+// half-way through this handler, and the fg meant to resume it would finish
+// the change and stop it again. So the terminal is left to the shell once the
+// shell has it, and SIGTTOU is held so that losing the race by a hair costs no
+// stop either.
+void releaseTerminalForStop()
+{
+    sigset_t ttou;
+    sigset_t saved;
+    sigemptyset(&ttou);
+    sigaddset(&ttou, SIGTTOU);
+    sigprocmask(SIG_BLOCK, &ttou, &saved);
+    if (tcgetpgrp(InputFd) == getpgrp()) {
+        restoreTerminal();
+    }
+    rawModeOn = 0;
+    sigprocmask(SIG_SETMASK, &saved, nullptr);
+}
+
 void onSuspend(int)
 {
     const int savedErrno = errno;
-    restoreTerminal();
+    releaseTerminalForStop();
     // Stop here and now. Where no shell can start the game again (it runs
     // straight under tmux, script or ssh), the system drops the stop and
     // raise returns at once; either way the game goes on in raw mode after it.
