@@ -6,9 +6,11 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <cstdint>
 #include <cstdlib>
 #include <ctime>
 #include <deque>
@@ -24,8 +26,10 @@ namespace {
 
 constexpr int InputFd = STDIN_FILENO;
 constexpr int OutputFd = STDOUT_FILENO;
-// How long the rest of an escape sequence may take to arrive after its Esc.
-constexpr int EscapeWaitMs = 25;
+// How long the next byte of an unfinished key may take to arrive. Over a slow
+// link the bytes of one arrow key come that far apart; an Esc alone is only
+// told from the start of a sequence after it, which costs nothing in play.
+constexpr std::int64_t KeyRestWaitMs = 1000;
 // How long an idle wait lasts: short while a pad is connected so that a held
 // button is read often, longer without one so a pad plugged in is still noticed.
 constexpr int IdleWithPadMs = 5;
@@ -42,6 +46,8 @@ bool exitHandlersInstalled = false;
 
 std::string outputBuffer;
 std::string pendingBytes;
+// When the last bytes came in: the unfinished key in pendingBytes waits from then.
+std::int64_t pendingSinceMs = 0;
 std::deque<int> keyCodes;
 
 constexpr int EndSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
@@ -241,19 +247,33 @@ bool readInput(int timeoutMs)
     return false;
 }
 
+std::int64_t monotonicMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<std::int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1'000'000;
+}
+
+// How much longer an unfinished key may wait for its next byte.
+std::int64_t keyRestWaitLeftMs()
+{
+    return std::max<std::int64_t>(0, pendingSinceMs + KeyRestWaitMs - monotonicMs());
+}
+
+// Never blocks: an unfinished key waits across poll steps for the rest of its
+// bytes, so the gamepad, a resize and the signals are served meanwhile, and
+// only once its time is up does it go as it stands (a lone Esc as 27).
 void takeKeys()
 {
-    if (!keyCodes.empty() || !readInput(0)) {
+    if (!keyCodes.empty()) {
         return;
     }
-    keys::decodeKeys(pendingBytes, keyCodes);
-    // An Esc (or a split character) waits briefly for the rest of its key.
-    while (!pendingBytes.empty()) {
-        if (!readInput(EscapeWaitMs)) {
-            keys::decodeRest(pendingBytes, keyCodes);
-            break;
-        }
+    if (readInput(0)) {
+        pendingSinceMs = monotonicMs();
         keys::decodeKeys(pendingBytes, keyCodes);
+    }
+    if (keyCodes.empty() && !pendingBytes.empty() && keyRestWaitLeftMs() == 0) {
+        keys::decodeRest(pendingBytes, keyCodes);
     }
 }
 
@@ -353,8 +373,12 @@ void idle()
 {
     flushOutput();
     if (keyCodes.empty()) {
+        std::int64_t waitMs = gamepad::connected() ? IdleWithPadMs : IdleWithoutPadMs;
+        if (!pendingBytes.empty()) {
+            waitMs = std::min(waitMs, keyRestWaitLeftMs());
+        }
         pollfd fd{InputFd, POLLIN, 0};
-        poll(&fd, 1, gamepad::connected() ? IdleWithPadMs : IdleWithoutPadMs);
+        poll(&fd, 1, static_cast<int>(waitMs));
     }
 }
 
