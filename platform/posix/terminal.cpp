@@ -41,6 +41,9 @@ volatile std::sig_atomic_t rawModeOn = 0;
 // Between openConsole and closeConsole: the game wants raw mode back after a
 // suspension.
 volatile std::sig_atomic_t consoleOpen = 0;
+// Counts the SIGCONTs received: a suspension learns from it that it was
+// resumed before it even stopped.
+volatile std::sig_atomic_t continuations = 0;
 std::atomic<bool> changed{false};
 bool exitHandlersInstalled = false;
 
@@ -148,21 +151,38 @@ void releaseTerminalForStop()
     sigprocmask(SIG_SETMASK, &saved, nullptr);
 }
 
+void onSuspend(int);
+
+// Stops the game, unless the fg meant to resume it came first: with others in
+// its job, the shell may already have taken the stop as done and sent SIGCONT
+// while this handler was still on its way. The stop is raised while SIGTSTP is
+// blocked, so that a SIGCONT from then on discards it; one that came before
+// shows in the count, and the stop is dropped by hand.
+void stopUnlessResumed(std::sig_atomic_t continuationsBefore)
+{
+    std::signal(SIGTSTP, SIG_DFL);
+    std::raise(SIGTSTP);
+    if (continuations != continuationsBefore) {
+        std::signal(SIGTSTP, SIG_IGN);
+    } else {
+        sigset_t suspend;
+        sigemptyset(&suspend);
+        sigaddset(&suspend, SIGTSTP);
+        // The stop happens here. Where no shell can start the game again (it
+        // runs straight under tmux, script or ssh), the system drops it.
+        sigprocmask(SIG_UNBLOCK, &suspend, nullptr);
+        sigprocmask(SIG_BLOCK, &suspend, nullptr);
+    }
+    std::signal(SIGTSTP, onSuspend);
+}
+
 void onSuspend(int)
 {
     const int savedErrno = errno;
+    const std::sig_atomic_t continuationsBefore = continuations;
     releaseTerminalForStop();
-    // Stop here and now. Where no shell can start the game again (it runs
-    // straight under tmux, script or ssh), the system drops the stop and
-    // raise returns at once; either way the game goes on in raw mode after it.
-    std::signal(SIGTSTP, SIG_DFL);
-    sigset_t suspend;
-    sigemptyset(&suspend);
-    sigaddset(&suspend, SIGTSTP);
-    sigprocmask(SIG_UNBLOCK, &suspend, nullptr);
-    std::raise(SIGTSTP);
-    sigprocmask(SIG_BLOCK, &suspend, nullptr);
-    std::signal(SIGTSTP, onSuspend);
+    stopUnlessResumed(continuationsBefore);
+    // Either way the game goes on in raw mode.
     if (consoleOpen != 0 && rawModeOn == 0) {
         enterRawMode();
     }
@@ -172,7 +192,11 @@ void onSuspend(int)
 void onContinue(int)
 {
     const int savedErrno = errno;
-    if (consoleOpen != 0 && rawModeOn == 0) {
+    continuations = continuations + 1;
+    // Raw mode again even where the game never left it: a fg that came first
+    // discards the Ctrl+Z before the game handled it, while the shell had
+    // already put its own settings in.
+    if (consoleOpen != 0) {
         enterRawMode();
     }
     // The screen may have been used by others meanwhile.
