@@ -13,15 +13,9 @@
 
 namespace {
 
-// Overlong forms of w, a, s, d, e, q and Enter.
-const char* const DisguisedCommands = "\xc1\xb7\xc1\xa1\xc1\xb3\xc1\xa4\xc1\xa5\xc1\xb1\xc0\x8d";
-
 auto playerOn(std::size_t cell)
 {
-    return [cell](const Screen& s) {
-        const auto b = readBoard(s);
-        return b && b->cells[cell] == 'P';
-    };
+    return [cell](const Screen& s) { return readBoard(s) && readBoard(s)->cells[cell] == 'P'; };
 }
 
 TEST(KeysThroughTerminal, ALoneEscAndOverlongEnterAreNoEnterAtTheTitle)
@@ -45,7 +39,8 @@ TEST(KeysThroughTerminal, AnArrowWithItsBytesSpacedOutMovesButOverlongLettersDoN
     ASSERT_TRUE(game.waitFor([](const Screen& s) { return showsLevel(s, 1); }));
     const SeenBoard start = *readBoard(game.screen());
     const bool right = keysTo(start, '.').at(0) == 'd';
-    game.type(DisguisedCommands);
+    // Overlong forms of w, a, s, d, e, q and Enter.
+    game.type("\xc1\xb7\xc1\xa1\xc1\xb3\xc1\xa4\xc1\xa5\xc1\xb1\xc0\x8d");
     // Right or Down, as a laggy link delivers it.
     for (const char byte : std::string("\x1b[") + (right ? 'C' : 'B')) {
         game.settle(300);
