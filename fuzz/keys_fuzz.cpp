@@ -1,7 +1,8 @@
 // Whatever bytes a terminal sends, in whatever pieces they arrive, the key
 // decoder must hand the game console codes 0..255 only, hold back no more than
-// the unfinished start of one key, and decode every key it knows the same
-// wherever that key lies in the stream and however the stream is cut.
+// the unfinished start of one key, decode every key it knows the same
+// wherever that key lies in the stream and however the stream is cut, and
+// make no ASCII key of bytes that hold none.
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -148,6 +149,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // The bytes as they are.
     require(decodeInPieces(input, dice) == decodeWhole(input));
+
+    // The same bytes with the top bit set: no malformed character may pass
+    // for an ASCII key, and so for a command.
+    std::string high(input);
+    for (char& c : high) {
+        c = static_cast<char>(static_cast<unsigned char>(c) | 0x80);
+    }
+    for (const int code : decodeWhole(high)) {
+        require(code == '?' || code >= 0x80);
+    }
 
     // The same bytes cut into runs with known keys between them. An escape
     // sequence ends whatever unfinished key came before it, so each run

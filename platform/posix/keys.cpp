@@ -179,8 +179,18 @@ std::size_t utf8Length(unsigned char lead)
     return 1;
 }
 
+// Whether a decoded value is a character that UTF-8 may carry in this many
+// bytes: none in more bytes than it needs (C1 B1 would be a 'q' in disguise),
+// no surrogate halves, nothing past the last code point.
+bool validCharacter(char32_t value, std::size_t length)
+{
+    constexpr char32_t SmallestOfLength[] = {0, 0, 0x80, 0x800, 0x10000};
+    return value >= SmallestOfLength[length] && value <= 0x10FFFF && (value < 0xD800 || value > 0xDFFF);
+}
+
 // One code for a character outside ASCII, as a console gives one code for it:
-// its Latin-1 value where it has one, otherwise '?', the console's own stand-in.
+// its Latin-1 value where it has one, otherwise '?', the console's own stand-in,
+// which also stands for a malformed character.
 std::size_t decodeNonAscii(std::string_view pending, std::deque<int>& codes)
 {
     const auto lead = static_cast<unsigned char>(pending[0]);
@@ -201,7 +211,7 @@ std::size_t decodeNonAscii(std::string_view pending, std::deque<int>& codes)
         }
         value = (value << 6) | (c & 0x3F);
     }
-    codes.push_back(value <= 0xFF ? static_cast<int>(value) : '?');
+    codes.push_back(validCharacter(value, length) && value <= 0xFF ? static_cast<int>(value) : '?');
     return length;
 }
 

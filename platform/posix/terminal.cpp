@@ -11,6 +11,7 @@
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <cstdint>
 #include <cstdlib>
 #include <ctime>
 #include <deque>
@@ -28,8 +29,10 @@ namespace {
 
 constexpr int InputFd = STDIN_FILENO;
 constexpr int OutputFd = STDOUT_FILENO;
-// How long the rest of an escape sequence may take to arrive after its Esc.
-constexpr int EscapeWaitMs = 25;
+// How long the next byte of an unfinished key may take to arrive. Over a slow
+// link the bytes of one arrow key come that far apart; an Esc alone is only
+// told from the start of a sequence after it, which costs nothing in play.
+constexpr std::int64_t KeyRestWaitMs = 1000;
 // How long an idle wait lasts: short while a pad is connected so that a held
 // button is read often, longer without one so a pad plugged in is still noticed.
 constexpr int IdleWithPadMs = 5;
@@ -41,6 +44,9 @@ volatile std::sig_atomic_t rawModeOn = 0;
 // Between openConsole and closeConsole: the game wants raw mode back after a
 // suspension.
 volatile std::sig_atomic_t consoleOpen = 0;
+// Counts the SIGCONTs received: a suspension learns from it that it was
+// resumed before it even stopped.
+volatile std::sig_atomic_t continuations = 0;
 std::atomic<bool> changed{false};
 bool exitHandlersInstalled = false;
 
@@ -62,6 +68,8 @@ volatile std::sig_atomic_t writing = 0;
 // The terminal's size as the writer knows it may be out of date.
 volatile std::sig_atomic_t sizeStale = 1;
 std::string pendingBytes;
+// When the last bytes came in: the unfinished key in pendingBytes waits from then.
+std::int64_t pendingSinceMs = 0;
 std::deque<int> keyCodes;
 
 constexpr int EndSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
@@ -194,21 +202,61 @@ void onEndSignal(int signal)
     std::raise(signal);
 }
 
+// Puts the terminal back before a stop, while it is still ours. Started by a
+// script or by make, the game is not alone in its job: Ctrl+Z stops the shell
+// or make that started it as well, and the interactive shell takes the
+// terminal back, with its own settings, as soon as that one stops. Setting the
+// terminal from outside the foreground would then stop the game with SIGTTOU
+// half-way through this handler, and the fg meant to resume it would finish
+// the change and stop it again. So the terminal is left to the shell once the
+// shell has it, and SIGTTOU is held so that losing the race by a hair costs no
+// stop either.
+void releaseTerminalForStop()
+{
+    sigset_t ttou;
+    sigset_t saved;
+    sigemptyset(&ttou);
+    sigaddset(&ttou, SIGTTOU);
+    sigprocmask(SIG_BLOCK, &ttou, &saved);
+    if (tcgetpgrp(InputFd) == getpgrp()) {
+        restoreTerminal();
+    }
+    rawModeOn = 0;
+    sigprocmask(SIG_SETMASK, &saved, nullptr);
+}
+
+void onSuspend(int);
+
+// Stops the game, unless the fg meant to resume it came first: with others in
+// its job, the shell may already have taken the stop as done and sent SIGCONT
+// while this handler was still on its way. The stop is raised while SIGTSTP is
+// blocked, so that a SIGCONT from then on discards it; one that came before
+// shows in the count, and the stop is dropped by hand.
+void stopUnlessResumed(std::sig_atomic_t continuationsBefore)
+{
+    std::signal(SIGTSTP, SIG_DFL);
+    std::raise(SIGTSTP);
+    if (continuations != continuationsBefore) {
+        std::signal(SIGTSTP, SIG_IGN);
+    } else {
+        sigset_t suspend;
+        sigemptyset(&suspend);
+        sigaddset(&suspend, SIGTSTP);
+        // The stop happens here. Where no shell can start the game again (it
+        // runs straight under tmux, script or ssh), the system drops it.
+        sigprocmask(SIG_UNBLOCK, &suspend, nullptr);
+        sigprocmask(SIG_BLOCK, &suspend, nullptr);
+    }
+    std::signal(SIGTSTP, onSuspend);
+}
+
 void onSuspend(int)
 {
     const int savedErrno = errno;
-    restoreTerminal();
-    // Stop here and now. Where no shell can start the game again (it runs
-    // straight under tmux, script or ssh), the system drops the stop and
-    // raise returns at once; either way the game goes on in raw mode after it.
-    std::signal(SIGTSTP, SIG_DFL);
-    sigset_t suspend;
-    sigemptyset(&suspend);
-    sigaddset(&suspend, SIGTSTP);
-    sigprocmask(SIG_UNBLOCK, &suspend, nullptr);
-    std::raise(SIGTSTP);
-    sigprocmask(SIG_BLOCK, &suspend, nullptr);
-    std::signal(SIGTSTP, onSuspend);
+    const std::sig_atomic_t continuationsBefore = continuations;
+    releaseTerminalForStop();
+    stopUnlessResumed(continuationsBefore);
+    // Either way the game goes on in raw mode.
     if (consoleOpen != 0 && rawModeOn == 0) {
         enterRawMode();
     }
@@ -218,7 +266,11 @@ void onSuspend(int)
 void onContinue(int)
 {
     const int savedErrno = errno;
-    if (consoleOpen != 0 && rawModeOn == 0) {
+    continuations = continuations + 1;
+    // Raw mode again even where the game never left it: a fg that came first
+    // discards the Ctrl+Z before the game handled it, while the shell had
+    // already put its own settings in.
+    if (consoleOpen != 0) {
         enterRawMode();
     }
     // The screen may have been used by others meanwhile.
@@ -295,19 +347,33 @@ bool readInput(int timeoutMs)
     return false;
 }
 
+std::int64_t monotonicMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<std::int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1'000'000;
+}
+
+// How much longer an unfinished key may wait for its next byte.
+std::int64_t keyRestWaitLeftMs()
+{
+    return std::max<std::int64_t>(0, pendingSinceMs + KeyRestWaitMs - monotonicMs());
+}
+
+// Never blocks: an unfinished key waits across poll steps for the rest of its
+// bytes, so the gamepad, a resize and the signals are served meanwhile, and
+// only once its time is up does it go as it stands (a lone Esc as 27).
 void takeKeys()
 {
-    if (!keyCodes.empty() || !readInput(0)) {
+    if (!keyCodes.empty()) {
         return;
     }
-    keys::decodeKeys(pendingBytes, keyCodes);
-    // An Esc (or a split character) waits briefly for the rest of its key.
-    while (!pendingBytes.empty()) {
-        if (!readInput(EscapeWaitMs)) {
-            keys::decodeRest(pendingBytes, keyCodes);
-            break;
-        }
+    if (readInput(0)) {
+        pendingSinceMs = monotonicMs();
         keys::decodeKeys(pendingBytes, keyCodes);
+    }
+    if (keyCodes.empty() && !pendingBytes.empty() && keyRestWaitLeftMs() == 0) {
+        keys::decodeRest(pendingBytes, keyCodes);
     }
 }
 
@@ -413,8 +479,12 @@ void idle()
 {
     flushOutput();
     if (keyCodes.empty()) {
+        std::int64_t waitMs = gamepad::connected() ? IdleWithPadMs : IdleWithoutPadMs;
+        if (!pendingBytes.empty()) {
+            waitMs = std::min(waitMs, keyRestWaitLeftMs());
+        }
         pollfd fd{InputFd, POLLIN, 0};
-        poll(&fd, 1, gamepad::connected() ? IdleWithPadMs : IdleWithoutPadMs);
+        poll(&fd, 1, static_cast<int>(waitMs));
     }
 }
 

@@ -86,6 +86,8 @@ GameInTerminal::GameInTerminal(int columns, int lines, std::string directory, La
             // group and waits for it; the exit after the game keeps it from
             // handing the game its place.
             execl("/bin/sh", "sh", "-c", "trap '' HUP; \"$0\"; exit $?", QUILLONEX_BINARY, static_cast<char*>(nullptr));
+        } else if (launch == Launch::InteractiveShell) {
+            execl("/bin/bash", "bash", "--norc", "--noprofile", "--noediting", "-i", static_cast<char*>(nullptr));
         } else {
             execl(QUILLONEX_BINARY, "quillonex", static_cast<char*>(nullptr));
         }

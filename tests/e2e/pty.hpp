@@ -21,6 +21,9 @@ enum class Launch {
     // A shell that ignores hang-ups and runs the game as its child: a
     // terminal that goes away shows only in the game's reads and writes.
     UnderShell,
+    // No game yet: an interactive bash with job control (and no line editing,
+    // so the terminal has its own settings while bash waits), to type into.
+    InteractiveShell,
 };
 
 class GameInTerminal {

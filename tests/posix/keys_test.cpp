@@ -47,6 +47,12 @@ const KeyCase Cases[] = {
     // One code for one character: its Latin-1 value, or '?' beyond.
     {"Utf8", "\xc3\xa9\xe2\x96\x88\xf0\x9f\x98\x80w", {0xE9, '?', '?', 'w'}},
     {"DamagedUtf8", "\x80w\xe2\x96", {'?', 'w', '?'}},
+    {"Latin1Bounds", "\xc2\x80\xc3\xbf", {0x80, 0xFF}},
+    // Malformed forms give '?', never the command key they disguise.
+    {"Overlong", "\xc0\x8d\xc1\xb1\xc1\xb9\xe0\x81\xb7\xf0\x80\x81\xa5", {'?', '?', '?', '?', '?'}},
+    {"Surrogates", "\xed\xa0\x80\xed\xbf\xbfs", {'?', '?', 's'}},
+    {"BeyondU10FFFF", "\xf4\x90\x80\x80\xf7\xbf\xbf\xbf\xf8\x88" "d", {'?', '?', '?', '?', 'd'}},
+    {"FourByteCharacterIsOneKey", "\xf0\x9f\x98\x80\xf4\x8f\xbf\xbfq", {'?', '?', 'q'}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Keys, KeyDecoder, ::testing::ValuesIn(Cases),
