@@ -1,5 +1,7 @@
 # The commands a player or a developer runs. Each installs what it lacks first.
 JOBS ?= 2
+# Tests run side by side, one per processor.
+TEST_JOBS ?= $(shell nproc)
 # How long each fuzz target runs.
 FUZZ_SECONDS ?= 60
 
@@ -20,10 +22,10 @@ test:
 	@tools/deps.sh test
 	cmake -S . -B build/debug -DCMAKE_BUILD_TYPE=Debug
 	cmake --build build/debug -j $(JOBS)
-	ctest --test-dir build/debug --output-on-failure
+	ctest --test-dir build/debug --output-on-failure -j $(TEST_JOBS)
 	cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ -DQUILLONEX_SANITIZE=ON
 	cmake --build build/asan -j $(JOBS)
-	ctest --test-dir build/asan --output-on-failure
+	ctest --test-dir build/asan --output-on-failure -j $(TEST_JOBS)
 
 # clang-tidy (checks in .clang-tidy) and cppcheck over every source of the
 # project; both must find nothing (see tools/lint.sh).
@@ -80,7 +82,7 @@ windows:
 	cmake --build $(WINDOWS_BUILD) -j $(JOBS)
 	@[ -d $(WINDOWS_BUILD)/wineprefix/drive_c ] || { echo "Making the wine prefix"; \
 		$(WINE_ENV) wineboot -i >/dev/null 2>&1; }
-	ctest --test-dir $(WINDOWS_BUILD) --output-on-failure
+	ctest --test-dir $(WINDOWS_BUILD) --output-on-failure -j $(TEST_JOBS)
 	@echo "Built $(WINDOWS_BUILD)/quillonex.exe"
 
 clean:
