@@ -82,7 +82,9 @@ GameInTerminal::GameInTerminal(int columns, int lines, std::string directory, La
         if (chdir(directory_.c_str()) != 0) {
             _exit(127);
         }
+        // The same colours whatever terminal runs the tests.
         setenv("TERM", "xterm-256color", 1);
+        setenv("COLORTERM", "truecolor", 1);
         if (launch == Launch::UnderShell) {
             // Without job control the shell runs the game in its own process
             // group and waits for it; the exit after the game keeps it from

@@ -1,6 +1,5 @@
 #include "tests/support/plain_walk.hpp"
 
-#include <algorithm>
 #include <cstdlib>
 #include <string>
 
@@ -18,9 +17,26 @@ struct Walker {
     std::string history;
 };
 
+// Plain loops rather than std::find and std::count: the linker may take an
+// unoptimised, instrumented copy of those templates from another object, and
+// the walk scans the whole board at every step.
 std::int32_t* findWalker(std::vector<std::int32_t>& cells)
 {
-    return &*std::find(cells.begin(), cells.end(), TileWalker);
+    std::int32_t* at = cells.data();
+    while (*at != TileWalker) {
+        ++at;
+    }
+    return at;
+}
+
+bool goalLeft(const std::vector<std::int32_t>& cells)
+{
+    for (const std::int32_t* at = cells.data(); at != cells.data() + cells.size(); ++at) {
+        if (*at == TileGoal) {
+            return true;
+        }
+    }
+    return false;
 }
 
 void takeBackOne(Walker& w)
@@ -52,7 +68,7 @@ Outcome walk(std::vector<std::int32_t>& cells, std::int32_t level, std::int64_t 
 
     std::int64_t draws = 0;
     for (;;) {
-        if (std::count(cells.begin(), cells.end(), TileGoal) == 0) {
+        if (!goalLeft(cells)) {
             break;
         }
         if (draws == maxDraws) {
