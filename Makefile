@@ -82,7 +82,9 @@ windows:
 	cmake --build $(WINDOWS_BUILD) -j $(JOBS)
 	@[ -d $(WINDOWS_BUILD)/wineprefix/drive_c ] || { echo "Making the wine prefix"; \
 		$(WINE_ENV) wineboot -i >/dev/null 2>&1; }
-	ctest --test-dir $(WINDOWS_BUILD) --output-on-failure -j $(TEST_JOBS)
+	@# Wine's helper processes of the prefix end with the tests, whatever the outcome.
+	$(WINE_ENV) ctest --test-dir $(WINDOWS_BUILD) --output-on-failure -j $(TEST_JOBS); \
+		status=$$?; $(WINE_ENV) wineserver -k 2>/dev/null; exit $$status
 	@echo "Built $(WINDOWS_BUILD)/quillonex.exe"
 
 clean:

@@ -1,5 +1,5 @@
 // The built game in a pseudo-terminal: keys typed in, the screen read back
-// through the screen model, the terminal's settings compared at the end.
+// through libvterm, the terminal's settings compared at the end.
 #pragma once
 
 #include <sys/types.h>

@@ -63,12 +63,15 @@ TEST(TitleUnderWine, RedirectedOutputIsTheTitleInUtf16AndTheGameWaits)
     if (game == 0) {
         const int out = open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         const int in = open("/dev/null", O_RDONLY);
-        if (out < 0 || in < 0 || chdir(folder.c_str()) != 0) {
+        // Wine's own complaints go to a file: a helper process that wine
+        // starts may outlive the test and would hold its error output open.
+        const int err = open((folder + "/wine.log").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (out < 0 || in < 0 || err < 0 || chdir(folder.c_str()) != 0) {
             _exit(127);
         }
         dup2(in, STDIN_FILENO);
         dup2(out, STDOUT_FILENO);
-        // Wine's own complaints stay on the test's error output.
+        dup2(err, STDERR_FILENO);
         execl(QUILLONEX_WINE, "wine", QUILLONEX_EXE, static_cast<char*>(nullptr));
         _exit(127);
     }
