@@ -22,7 +22,7 @@ std::string edgePathRecord(int level)
 
 std::filesystem::path folderWithRecord(const std::string& record)
 {
-    const std::filesystem::path folder = newFolder();
+    std::filesystem::path folder = newFolder();
     std::ofstream(folder / "record.quillonex", std::ios::binary) << record;
     return folder;
 }
