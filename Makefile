@@ -1,5 +1,7 @@
 # The commands a player or a developer runs. Each installs what it lacks first.
 JOBS ?= 2
+# Tests run side by side, one per processor.
+TEST_JOBS ?= $(shell nproc)
 # How long each fuzz target runs.
 FUZZ_SECONDS ?= 60
 # Where `make install` puts the game; DESTDIR, when given, goes before it.
@@ -86,10 +88,10 @@ test:
 	@tools/deps.sh test
 	cmake -S . -B build/debug -DCMAKE_BUILD_TYPE=Debug
 	cmake --build build/debug -j $(JOBS)
-	ctest --test-dir build/debug --output-on-failure
+	ctest --test-dir build/debug --output-on-failure -j $(TEST_JOBS)
 	cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ -DQUILLONEX_SANITIZE=ON
 	cmake --build build/asan -j $(JOBS)
-	ctest --test-dir build/asan --output-on-failure
+	ctest --test-dir build/asan --output-on-failure -j $(TEST_JOBS)
 
 # clang-tidy (checks in .clang-tidy) and cppcheck over every source of the
 # project; both must find nothing (see tools/lint.sh).
@@ -152,10 +154,10 @@ windows:
 	@# wine's server and services outlive the program that starts them. Started
 	@# by a test, they would hold ctest's output open after the last test, and
 	@# ctest would wait for them until its time-out: they start here, and stop
-	@# after the tests.
+	@# after the tests, whatever the outcome.
 	@$(WINE_ENV) wineserver -p </dev/null >/dev/null 2>&1; $(WINE_ENV) wineboot </dev/null >/dev/null 2>&1; \
-		status=0; ctest --test-dir $(WINDOWS_BUILD) --output-on-failure || status=$$?; \
-		$(WINE_ENV) wineserver -k; exit $$status
+		status=0; $(WINE_ENV) ctest --test-dir $(WINDOWS_BUILD) --output-on-failure -j $(TEST_JOBS) || status=$$?; \
+		$(WINE_ENV) wineserver -k 2>/dev/null; exit $$status
 	@echo "Built $(WINDOWS_BUILD)/quillonex.exe and $$(ls $(WINDOWS_BUILD)/quillonex-*-win64.zip)"
 
 clean:

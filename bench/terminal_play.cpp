@@ -1,8 +1,6 @@
 #include "bench/terminal_play.hpp"
 
-#include <cstdlib>
 #include <fstream>
-#include <stdexcept>
 
 #include "tests/e2e/seen_board.hpp"
 
@@ -24,12 +22,9 @@ std::string edgePathRecord(int level)
 
 std::filesystem::path folderWithRecord(const std::string& record)
 {
-    std::string pattern = (std::filesystem::temp_directory_path() / "quillonex-measure-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) {
-        throw std::runtime_error("no temporary folder");
-    }
-    std::ofstream(std::filesystem::path(pattern) / "record.quillonex", std::ios::binary) << record;
-    return pattern;
+    std::filesystem::path folder = newFolder();
+    std::ofstream(folder / "record.quillonex", std::ios::binary) << record;
+    return folder;
 }
 
 bool playerShownAt(const Screen& screen, int col, int row)

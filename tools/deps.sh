@@ -12,15 +12,15 @@ fi
 
 case "$1" in
 play) packages="cmake make g++ pkg-config libsdl2-dev libncurses-dev" ;;
-test) packages="cmake make g++ clang libclang-rt-dev pkg-config libsdl2-dev libncurses-dev libgtest-dev libgmock-dev" ;;
-bench) packages="cmake make g++ pkg-config libsdl2-dev libncurses-dev libbenchmark-dev procps" ;;
+test) packages="cmake make g++ clang libclang-rt-dev pkg-config libsdl2-dev libncurses-dev libgtest-dev libgmock-dev libvterm-dev" ;;
+bench) packages="cmake make g++ pkg-config libsdl2-dev libncurses-dev libbenchmark-dev libvterm-dev procps" ;;
 fuzz) packages="cmake make clang libclang-rt-dev pkg-config libsdl2-dev libncurses-dev" ;;
 # The lint configures (never builds) every target, benchmarks included, with Clang.
-lint) packages="cmake make clang clang-tidy cppcheck pkg-config libsdl2-dev libncurses-dev libgtest-dev libgmock-dev libbenchmark-dev" ;;
+lint) packages="cmake make clang clang-tidy cppcheck pkg-config libsdl2-dev libncurses-dev libgtest-dev libgmock-dev libbenchmark-dev libvterm-dev" ;;
 # mingw-w64 builds quillonex.exe and its tests; googletest brings the sources
-# they are built from; wine runs them; g++ and libgtest-dev build the host
-# programs that drive quillonex.exe under wine.
-windows) packages="cmake make g++-mingw-w64-x86-64 googletest wine wine64 g++ libgtest-dev" ;;
+# they are built from; wine runs them; g++, libgtest-dev and libvterm-dev build
+# the host programs that drive quillonex.exe under wine and read its screen.
+windows) packages="cmake make g++-mingw-w64-x86-64 googletest wine wine64 g++ pkg-config libgtest-dev libvterm-dev" ;;
 # The release build, and dpkg-dev (dpkg-shlibdeps) and file, with which CPack
 # finds the libraries the game needs.
 package) packages="$("$0" --list play) dpkg-dev file" ;;

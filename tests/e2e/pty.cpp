@@ -54,16 +54,21 @@ milliseconds toMilliseconds(const timeval& t)
 
 }  // namespace
 
-GameInTerminal::GameInTerminal(int columns, int lines, std::string directory, Launch launch)
-    : screen_(columns, lines), directory_(std::move(directory)), initial_(cookedSettings())
+std::string newFolder()
 {
-    if (directory_.empty()) {
-        std::string pattern = (std::filesystem::temp_directory_path() / "quillonex-e2e-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) {
-            throw std::runtime_error("no temporary directory");
-        }
-        directory_ = pattern;
-        ownDirectory_ = true;
+    std::string pattern = (std::filesystem::temp_directory_path() / "quillonex-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) {
+        throw std::runtime_error("no temporary folder");
+    }
+    return pattern;
+}
+
+GameInTerminal::GameInTerminal(int columns, int lines, std::string directory, Launch launch)
+    : screen_(columns, lines), directory_(std::move(directory)), ownDirectory_(directory_.empty()),
+      initial_(cookedSettings())
+{
+    if (ownDirectory_) {
+        directory_ = newFolder();
     }
     winsize size = windowSize(columns, lines);
     pid_ = forkpty(&master_, nullptr, &initial_, &size);
@@ -188,10 +193,7 @@ bool GameInTerminal::waitForLine(std::string_view start, int timeoutMs)
 
 void GameInTerminal::settle(int milliseconds)
 {
-    const auto deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
-    while (Clock::now() < deadline) {
-        readAvailable(10);
-    }
+    waitFor([](const Screen&) { return false; }, milliseconds);
 }
 
 int GameInTerminal::waitForExit(int timeoutMs, bool readOutput)

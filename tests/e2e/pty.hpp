@@ -1,5 +1,5 @@
 // The built game in a pseudo-terminal: keys typed in, the screen read back
-// through the screen model, the terminal's settings compared at the end.
+// through libvterm, the terminal's settings compared at the end.
 #pragma once
 
 #include <sys/types.h>
@@ -25,6 +25,9 @@ enum class Launch {
     // so the terminal has its own settings while bash waits), to type into.
     InteractiveShell,
 };
+
+// A new empty folder under the system's temporary one; the caller removes it.
+std::string newFolder();
 
 class GameInTerminal {
 public:

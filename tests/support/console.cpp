@@ -24,7 +24,8 @@ struct ActionStep {
 using Step = std::variant<KeyStep, PadStep, ActionStep>;
 
 struct State {
-    std::unique_ptr<Screen> screen = std::make_unique<Screen>(120, 40);
+    int columns = 120;
+    int lines = 40;
     std::deque<Step> script;
     // While an action runs, what it adds to the script goes where it stood.
     std::optional<std::size_t> insertAt;
@@ -49,20 +50,42 @@ State& state()
     return s;
 }
 
+#ifdef QUILLONEX_NO_SCREEN
+// The Windows build of the tests has no terminal emulator: there the output
+// is only recorded, for the suites that read no screen.
+void newScreen() {}
+void feedScreen(std::string_view /*bytes*/) {}
+void resizeScreen() {}
+#else
+std::unique_ptr<Screen> heldScreen = std::make_unique<Screen>(120, 40);
+
+void newScreen() { heldScreen = std::make_unique<Screen>(state().columns, state().lines); }
+
+// The bytes as the tty hands them on: its output processing (ONLCR) sends a
+// line feed as CR LF.
+void feedScreen(std::string_view bytes)
+{
+    std::string tty;
+    for (const char c : bytes) {
+        tty += c == '\n' ? "\r\n" : std::string_view(&c, 1);
+    }
+    heldScreen->feed(tty);
+}
+
+void resizeScreen() { heldScreen->resize(state().columns, state().lines); }
+#endif
+
 void write(std::string_view bytes)
 {
     state().output += bytes;
-    state().screen->feed(bytes);
+    feedScreen(bytes);
 }
 
 void add(Step step)
 {
     auto& s = state();
-    if (s.insertAt) {
-        s.script.insert(s.script.begin() + static_cast<std::ptrdiff_t>((*s.insertAt)++), std::move(step));
-    } else {
-        s.script.push_back(std::move(step));
-    }
+    const auto at = s.insertAt ? s.script.begin() + static_cast<std::ptrdiff_t>((*s.insertAt)++) : s.script.end();
+    s.script.insert(at, std::move(step));
 }
 
 // Runs the actions at the front of the script, so the next step is a key or a
@@ -84,7 +107,9 @@ void runActions()
 void reset(int columns, int lines)
 {
     state() = State{};
-    state().screen = std::make_unique<Screen>(columns, lines);
+    state().columns = columns;
+    state().lines = lines;
+    newScreen();
 }
 
 void typeKeys(std::initializer_list<int> codes)
@@ -115,59 +140,32 @@ void noPadReads(int count)
     }
 }
 
-void scriptAction(std::function<void()> action)
-{
-    add(ActionStep{std::move(action)});
-}
-
-bool scriptDone()
-{
-    return state().script.empty();
-}
+void scriptAction(std::function<void()> action) { add(ActionStep{std::move(action)}); }
+bool scriptDone() { return state().script.empty(); }
 
 void resizeConsole(int columns, int lines)
 {
-    state().screen->resize(columns, lines);
+    state().columns = columns;
+    state().lines = lines;
     state().changed = true;
+    resizeScreen();
 }
 
-Screen& screen() { return *state().screen; }
+#ifndef QUILLONEX_NO_SCREEN
+Screen& screen() { return *heldScreen; }
+#endif
 const std::string& output() { return state().output; }
 const std::string& narrowOutput() { return state().narrow; }
 const std::vector<std::int32_t>& pauses() { return state().pauses; }
 std::int64_t clockMs() { return state().clockMs; }
 const std::vector<RumbleRequest>& rumbles() { return state().rumbles; }
 bool consoleIsOpen() { return state().open; }
-
-void onPause(std::function<void(std::int32_t)> hook)
-{
-    state().pauseHook = std::move(hook);
-}
-
-void setCalendarSeconds(std::int64_t seconds)
-{
-    state().calendarSeconds = seconds;
-}
-
-void failOpen(bool fail)
-{
-    state().failOpen = fail;
-}
-
-int interruptsHeld()
-{
-    return state().interruptsHeld;
-}
-
-void failDiskFlush(bool fail)
-{
-    state().diskFlushFails = fail;
-}
-
-void onDiskFlush(std::function<bool(const std::string&)> hook)
-{
-    state().diskFlushHook = std::move(hook);
-}
+void onPause(std::function<void(std::int32_t)> hook) { state().pauseHook = std::move(hook); }
+void setCalendarSeconds(std::int64_t seconds) { state().calendarSeconds = seconds; }
+void failOpen(bool fail) { state().failOpen = fail; }
+int interruptsHeld() { return state().interruptsHeld; }
+void failDiskFlush(bool fail) { state().diskFlushFails = fail; }
+void onDiskFlush(std::function<bool(const std::string&)> hook) { state().diskFlushHook = std::move(hook); }
 
 }  // namespace testconsole
 
@@ -176,11 +174,7 @@ namespace platform {
 
 using testconsole::state;
 
-bool openConsole()
-{
-    state().open = !state().failOpen;
-    return state().open;
-}
+bool openConsole() { return state().open = !state().failOpen; }
 
 void closeConsole()
 {
@@ -194,10 +188,7 @@ void printText(std::wstring_view wide)
     testconsole::write(bytes);
 }
 
-void printLevelHeader(std::int32_t level)
-{
-    testconsole::write("Level " + std::to_string(level) + "\n\n");
-}
+void printLevelHeader(std::int32_t level) { testconsole::write("Level " + std::to_string(level) + "\n\n"); }
 
 void printNarrow(std::string_view narrow)
 {
@@ -212,14 +203,8 @@ void moveCursor(std::int16_t x, std::int16_t y)
     testconsole::write(bytes);
 }
 
-void showOutput()
-{
-}
-
-void clearScreen()
-{
-    testconsole::write(text::ClearScreen);
-}
+void showOutput() {}
+void clearScreen() { testconsole::write(text::ClearScreen); }
 
 bool keyWaiting()
 {
@@ -253,10 +238,7 @@ std::optional<std::uint16_t> readGamepad()
     return word;
 }
 
-void setRumble(std::uint16_t left, std::uint16_t right)
-{
-    state().rumbles.push_back({left, right, state().clockMs});
-}
+void setRumble(std::uint16_t left, std::uint16_t right) { state().rumbles.push_back({left, right, state().clockMs}); }
 
 void pause(std::int32_t milliseconds)
 {
@@ -267,24 +249,10 @@ void pause(std::int32_t milliseconds)
     state().clockMs += milliseconds;
 }
 
-void idle()
-{
-}
-
-std::int64_t calendarSeconds()
-{
-    return state().calendarSeconds;
-}
-
-std::optional<ConsoleSize> consoleSize()
-{
-    return ConsoleSize{state().screen->columns(), state().screen->lines()};
-}
-
-bool consoleChanged()
-{
-    return std::exchange(state().changed, false);
-}
+void idle() {}
+std::int64_t calendarSeconds() { return state().calendarSeconds; }
+std::optional<ConsoleSize> consoleSize() { return ConsoleSize{state().columns, state().lines}; }
+bool consoleChanged() { return std::exchange(state().changed, false); }
 
 bool flushNewFile(const NewFile& file)
 {
@@ -299,14 +267,7 @@ bool flushFileToDisk(const char* path)
     return !state().diskFlushFails;
 }
 
-void holdInterrupts()
-{
-    ++state().interruptsHeld;
-}
-
-void releaseInterrupts()
-{
-    --state().interruptsHeld;
-}
+void holdInterrupts() { ++state().interruptsHeld; }
+void releaseInterrupts() { --state().interruptsHeld; }
 
 }  // namespace platform

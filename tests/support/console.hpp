@@ -1,5 +1,5 @@
 // The test console: the platform functions of the game over a scripted player,
-// a virtual clock and a screen model. Nothing really waits and nothing reaches
+// a virtual clock and a terminal screen. Nothing really waits and nothing reaches
 // a real terminal; tests read the screen as a player would.
 #pragma once
 

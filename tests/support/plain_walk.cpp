@@ -1,6 +1,5 @@
 #include "tests/support/plain_walk.hpp"
 
-#include <algorithm>
 #include <cstdlib>
 #include <string_view>
 
@@ -23,7 +22,13 @@ Outcome walk(std::vector<std::int32_t>& cells, std::int32_t level, std::int64_t 
     std::string history;
     // Leaves the walker's cell as `mark` and steps the walker by draw d, or back against it.
     const auto step = [&](int d, int sign, std::int32_t mark) {
-        auto at = std::find(cells.begin(), cells.end(), TileWalker);
+        // Plain loops rather than std::find and std::count: the linker may take an
+        // unoptimised, instrumented copy of those templates from another object,
+        // and the walk scans the whole board at every draw.
+        std::int32_t* at = cells.data();
+        while (*at != TileWalker) {
+            ++at;
+        }
         *at = mark;
         row += sign * rowStep[d];
         col += sign * colStep[d];
@@ -35,7 +40,15 @@ Outcome walk(std::vector<std::int32_t>& cells, std::int32_t level, std::int64_t 
         history.pop_back();
     };
     std::int64_t draws = 0;
-    while (std::count(cells.begin(), cells.end(), TileGoal) != 0) {
+    const auto goalLeft = [&] {
+        for (const std::int32_t cell : cells) {
+            if (cell == TileGoal) {
+                return true;
+            }
+        }
+        return false;
+    };
+    while (goalLeft()) {
         if (draws == maxDraws) {
             return {false, draws, history};
         }
