@@ -185,7 +185,8 @@ TEST(Level, KeepingThePlayersCellEndsAndDrawsAsSearchingTheBoardAfterEveryKey)
             board = text.empty() ? std::vector<std::int32_t>{} : cells;
             tc::typeText(keys);
             std::optional<LevelOutcome> outcome;
-            runsOut([&] { outcome = playLevel(level, !text.empty()); });
+            const bool resumed = !text.empty();
+            runsOut([&, level = level] { outcome = playLevel(level, resumed); });
             std::vector<std::int32_t> plain = cells;
             CursorPosition at;
             SCOPED_TRACE("level " + std::to_string(level) + ", keys " + keys);
