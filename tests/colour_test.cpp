@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <regex>
 
 #include "board/board.hpp"
 #include "board/render.hpp"
@@ -53,19 +54,14 @@ TEST(LeanFrames, ShowTheGamesScreenWithOneColourChangePerRun)
                 colours::writeLean(writer, plain, bytes);
                 colours::resetColours(writer, bytes);
                 // As the tty passes it on: a line break is CR LF.
-                std::string tty;
-                for (const char c : bytes) {
-                    tty += c == '\n' ? std::string("\r\n") : std::string(1, c);
-                }
-                lean.feed(tty);
+                lean.feed(std::regex_replace(bytes, std::regex("\n"), "\r\n"));
                 const Screen& game = testconsole::screen();
                 EXPECT_EQ(lean.cursor(), game.cursor());
                 // Each colour pair shows as one of its own (in 24 bits the same);
                 // wall red, floor green, goal bars clear on a background not red.
                 std::vector<std::pair<ScreenCell, ScreenCell>> pairs{{ScreenCell{}, ScreenCell{}}};
-                for (int i = 0; i < (level + 7) * (2 * level + 8); ++i) {
-                    ScreenCell p = game.cell(i % (2 * level + 8), i / (2 * level + 8));
-                    ScreenCell l = lean.cell(i % (2 * level + 8), i / (2 * level + 8));
+                for (int i = 0, w = 2 * level + 8; i < (level + 7) * w; ++i) {
+                    ScreenCell p = game.cell(i % w, i / w), l = lean.cell(i % w, i / w);
                     ASSERT_EQ(l.ch, p.ch) << i;
                     p.ch = l.ch = U' ';
                     ASSERT_TRUE(depth != Depth::Direct || l == p) << i;

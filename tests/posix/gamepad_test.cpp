@@ -66,55 +66,41 @@ struct VirtualPad {
     Rumbles rumbles;
 };
 
-// Each test starts from a game that has not touched SDL; its first read starts SDL.
-class Gamepad : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        const Word first = platform::readGamepad();
-        ASSERT_NE(SDL_WasInit(SDL_INIT_GAMECONTROLLER), 0u) << SDL_GetError();
-        if (SDL_NumJoysticks() > 0) {
-            GTEST_SKIP() << "a real joystick is plugged into this machine";
-        }
-        ASSERT_EQ(first, std::nullopt);
-    }
-    void TearDown() override { gamepad::shutdown(); }
-};
-
-// Held one more at a time, every button adds its own bit and keeps it while held.
-TEST_F(Gamepad, EachButtonSetsExactlyItsBitWhileHeld)
+// Pads plugged in and out of a game that starts SDL on its first read: every
+// button's bit, the first pad only, the rumble on it and its end.
+TEST(Gamepad, ReadsAndRumblesTheFirstPadPluggedInUntilItIsPulledOut)
 {
+    ASSERT_EQ(platform::readGamepad(), std::nullopt);
+    ASSERT_NE(SDL_WasInit(SDL_INIT_GAMECONTROLLER), 0u) << SDL_GetError();
+    if (SDL_NumJoysticks() > 0) {
+        GTEST_SKIP() << "a real joystick is plugged into this machine";
+    }
+    // Held one more at a time, every button adds its own bit and keeps it while held.
     const SDL_GameControllerButton byBit[16] = {
         SDL_CONTROLLER_BUTTON_DPAD_UP, SDL_CONTROLLER_BUTTON_DPAD_DOWN, SDL_CONTROLLER_BUTTON_DPAD_LEFT,
         SDL_CONTROLLER_BUTTON_DPAD_RIGHT, SDL_CONTROLLER_BUTTON_START, SDL_CONTROLLER_BUTTON_BACK,
         SDL_CONTROLLER_BUTTON_LEFTSTICK, SDL_CONTROLLER_BUTTON_RIGHTSTICK, SDL_CONTROLLER_BUTTON_LEFTSHOULDER,
         SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, SDL_CONTROLLER_BUTTON_INVALID, SDL_CONTROLLER_BUTTON_INVALID,
         SDL_CONTROLLER_BUTTON_A, SDL_CONTROLLER_BUTTON_B, SDL_CONTROLLER_BUTTON_X, SDL_CONTROLLER_BUTTON_Y};
-    VirtualPad pad(0x02EA);
+    VirtualPad first(0x02EA);
     std::uint16_t word = 0;
     for (int bit = 0; bit < 16; ++bit) {
         ASSERT_EQ(platform::readGamepad(), Word(word)) << bit;
         if (byBit[bit] != SDL_CONTROLLER_BUTTON_INVALID) {
-            pad.held[byBit[bit]] = 1;
+            first.held[byBit[bit]] = 1;
             word = static_cast<std::uint16_t>(word | 1 << bit);
         }
     }
     EXPECT_EQ(platform::readGamepad(), Word(0xF3FF));
-    pad.held = {};
-    EXPECT_EQ(platform::readGamepad(), Word(0));
-}
-
-TEST_F(Gamepad, TheFirstPadPluggedInIsReadAndRumbledUntilItIsPulledOut)
-{
-    std::optional<VirtualPad> first(std::in_place, 0x02EA);
-    first->held[SDL_CONTROLLER_BUTTON_B] = 1;
+    first.held = {};
+    first.held[SDL_CONTROLLER_BUTTON_B] = 1;
     EXPECT_EQ(platform::readGamepad(), Word(0x2000));
     VirtualPad second(0x028E);
     second.held[SDL_CONTROLLER_BUTTON_X] = 1;
     EXPECT_EQ(platform::readGamepad(), Word(0x2000));
     platform::setRumble(65535, 65535);
-    EXPECT_EQ(first->rumbles, (Rumbles{{65535, 65535}}));
-    first.reset();
+    EXPECT_EQ(first.rumbles, (Rumbles{{65535, 65535}}));
+    first.unplug();
     EXPECT_EQ(platform::readGamepad(), Word(0x4000));
     second.unplug();
     EXPECT_EQ(platform::readGamepad(), std::nullopt);
