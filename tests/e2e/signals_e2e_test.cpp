@@ -82,22 +82,18 @@ TEST(SignalEndsTheGame, AnywhereLeavingTheTerminalAsItWasFoundAndTheRecordWhole)
     }
 }
 
-// A terminal that stops reading leaves the game stuck in a write; a signal still ends it.
-TEST(StalledTerminal, ASignalStillEndsTheGame)
+// A terminal that stops reading leaves the game stuck in a write, where a
+// signal still ends it. A closed window sends the session's leader a hang-up,
+// and shows under a shell as a terminal gone: the game ends without spinning.
+TEST(TerminalStallsOrGoesAway, TheGameStillEndsWithoutSpinning)
 {
-    GameInTerminal game(80, 30);
-    ASSERT_TRUE(game.waitForLine("Press 'enter'"));
+    GameInTerminal stalled(80, 30);
+    ASSERT_TRUE(stalled.waitForLine("Press 'enter'"));
     // Every wrong key at the title gets a reminder line, until the terminal is full.
-    ASSERT_TRUE(game.jamOutput('x'));
-    game.signal(SIGTERM);
-    EXPECT_NE(game.waitForExit(2000, false), -2) << "the game hung on its way out";
-    EXPECT_TRUE(game.killedBy(SIGTERM) && game.terminalSettingsRestored());
-}
-
-// The terminal's window is closed: the game hears a hang-up as the session's
-// leader, or finds its terminal gone under a shell, and ends without spinning.
-TEST(TerminalGoesAway, EndsTheGameWithoutSpinning)
-{
+    ASSERT_TRUE(stalled.jamOutput('x'));
+    stalled.signal(SIGTERM);
+    EXPECT_NE(stalled.waitForExit(2000, false), -2) << "the game hung on its way out";
+    EXPECT_TRUE(stalled.killedBy(SIGTERM) && stalled.terminalSettingsRestored());
     for (const Launch launch : {Launch::SessionLeader, Launch::UnderShell}) {
         for (const Place& place : {Places[0], Places[2]}) {
             SCOPED_TRACE(std::string(launch == Launch::UnderShell ? "under a shell at " : "") + place.name);
