@@ -3,8 +3,8 @@
 
 #include <algorithm>
 #include <csignal>
-#include <fstream>
-#include <iterator>
+#include <cstddef>
+#include <filesystem>
 #include <string>
 
 #include "tests/e2e/pty.hpp"
@@ -14,27 +14,56 @@ namespace {
 
 const char* const Farewell = "Thank you for playing the quillonex!";
 
-TEST(GameThroughTerminal, TitleLevelsDeathRestartSaveQuitAndResume)
+TEST(GameThroughTerminal, TitleKeysLevelsSmallWindowDeathRestartSaveQuitAndResume)
 {
     GameInTerminal game(100, 30);
     ASSERT_TRUE(game.waitForLine("Press 'enter'"));
+    EXPECT_EQ(game.screen().line(0), "Welcome to the quillonex. YOU are this.");
     EXPECT_EQ(game.screen().line(4), "Try to get to the \u25ac\u25ac without touching the \u2588\u2588.");
+    game.type("\x1b");
+    ASSERT_TRUE(game.waitFor([](const Screen& s) { return s.line(11) == "Please input 'enter'"; }));
     // Started straight in its terminal, the game has no shell that could bring
-    // it back from Ctrl+Z: it goes on. An arrow key is two codes, any
-    // character one: three reminders.
+    // it back from Ctrl+Z: it goes on. After the lone Esc, an arrow key is two
+    // codes, any character one, an overlong Enter no Enter: five reminders.
     game.type("\x1a");
     game.settle(300);
-    game.type("\x1b[A\xf0\x9f\x98\x80");
-    ASSERT_TRUE(game.waitFor([](const Screen& s) { return s.line(13) == "Please input 'enter'"; }));
+    game.type("\x1b[A\xf0\x9f\x98\x80\xc0\x8d\xc1\xb9");
+    ASSERT_TRUE(game.waitFor([](const Screen& s) { return s.line(16) == "Please input 'enter'"; }));
     game.settle(200);
-    EXPECT_EQ(game.screen().line(14), "");
+    EXPECT_EQ(game.screen().line(17), "");
+    // A named pipe under the record's name is no saved game.
+    const std::string record = game.directory() + "/record.quillonex";
+    ASSERT_EQ(mkfifo(record.c_str(), 0600), 0);
     game.type("\r");
-    // Two levels walked to their goals by reading the screen.
-    for (int level = 1; level <= 2; ++level) {
-        ASSERT_TRUE(game.waitFor([level](const Screen& s) { return showsLevel(s, level); })) << level;
-        EXPECT_EQ(game.screen().findLine("Please input"), -1);
-        game.type(keysTo(*readBoard(game.screen()), 'G'));
+    ASSERT_TRUE(game.waitFor([](const Screen& s) { return showsLevel(s, 1); }));
+    EXPECT_EQ(game.screen().findLine("Please input"), -1);
+    // Overlong forms of w, a, s, d, e, q and Enter are no commands; an arrow
+    // spaced out by a laggy link still moves.
+    const SeenBoard start = *readBoard(game.screen());
+    const bool right = keysTo(start, '.').at(0) == 'd';
+    game.type("\xc1\xb7\xc1\xa1\xc1\xb3\xc1\xa4\xc1\xa5\xc1\xb1\xc0\x8d");
+    for (const char byte : std::string("\x1b[") + (right ? 'C' : 'B')) {
+        game.settle(300);
+        game.type(std::string(1, byte));
     }
+    const auto moved = static_cast<std::size_t>(right ? 1 : start.side);
+    ASSERT_TRUE(game.waitFor([moved](const Screen& s) { return readBoard(s) && readBoard(s)->cells[moved] == 'P'; }));
+    EXPECT_TRUE(std::filesystem::is_fifo(record));
+    // A window too small for the board gets a notice, then the board back.
+    const SeenBoard before = *readBoard(game.screen());
+    game.resize(40, 4);
+    game.signal(SIGWINCH);
+    ASSERT_TRUE(game.waitFor([](const Screen& s) {
+        return s.line(0) == "The board of level 1 needs a window of a" && s.line(1).starts_with("t least 7 x 6 ");
+    }));
+    game.resize(100, 30);
+    game.signal(SIGWINCH);
+    ASSERT_TRUE(game.waitFor([](const Screen& s) { return readBoard(s).has_value(); }));
+    EXPECT_EQ(readBoard(game.screen())->cells, before.cells);
+    // Two levels walked to their goals by reading the screen.
+    game.type(keysTo(before, 'G'));
+    ASSERT_TRUE(game.waitFor([](const Screen& s) { return showsLevel(s, 2); }));
+    game.type(keysTo(*readBoard(game.screen()), 'G'));
     // Drawn over level 2 without a clear, yet one player and one goal.
     ASSERT_TRUE(game.waitFor([](const Screen& s) { return showsLevel(s, 3); }));
     const SeenBoard third = *readBoard(game.screen());
@@ -68,39 +97,6 @@ TEST(GameThroughTerminal, TitleLevelsDeathRestartSaveQuitAndResume)
     ASSERT_TRUE(again.waitForLine(Farewell));
     EXPECT_EQ(again.waitForExit(), 0);
     EXPECT_TRUE(again.terminalSettingsRestored());
-}
-
-TEST(GameThroughTerminal, ASmallWindowGetsANoticeAndTheBoardBack)
-{
-    GameInTerminal game(80, 24);
-    ASSERT_TRUE(game.waitForLine("Press 'enter'"));
-    game.type("\r");
-    ASSERT_TRUE(game.waitFor([](const Screen& s) { return showsLevel(s, 1); }));
-    game.type(keysTo(*readBoard(game.screen()), '.').substr(0, 1));
-    ASSERT_TRUE(game.waitFor([](const Screen& s) { return readBoard(s) && !showsLevel(s, 1); }));
-    const SeenBoard before = *readBoard(game.screen());
-    game.resize(40, 4);
-    game.signal(SIGWINCH);
-    ASSERT_TRUE(game.waitFor([](const Screen& s) {
-        return s.line(0) == "The board of level 1 needs a window of a" && s.line(1).starts_with("t least 7 x 6 ");
-    }));
-    game.resize(80, 24);
-    game.signal(SIGWINCH);
-    ASSERT_TRUE(game.waitFor([](const Screen& s) { return readBoard(s).has_value(); }));
-    EXPECT_EQ(readBoard(game.screen())->cells, before.cells);
-    game.type("q");
-    EXPECT_EQ(game.waitForExit(), 0);
-}
-
-TEST(GameThroughTerminal, ANamedPipeUnderTheRecordsNameIsNoSavedGame)
-{
-    GameInTerminal game(80, 30);
-    ASSERT_TRUE(game.waitForLine("Press 'enter'"));
-    ASSERT_EQ(mkfifo((game.directory() + "/record.quillonex").c_str(), 0600), 0);
-    game.type("\r");
-    ASSERT_TRUE(game.waitFor([](const Screen& s) { return showsLevel(s, 1); }));
-    game.type("q");
-    EXPECT_EQ(game.waitForExit(), 0);
 }
 
 }  // namespace

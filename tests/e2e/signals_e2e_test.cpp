@@ -1,6 +1,8 @@
-// Signals and a terminal that goes away, wherever the game happens to be: the
-// terminal is left as it was found, and the saved game is never half written.
+// Signals, job control and a terminal that goes away, wherever the game happens
+// to be: the terminal is left as it was found, the shell goes on below what the
+// game drew, and the saved game is never half written.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <chrono>
 #include <csignal>
@@ -21,37 +23,35 @@ namespace {
 const std::string OldRecord = "8777977797779770";
 const char* const AsksToResume = "Do you want to use your last saved data";
 
-// Keys typed one after another, each once the screen shows the line before it.
-using Steps = std::vector<std::pair<const char*, const char*>>;
-const std::pair<const char*, Steps> Places[] = {
-    {"the title", {}},
-    {"the resume prompt", {{"\r", AsksToResume}}},
-    {"a level", {{"\r", AsksToResume}, {"n", "Level 1"}}},
-    {"the restart prompt", {{"\r", AsksToResume}, {"y", "Level 2"}, {"s", "Do you wanna restart"}}},
-    {"the save's pause", {{"\r", AsksToResume}, {"n", "Level 1"}, {"e", "Saved Game"}}},
+// Keys typed one after another, each once the screen shows the line before
+// it, and the line the cursor ends on (level 1's board fills lines 2 to 4, a
+// save writes its words on line 5), 0 where that is not looked at.
+struct Place {
+    const char* name;
+    std::vector<std::pair<const char*, const char*>> steps;
+    int cursorLine;
+};
+const Place Places[] = {
+    {"the title", {}, 0},
+    {"the resume prompt", {{"\r", AsksToResume}}, 0},
+    {"a level", {{"\r", AsksToResume}, {"n", "Level 1"}}, 5},
+    {"the restart prompt", {{"\r", AsksToResume}, {"y", "Level 2"}, {"s", "Do you wanna restart"}}, 0},
+    {"the save's pause", {{"\r", AsksToResume}, {"n", "Level 1"}, {"e", "Saved Game"}}, 6},
 };
 
 // Puts the old record beside the game at its title and plays the steps.
-void play(GameInTerminal& game, const Steps& steps)
+void play(GameInTerminal& game, const Place& place)
 {
     ASSERT_TRUE(game.waitForLine("Press 'enter'"));
     std::ofstream(game.directory() + "/record.quillonex", std::ios::binary) << OldRecord;
-    for (const auto& [keys, shown] : steps) {
+    for (const auto& [keys, shown] : place.steps) {
         game.type(keys);
         ASSERT_TRUE(game.waitForLine(shown)) << shown;
     }
 }
 
-// The game ended, the terminal is as it was found, and the folder holds the record and nothing else.
-std::string endedLeavingOnlyTheRecord(GameInTerminal& game, int signal)
+std::string recordIn(const GameInTerminal& game)
 {
-    EXPECT_NE(game.waitForExit(3000), -2) << "the game did not end";
-    EXPECT_TRUE(game.killedBy(signal) && game.terminalSettingsRestored() && game.screen().cursorVisible());
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(game.directory())) {
-        names.push_back(entry.path().filename().string());
-    }
-    EXPECT_EQ(names, std::vector<std::string>{"record.quillonex"});
     std::ifstream file(game.directory() + "/record.quillonex", std::ios::binary);
     return {std::istreambuf_iterator<char>(file), {}};
 }
@@ -61,50 +61,82 @@ TEST(SignalEndsTheGame, AnywhereLeavingTheTerminalAsItWasFoundAndTheRecordWhole)
     // Each signal that ends the game, sent by another program or typed as a key.
     const std::pair<int, const char*> endings[] = {
         {SIGTERM, nullptr}, {SIGINT, nullptr}, {SIGHUP, nullptr}, {SIGINT, "\x03"}, {SIGQUIT, "\x1c"}};
-    for (const auto& [place, steps] : Places) {
+    for (const Place& place : Places) {
         for (const auto& [signal, key] : endings) {
-            SCOPED_TRACE("signal " + std::to_string(signal) + (key ? " by key" : "") + " at " + place);
+            SCOPED_TRACE("signal " + std::to_string(signal) + (key ? " by key" : "") + " at " + place.name);
             GameInTerminal game(80, 30);
-            ASSERT_NO_FATAL_FAILURE(play(game, steps));
+            ASSERT_NO_FATAL_FAILURE(play(game, place));
             // A save shows its words below the board it wrote.
             const bool saved = game.screen().findLine("Saved Game") >= 0;
             const std::string expected = saved ? recordOf(*readBoard(game.screen())) : OldRecord;
             key ? game.type(key) : game.signal(signal);
-            EXPECT_EQ(endedLeavingOnlyTheRecord(game, signal), expected);
+            ASSERT_NE(game.waitForExit(3000), -2) << "the game did not end";
+            EXPECT_TRUE(game.killedBy(signal) && game.terminalSettingsRestored() && game.screen().cursorVisible());
+            const CursorPosition cursor = game.screen().cursor();
+            EXPECT_TRUE(place.cursorLine == 0 || cursor == (CursorPosition{0, place.cursorLine})) << cursor.y;
+            // The record whole, and no file beside it.
+            EXPECT_EQ(recordIn(game), expected);
+            EXPECT_EQ(std::distance(std::filesystem::directory_iterator(game.directory()), {}), 1);
         }
     }
 }
 
-// A terminal that stops reading leaves the game stuck in a write; a signal still ends it.
-TEST(StalledTerminal, ASignalStillEndsTheGame)
+// A terminal that stops reading leaves the game stuck in a write, where a
+// signal still ends it. A closed window sends the session's leader a hang-up,
+// and shows under a shell as a terminal gone: the game ends without spinning.
+TEST(TerminalStallsOrGoesAway, TheGameStillEndsWithoutSpinning)
 {
-    GameInTerminal game(80, 30);
-    ASSERT_TRUE(game.waitForLine("Press 'enter'"));
+    GameInTerminal stalled(80, 30);
+    ASSERT_TRUE(stalled.waitForLine("Press 'enter'"));
     // Every wrong key at the title gets a reminder line, until the terminal is full.
-    ASSERT_TRUE(game.jamOutput('x'));
-    game.signal(SIGTERM);
-    EXPECT_NE(game.waitForExit(2000, false), -2) << "the game hung on its way out";
-    EXPECT_TRUE(game.killedBy(SIGTERM) && game.terminalSettingsRestored());
-}
-
-// The terminal's window is closed: the game hears a hang-up as the session's
-// leader, or finds its terminal gone under a shell, and ends without spinning.
-TEST(TerminalGoesAway, EndsTheGameWithoutSpinning)
-{
+    ASSERT_TRUE(stalled.jamOutput('x'));
+    stalled.signal(SIGTERM);
+    EXPECT_NE(stalled.waitForExit(2000, false), -2) << "the game hung on its way out";
+    EXPECT_TRUE(stalled.killedBy(SIGTERM) && stalled.terminalSettingsRestored());
     for (const Launch launch : {Launch::SessionLeader, Launch::UnderShell}) {
-        for (const int place : {0, 2}) {  // the title and a level
-            SCOPED_TRACE(std::string(launch == Launch::UnderShell ? "under a shell at " : "") + Places[place].first);
+        for (const Place& place : {Places[0], Places[2]}) {
+            SCOPED_TRACE(std::string(launch == Launch::UnderShell ? "under a shell at " : "") + place.name);
             GameInTerminal game(80, 30, {}, launch);
-            ASSERT_NO_FATAL_FAILURE(play(game, Places[place].second));
+            ASSERT_NO_FATAL_FAILURE(play(game, place));
             game.closeTerminal();
             const int status = game.waitForExit(2000);
             ASSERT_NE(status, -2) << "the game went on without its terminal";
             EXPECT_LT(game.cpuTime(), std::chrono::milliseconds(250)) << "busy for " << game.cpuTime().count() << " ms";
             EXPECT_TRUE(status == 0 || (launch == Launch::SessionLeader && game.killedBy(SIGHUP))) << status;
-            std::ifstream file(game.directory() + "/record.quillonex", std::ios::binary);
-            EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}), OldRecord);
+            EXPECT_EQ(recordIn(game), OldRecord);
         }
     }
+}
+
+// A script's bash stops along with the game, and the interactive shell takes
+// the terminal back at once; the game must still come back on every fg, with
+// its keys read at once, not after an Enter.
+TEST(SuspendThroughTerminal, CtrlZAndFgFromAScriptBringRawModeAndTheBoardBack)
+{
+    GameInTerminal shell(80, 30, {}, Launch::InteractiveShell);
+    const std::string script = shell.directory() + "/play";
+    std::ofstream(script) << "#!/bin/bash\ncd '" << shell.directory() << "'\n'" << QUILLONEX_BINARY << "'\n";
+    chmod(script.c_str(), 0755);
+    shell.type("./play\r");
+    ASSERT_TRUE(shell.waitForLine("Press 'enter'"));
+    shell.type("\r");
+    ASSERT_TRUE(shell.waitFor([](const Screen& s) { return showsLevel(s, 1); }));
+    const std::string there = keysTo(*readBoard(shell.screen()), '.').substr(0, 1);
+    const std::string back = there == "d" ? "a" : "w";
+    for (int round = 0; round < 6; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        shell.type("\x1a");
+        ASSERT_TRUE(shell.waitForLine("[1]+  Stopped"));
+        EXPECT_TRUE(shell.terminalSettingsRestored());
+        shell.type("fg\r");
+        ASSERT_TRUE(shell.waitFor([](const Screen& s) { return s.findLine("[1]+") < 0 && readBoard(s); }));
+        // Off the first cell and back onto it.
+        shell.type(round % 2 == 0 ? there : back);
+        const char first = round % 2 == 0 ? '.' : 'P';
+        ASSERT_TRUE(shell.waitFor([first](const Screen& s) { return readBoard(s) && readBoard(s)->cells[0] == first; }));
+    }
+    shell.type("q");
+    EXPECT_TRUE(shell.waitForLine("Thank you for playing"));
 }
 
 }  // namespace

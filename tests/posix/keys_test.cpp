@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <string>
 #include <vector>
@@ -64,9 +65,7 @@ TEST(KeyDecoderStream, GarbageNeverGrowsWithoutBound)
     std::deque<int> codes;
     keys::decodeKeys(pending, codes);
     EXPECT_LT(pending.size(), 40u);
-    for (const int code : codes) {
-        EXPECT_TRUE(code >= 0 && code <= 255) << code;
-    }
+    EXPECT_TRUE(std::ranges::all_of(codes, [](int code) { return code >= 0 && code <= 255; }));
 }
 
 }  // namespace
