@@ -52,9 +52,12 @@ public:
     // Reads the game's output until the condition holds or the time is up.
     bool waitFor(const std::function<bool(const Screen&)>& condition, int timeoutMs = 5000);
     // The same, until a line starts with the text.
-    bool waitForLine(std::string_view start, int timeoutMs = 5000);
+    bool waitForLine(std::string_view start, int timeoutMs = 5000)
+    {
+        return waitFor([start](const Screen& s) { return s.findLine(start) >= 0; }, timeoutMs);
+    }
     // Reads what the game writes for a while, however long it is quiet.
-    void settle(int milliseconds);
+    void settle(int ms) { waitFor([](const Screen&) { return false; }, ms); }
     // Waits for the game to end and gives its exit status (-1 when killed by a
     // signal, -2 when it did not end in time). Reads its output meanwhile
     // unless told not to.

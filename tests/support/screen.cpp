@@ -7,16 +7,9 @@
 
 #include "platform/text.hpp"
 
-std::string utf8(char32_t ch)
-{
-    std::string out;
-    text::appendCodePoint(out, ch);
-    return out;
-}
-
 Screen::Screen(int columns, int lines)
     : vt_(columns > 0 && lines > 0 ? vterm_new(lines, columns) : throw std::invalid_argument("no cells")),
-      columns_(columns), lines_(lines), history_{{columns, lines, {}}}
+      columns_(columns), lines_(lines)
 {
     vterm_set_utf8(vt_, 1);
     static const VTermScreenCallbacks callbacks = [] {
@@ -33,28 +26,15 @@ Screen::Screen(int columns, int lines)
     vterm_screen_reset(vterm_obtain_screen(vt_), 1);
 }
 
-Screen::Screen(const Screen& other) : Screen(other.history_.front().columns, other.history_.front().lines)
-{
-    for (const Fed& fed : other.history_) {
-        resize(fed.columns, fed.lines);
-        feed(fed.bytes);
-    }
-}
-
 Screen::~Screen() { vterm_free(vt_); }
 
-void Screen::feed(std::string_view bytes)
-{
-    vterm_input_write(vt_, bytes.data(), bytes.size());
-    history_.back().bytes += bytes;
-}
+void Screen::feed(std::string_view bytes) { vterm_input_write(vt_, bytes.data(), bytes.size()); }
 
 void Screen::resize(int columns, int lines)
 {
     vterm_set_size(vt_, lines, columns);
     columns_ = columns;
     lines_ = lines;
-    history_.push_back({columns, lines, {}});
 }
 
 ScreenCell Screen::cell(int x, int y) const
@@ -82,8 +62,9 @@ std::string Screen::line(int y) const
     std::string out;
     for (int x = 0; x < columns_; ++x) {
         // The right half of a wide character holds none.
-        const char32_t ch = cell(x, y).ch;
-        out += ch == static_cast<char32_t>(-1) ? "" : utf8(ch);
+        if (const char32_t ch = cell(x, y).ch; ch != static_cast<char32_t>(-1)) {
+            text::appendCodePoint(out, ch);
+        }
     }
     return out.erase(out.find_last_not_of(' ') + 1);
 }
