@@ -36,32 +36,22 @@ struct State {
 
 State st;
 
-#ifdef QUILLONEX_NO_SCREEN
-// The Windows build of the tests has no terminal emulator: there the output
-// is only recorded, for the suites that read no screen.
-void newScreen() {}
-void feedScreen(std::string_view /*bytes*/) {}
-#else
+#ifndef QUILLONEX_NO_SCREEN  // the Windows build of the tests only records the output
 std::unique_ptr<Screen> heldScreen = std::make_unique<Screen>(120, 40);
-
-void newScreen() { heldScreen = std::make_unique<Screen>(st.columns, st.lines); }
-
-// The bytes as the tty hands them on: its output processing (ONLCR) sends a
-// line feed as CR LF.
-void feedScreen(std::string_view bytes)
-{
-    std::string tty;
-    for (const char c : bytes) {
-        tty += c == '\n' ? "\r\n" : std::string_view(&c, 1);
-    }
-    heldScreen->feed(tty);
-}
 #endif
 
 void write(std::string_view bytes)
 {
     st.output += bytes;
-    feedScreen(bytes);
+#ifndef QUILLONEX_NO_SCREEN
+    // The bytes as the tty hands them on: its output processing (ONLCR) sends
+    // a line feed as CR LF.
+    std::string tty;
+    for (const char c : bytes) {
+        tty += c == '\n' ? "\r\n" : std::string_view(&c, 1);
+    }
+    heldScreen->feed(tty);
+#endif
 }
 
 void add(Step step)
@@ -86,6 +76,13 @@ const Step* nextStep()
 
 bool isKey(const Step* step) { return step && step->code >= 0 && step->code < Pad(0); }
 
+int takeStep()
+{
+    const int code = st.script.front().code;
+    st.script.pop_front();
+    return code;
+}
+
 }  // namespace
 
 void reset(int columns, int lines)
@@ -93,7 +90,9 @@ void reset(int columns, int lines)
     st = State{};
     st.columns = columns;
     st.lines = lines;
-    newScreen();
+#ifndef QUILLONEX_NO_SCREEN
+    heldScreen = std::make_unique<Screen>(columns, lines);
+#endif
 }
 
 void typeKeys(std::initializer_list<int> codes) { typeScript(codes); }
@@ -171,9 +170,7 @@ int readKey()
     if (!keyWaiting()) {
         throw std::logic_error("a key was read while none was waiting");
     }
-    const int code = st.script.front().code;
-    st.script.pop_front();
-    return code;
+    return testconsole::takeStep();
 }
 
 std::optional<std::uint16_t> readGamepad()
@@ -185,8 +182,7 @@ std::optional<std::uint16_t> readGamepad()
     if (testconsole::isKey(step)) {
         throw std::logic_error("the gamepad was read while a key was waiting");
     }
-    const int code = step->code;
-    st.script.pop_front();
+    const int code = testconsole::takeStep();
     return code == NoPad ? std::nullopt : std::optional(static_cast<std::uint16_t>(code - Pad(0)));
 }
 
