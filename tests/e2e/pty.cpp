@@ -177,11 +177,7 @@ int GameInTerminal::waitForExit(int timeoutMs, bool readOutput)
 {
     const auto deadline = Clock::now() + milliseconds(timeoutMs);
     while (!exited_) {
-        if (readOutput) {
-            readAvailable(10);
-        } else {
-            std::this_thread::sleep_for(milliseconds(10));
-        }
+        readOutput ? readAvailable(10) : std::this_thread::sleep_for(milliseconds(10));
         // The usage counts the game's processor time even under a shell,
         // which has waited for it.
         rusage usage{};
@@ -207,10 +203,7 @@ bool GameInTerminal::killedBy(int signal) const
 bool GameInTerminal::terminalSettingsRestored() const
 {
     termios now{};
-    if (master_ < 0 || tcgetattr(master_, &now) != 0) {
-        return false;
-    }
-    return now.c_iflag == initial_.c_iflag && now.c_oflag == initial_.c_oflag &&
-           now.c_lflag == initial_.c_lflag && now.c_cflag == initial_.c_cflag &&
+    return master_ >= 0 && tcgetattr(master_, &now) == 0 && now.c_iflag == initial_.c_iflag &&
+           now.c_oflag == initial_.c_oflag && now.c_lflag == initial_.c_lflag && now.c_cflag == initial_.c_cflag &&
            std::memcmp(now.c_cc, initial_.c_cc, sizeof now.c_cc) == 0;
 }

@@ -41,8 +41,7 @@ public:
     void type(std::string_view keys);
     void signal(int signal) { kill(pid_, signal); }
     void resize(int columns, int lines);
-    // Closes our side of the terminal, as when its window is closed. The
-    // screen keeps what was read before.
+    // Closes our side of the terminal, as when its window is closed.
     void closeTerminal();
     // Types the key over and over without reading the game's output, until
     // the terminal has taken no more keys for a while: the game is then stuck
@@ -58,9 +57,8 @@ public:
     }
     // Reads what the game writes for a while, however long it is quiet.
     void settle(int ms) { waitFor([](const Screen&) { return false; }, ms); }
-    // Waits for the game to end and gives its exit status (-1 when killed by a
-    // signal, -2 when it did not end in time). Reads its output meanwhile
-    // unless told not to.
+    // Waits for the game to end, reading its output unless told not to, and
+    // gives its exit status (-1 when killed by a signal, -2 when not ended in time).
     int waitForExit(int timeoutMs = 10000, bool readOutput = true);
     bool killedBy(int signal) const;
     // Processor time the game used in all, once it has ended.

@@ -16,15 +16,14 @@
 // the goal (yellow bars on brown), '?' anything else.
 inline char cellLetter(const Screen& s, int col, int row)
 {
-    const ScreenCell& a = s.cell(2 * col, row + 2);
-    const ScreenCell& b = s.cell(2 * col + 1, row + 2);
-    if (a.ch != b.ch || a.fg != b.fg || a.bg != b.bg || (a.bg && a.ch != U'\u25ac')) {
+    const ScreenCell a = s.cell(2 * col, row + 2);
+    if (a != s.cell(2 * col + 1, row + 2)) {
         return '?';
     }
     if (a.ch == U'\u25ac') {
-        return a.fg == Colour{Rgb{255, 255, 0}} && a.bg == Colour{Rgb{150, 75, 0}} ? 'G' : '?';
+        return a.fg == Rgb{255, 255, 0} && a.bg == Rgb{150, 75, 0} ? 'G' : '?';
     }
-    return a.ch != U'\u2588' ? '?' : !a.fg ? 'P' : *a.fg == Rgb{20, 200, 50} ? '.' : *a.fg == Rgb{255, 0, 0} ? '#' : '?';
+    return a.ch != U'\u2588' || a.bg ? '?' : !a.fg ? 'P' : *a.fg == Rgb{20, 200, 50} ? '.' : *a.fg == Rgb{255, 0, 0} ? '#' : '?';
 }
 
 // A shortest way from one cell to the nearest cell where `arrive` holds, over

@@ -18,19 +18,17 @@ struct Step {
 };
 
 struct State {
-    int columns = 120;
-    int lines = 40;
+    int columns = 120, lines = 40;
     std::deque<Step> script;
     // While an action runs, what it adds to the script goes where it stood.
     std::optional<std::size_t> insertAt;
     std::string output, narrow;
     std::vector<std::int32_t> pauses;
-    std::int64_t clockMs = 0;
+    std::int64_t clockMs = 0, calendarSeconds = 1'700'000'000;
     std::vector<RumbleRequest> rumbles;
     bool open = false, failOpen = false, diskFlushFails = false;
-    std::int64_t calendarSeconds = 1'700'000'000;
-    std::function<void(std::int32_t)> pauseHook;
     int interruptsHeld = 0;
+    std::function<void(std::int32_t)> pauseHook;
     std::function<bool(const std::string&)> diskFlushHook;
 };
 
