@@ -15,14 +15,13 @@
 
 // Who leads the terminal's session, and so hears of a hang-up.
 enum class Launch {
-    // The game itself, as when a terminal window runs it straight away: a
-    // terminal that goes away sends it SIGHUP.
+    // The game itself, as a terminal window runs it: SIGHUP when the terminal goes away.
     SessionLeader,
-    // A shell that ignores hang-ups and runs the game as its child: a
-    // terminal that goes away shows only in the game's reads and writes.
+    // Under a shell that ignores hang-ups: a terminal that goes away shows only
+    // in the game's reads and writes.
     UnderShell,
-    // No game yet: an interactive bash with job control (and no line editing,
-    // so the terminal has its own settings while bash waits), to type into.
+    // No game yet: an interactive bash with job control and no line editing (so
+    // the terminal keeps its own settings while bash waits), to type into.
     InteractiveShell,
 };
 

@@ -52,6 +52,15 @@ void write(std::string_view bytes)
 #endif
 }
 
+// Writes the bytes a text function appends.
+template <typename... Args>
+void writeAppended(void (*append)(std::string&, Args...), Args... args)
+{
+    std::string bytes;
+    append(bytes, args...);
+    write(bytes);
+}
+
 void add(Step step)
 {
     const auto at = st.insertAt ? st.script.begin() + static_cast<std::ptrdiff_t>((*st.insertAt)++) : st.script.end();
@@ -137,12 +146,7 @@ using testconsole::st;
 bool openConsole() { return st.open = !st.failOpen; }
 void closeConsole() { st.open = false; }
 
-void printText(std::wstring_view wide)
-{
-    std::string bytes;
-    text::appendUtf8(bytes, wide);
-    testconsole::write(bytes);
-}
+void printText(std::wstring_view wide) { testconsole::writeAppended(text::appendUtf8, wide); }
 
 void printLevelHeader(std::int32_t level) { testconsole::write("Level " + std::to_string(level) + "\n\n"); }
 
@@ -152,12 +156,7 @@ void printNarrow(std::string_view narrow)
     testconsole::write(narrow);
 }
 
-void moveCursor(std::int16_t x, std::int16_t y)
-{
-    std::string bytes;
-    text::appendCursorMove(bytes, x, y);
-    testconsole::write(bytes);
-}
+void moveCursor(std::int16_t x, std::int16_t y) { testconsole::writeAppended(text::appendCursorMove, x, y); }
 
 void showOutput() {}
 void clearScreen() { testconsole::write(text::ClearScreen); }

@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
-#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -29,8 +28,7 @@ struct ScriptExhausted : std::runtime_error {
 };
 
 struct RumbleRequest {
-    std::uint16_t left;
-    std::uint16_t right;
+    std::uint16_t left, right;
     std::int64_t atMs;  // virtual time of the request
 };
 
@@ -38,9 +36,8 @@ struct RumbleRequest {
 // clock at 0, nothing recorded, and the calendar at 1,700,000,000 s.
 void reset(int columns = 120, int lines = 40);
 
-// The script, consumed in order by the game's poll steps: key codes as the
-// keyboard reader delivers them (an arrow key is two codes), or each byte of
-// the text as one code.
+// The script, consumed in order by the game's poll steps: key codes as the keyboard
+// reader delivers them (an arrow key is two codes), or each byte of the text.
 void typeKeys(std::initializer_list<int> codes);
 void typeText(std::string_view text);
 // Runs when the script reaches it; what it adds to the script comes right after it.
@@ -56,8 +53,7 @@ const std::vector<std::int32_t>& pauses();
 const std::vector<RumbleRequest>& rumbles();
 bool consoleIsOpen();
 
-// Called at each pause before the clock moves on: a test can look at the
-// screen while the game waits.
+// Called at each pause, with its length, before the clock moves on.
 void onPause(std::function<void(std::int32_t)> hook);
 
 void setCalendarSeconds(std::int64_t seconds);
@@ -66,9 +62,8 @@ void failOpen(bool fail);
 int interruptsHeld();
 // Makes flushing a file to disk fail, as a full or failing disk would.
 void failDiskFlush(bool fail);
-// Called at each flush to disk with its path (a new file's name) while the
-// game waits for it: a test can look at or change the files then. False makes
-// that one flush fail.
+// Called at each flush to disk with its path (a new file's name), while the game
+// waits for it, to look at or change the files then; false fails that flush.
 void onDiskFlush(std::function<bool(const std::string& path)> hook);
 
 }  // namespace testconsole

@@ -12,8 +12,7 @@ Outcome walk(std::vector<std::int32_t>& cells, std::int32_t level, std::int64_t 
     const std::int32_t side = level + 2;
     // Per draw 0..3 (up, right, down, left): its letter and its step.
     const std::string_view letters = "wdsa";
-    const std::int32_t rowStep[] = {-1, 0, 1, 0};
-    const std::int32_t colStep[] = {0, 1, 0, -1};
+    const std::int32_t rowStep[] = {-1, 0, 1, 0}, colStep[] = {0, 1, 0, -1};
     cells.assign(static_cast<std::size_t>(side * side), TileFloor);
     cells.front() = TileWalker;
     cells.back() = TileGoal;

@@ -12,16 +12,13 @@ Screen::Screen(int columns, int lines)
       columns_(columns), lines_(lines)
 {
     vterm_set_utf8(vt_, 1);
-    static const VTermScreenCallbacks callbacks = [] {
-        VTermScreenCallbacks c{};
-        c.settermprop = [](VTermProp prop, VTermValue* value, void* visible) {
-            if (prop == VTERM_PROP_CURSORVISIBLE) {
-                *static_cast<bool*>(visible) = value->boolean != 0;
-            }
-            return 1;
-        };
-        return c;
-    }();
+    static VTermScreenCallbacks callbacks{};
+    callbacks.settermprop = [](VTermProp prop, VTermValue* value, void* visible) {
+        if (prop == VTERM_PROP_CURSORVISIBLE) {
+            *static_cast<bool*>(visible) = value->boolean != 0;
+        }
+        return 1;
+    };
     vterm_screen_set_callbacks(vterm_obtain_screen(vt_), &callbacks, &cursorVisible_);
     vterm_screen_reset(vterm_obtain_screen(vt_), 1);
 }
@@ -97,10 +94,9 @@ CursorPosition Screen::cursor() const
 
 bool Screen::blank() const
 {
-    for (int i = 0; i < columns_ * lines_; ++i) {
-        if (cell(i % columns_, i / columns_) != ScreenCell{}) {
-            return false;
-        }
+    int i = 0;
+    while (i < columns_ * lines_ && cell(i % columns_, i / columns_) == ScreenCell{}) {
+        ++i;
     }
-    return true;
+    return i == columns_ * lines_;
 }

@@ -70,8 +70,8 @@ bool runsOut(Part part)
 {
     try {
         part();
-        return false;
     } catch (const tc::ScriptExhausted&) {
         return true;
     }
+    return false;
 }
