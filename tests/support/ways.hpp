@@ -4,11 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <string>
-#include <string_view>
-#include <vector>
-
 #include "board/board.hpp"
 #include "play/input.hpp"
 #include "save/record.hpp"
