@@ -13,7 +13,7 @@ Outcome walk(std::vector<std::int32_t>& cells, std::int32_t level, std::int64_t 
     // Per draw 0..3 (up, right, down, left): its letter and its step.
     const std::string_view letters = "wdsa";
     const std::int32_t rowStep[] = {-1, 0, 1, 0}, colStep[] = {0, 1, 0, -1};
-    cells.assign(static_cast<std::size_t>(side * side), TileFloor);
+    cells.assign(static_cast<std::size_t>(side) * static_cast<std::size_t>(side), TileFloor);
     cells.front() = TileWalker;
     cells.back() = TileGoal;
     std::int32_t col = 0, row = 0;
@@ -30,7 +30,7 @@ Outcome walk(std::vector<std::int32_t>& cells, std::int32_t level, std::int64_t 
         *at = mark;
         row += sign * rowStep[d];
         col += sign * colStep[d];
-        *(at + sign * (rowStep[d] * side + colStep[d])) = TileWalker;
+        *(at + std::ptrdiff_t{sign} * (std::ptrdiff_t{rowStep[d]} * side + colStep[d])) = TileWalker;
     };
     const auto goalLeft = [&] {
         bool left = false;
@@ -47,10 +47,11 @@ Outcome walk(std::vector<std::int32_t>& cells, std::int32_t level, std::int64_t 
         const int d = std::rand() % 4;
         const std::int32_t r = row + rowStep[d];
         const std::int32_t c = col + colStep[d];
+        const std::int32_t next = r * side + c;
         if (r < 0 || c < 0 || r >= side || c >= side) {
             continue;
         }
-        if (cells[static_cast<std::size_t>(r * side + c)] != TileWall) {
+        if (cells[static_cast<std::size_t>(next)] != TileWall) {
             history += letters[d];
             step(d, 1, TileWall);
         } else {
