@@ -77,12 +77,11 @@ std::string Screen::text() const
 
 int Screen::findLine(std::string_view start) const
 {
-    for (int y = 0; y < lines_; ++y) {
-        if (line(y).starts_with(start)) {
-            return y;
-        }
+    int y = 0;
+    while (y < lines_ && !line(y).starts_with(start)) {
+        ++y;
     }
-    return -1;
+    return y < lines_ ? y : -1;
 }
 
 CursorPosition Screen::cursor() const
