@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <stdexcept>
 #include <thread>
+#include <utility>
 
 namespace {
 
@@ -28,14 +29,11 @@ termios cookedSettings()
     t.c_oflag = OPOST | ONLCR;
     t.c_cflag = CS8 | CREAD | HUPCL;
     t.c_lflag = ISIG | ICANON | ECHO | ECHOE | ECHOK | IEXTEN | ECHOCTL | ECHOKE;
-    t.c_cc[VINTR] = 3;
-    t.c_cc[VQUIT] = 28;
-    t.c_cc[VERASE] = 127;
-    t.c_cc[VKILL] = 21;
-    t.c_cc[VEOF] = 4;
-    t.c_cc[VSUSP] = 26;
-    t.c_cc[VMIN] = 1;
-    t.c_cc[VTIME] = 0;
+    const std::pair<int, cc_t> keys[] = {{VINTR, 3}, {VQUIT, 28}, {VERASE, 127}, {VKILL, 21},
+                                         {VEOF, 4},  {VSUSP, 26}, {VMIN, 1},      {VTIME, 0}};
+    for (const auto& [key, code] : keys) {
+        t.c_cc[key] = code;
+    }
     cfsetispeed(&t, B38400);
     cfsetospeed(&t, B38400);
     return t;
@@ -45,11 +43,6 @@ termios cookedSettings()
 winsize windowSize(int columns, int lines)
 {
     return {static_cast<unsigned short>(lines), static_cast<unsigned short>(columns), 0, 0};
-}
-
-milliseconds toMilliseconds(const timeval& t)
-{
-    return milliseconds(static_cast<long long>(t.tv_sec) * 1000 + t.tv_usec / 1000);
 }
 
 }  // namespace
@@ -120,14 +113,13 @@ void GameInTerminal::type(std::string_view keys)
 {
     while (!keys.empty() && master_ >= 0) {
         const ssize_t written = write(master_, keys.data(), keys.size());
-        if (written < 0) {
-            if (errno == EAGAIN || errno == EINTR) {
-                readAvailable(10);
-                continue;
-            }
+        if (written >= 0) {
+            keys.remove_prefix(static_cast<std::size_t>(written));
+        } else if (errno == EAGAIN || errno == EINTR) {
+            readAvailable(10);
+        } else {
             return;
         }
-        keys.remove_prefix(static_cast<std::size_t>(written));
     }
 }
 
@@ -138,11 +130,7 @@ void GameInTerminal::resize(int columns, int lines)
     screen_.resize(columns, lines);
 }
 
-void GameInTerminal::closeTerminal()
-{
-    close(master_);
-    master_ = -1;
-}
+void GameInTerminal::closeTerminal() { close(std::exchange(master_, -1)); }
 
 bool GameInTerminal::jamOutput(char key, int timeoutMs)
 {
@@ -154,10 +142,9 @@ bool GameInTerminal::jamOutput(char key, int timeoutMs)
             lastTaken = Clock::now();
         } else if (Clock::now() - lastTaken >= milliseconds(300)) {
             return true;
-        } else {
-            pollfd fd{master_, POLLOUT, 0};
-            poll(&fd, 1, 10);
         }
+        pollfd fd{master_, POLLOUT, 0};
+        poll(&fd, 1, 10);
     }
     return false;
 }
@@ -186,31 +173,18 @@ bool GameInTerminal::waitFor(const std::function<bool(const Screen&)>& condition
     return true;
 }
 
-bool GameInTerminal::waitForLine(std::string_view start, int timeoutMs)
-{
-    return waitFor([start](const Screen& s) { return s.findLine(start) >= 0; }, timeoutMs);
-}
-
-void GameInTerminal::settle(int milliseconds)
-{
-    waitFor([](const Screen&) { return false; }, milliseconds);
-}
-
 int GameInTerminal::waitForExit(int timeoutMs, bool readOutput)
 {
     const auto deadline = Clock::now() + milliseconds(timeoutMs);
     while (!exited_) {
-        if (readOutput) {
-            readAvailable(10);
-        } else {
-            std::this_thread::sleep_for(milliseconds(10));
-        }
+        readOutput ? readAvailable(10) : std::this_thread::sleep_for(milliseconds(10));
         // The usage counts the game's processor time even under a shell,
         // which has waited for it.
         rusage usage{};
         if (wait4(pid_, &waitStatus_, WNOHANG, &usage) == pid_) {
             exited_ = true;
-            cpuTime_ = toMilliseconds(usage.ru_utime) + toMilliseconds(usage.ru_stime);
+            const auto ms = [](const timeval& t) { return milliseconds(t.tv_sec * 1000LL + t.tv_usec / 1000); };
+            cpuTime_ = ms(usage.ru_utime) + ms(usage.ru_stime);
         } else if (Clock::now() >= deadline) {
             return -2;
         }
@@ -229,10 +203,7 @@ bool GameInTerminal::killedBy(int signal) const
 bool GameInTerminal::terminalSettingsRestored() const
 {
     termios now{};
-    if (master_ < 0 || tcgetattr(master_, &now) != 0) {
-        return false;
-    }
-    return now.c_iflag == initial_.c_iflag && now.c_oflag == initial_.c_oflag &&
-           now.c_lflag == initial_.c_lflag && now.c_cflag == initial_.c_cflag &&
+    return master_ >= 0 && tcgetattr(master_, &now) == 0 && now.c_iflag == initial_.c_iflag &&
+           now.c_oflag == initial_.c_oflag && now.c_lflag == initial_.c_lflag && now.c_cflag == initial_.c_cflag &&
            std::memcmp(now.c_cc, initial_.c_cc, sizeof now.c_cc) == 0;
 }

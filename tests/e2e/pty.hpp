@@ -15,14 +15,13 @@
 
 // Who leads the terminal's session, and so hears of a hang-up.
 enum class Launch {
-    // The game itself, as when a terminal window runs it straight away: a
-    // terminal that goes away sends it SIGHUP.
+    // The game itself, as a terminal window runs it: SIGHUP when the terminal goes away.
     SessionLeader,
-    // A shell that ignores hang-ups and runs the game as its child: a
-    // terminal that goes away shows only in the game's reads and writes.
+    // Under a shell that ignores hang-ups: a terminal that goes away shows only
+    // in the game's reads and writes.
     UnderShell,
-    // No game yet: an interactive bash with job control (and no line editing,
-    // so the terminal has its own settings while bash waits), to type into.
+    // No game yet: an interactive bash with job control and no line editing (so
+    // the terminal keeps its own settings while bash waits), to type into.
     InteractiveShell,
 };
 
@@ -41,8 +40,7 @@ public:
     void type(std::string_view keys);
     void signal(int signal) { kill(pid_, signal); }
     void resize(int columns, int lines);
-    // Closes our side of the terminal, as when its window is closed. The
-    // screen keeps what was read before.
+    // Closes our side of the terminal, as when its window is closed.
     void closeTerminal();
     // Types the key over and over without reading the game's output, until
     // the terminal has taken no more keys for a while: the game is then stuck
@@ -52,12 +50,14 @@ public:
     // Reads the game's output until the condition holds or the time is up.
     bool waitFor(const std::function<bool(const Screen&)>& condition, int timeoutMs = 5000);
     // The same, until a line starts with the text.
-    bool waitForLine(std::string_view start, int timeoutMs = 5000);
+    bool waitForLine(std::string_view start, int timeoutMs = 5000)
+    {
+        return waitFor([start](const Screen& s) { return s.findLine(start) >= 0; }, timeoutMs);
+    }
     // Reads what the game writes for a while, however long it is quiet.
-    void settle(int milliseconds);
-    // Waits for the game to end and gives its exit status (-1 when killed by a
-    // signal, -2 when it did not end in time). Reads its output meanwhile
-    // unless told not to.
+    void settle(int ms) { waitFor([](const Screen&) { return false; }, ms); }
+    // Waits for the game to end, reading its output unless told not to, and
+    // gives its exit status (-1 when killed by a signal, -2 when not ended in time).
     int waitForExit(int timeoutMs = 10000, bool readOutput = true);
     bool killedBy(int signal) const;
     // Processor time the game used in all, once it has ended.

@@ -1,8 +1,7 @@
-// A board as a player reads it from the screen, and the keys that walk across
-// it. Header only but for the four functions of the built game's tests, so
-// the unit tests share it without linking them.
+// A board as a player reads it from the screen, and the keys that walk across it.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -17,15 +16,14 @@
 // the goal (yellow bars on brown), '?' anything else.
 inline char cellLetter(const Screen& s, int col, int row)
 {
-    const ScreenCell& a = s.cell(2 * col, row + 2);
-    const ScreenCell& b = s.cell(2 * col + 1, row + 2);
-    if (a.ch != b.ch || a.fg != b.fg || a.bg != b.bg || (a.bg && a.ch != U'\u25ac')) {
+    const ScreenCell a = s.cell(2 * col, row + 2);
+    if (a != s.cell(2 * col + 1, row + 2)) {
         return '?';
     }
     if (a.ch == U'\u25ac') {
-        return a.fg == Colour{Rgb{255, 255, 0}} && a.bg == Colour{Rgb{150, 75, 0}} ? 'G' : '?';
+        return a.fg == Rgb{255, 255, 0} && a.bg == Rgb{150, 75, 0} ? 'G' : '?';
     }
-    return a.ch != U'\u2588' ? '?' : !a.fg ? 'P' : *a.fg == Rgb{20, 200, 50} ? '.' : *a.fg == Rgb{255, 0, 0} ? '#' : '?';
+    return a.ch != U'\u2588' || a.bg ? '?' : !a.fg ? 'P' : *a.fg == Rgb{20, 200, 50} ? '.' : *a.fg == Rgb{255, 0, 0} ? '#' : '?';
 }
 
 // A shortest way from one cell to the nearest cell where `arrive` holds, over
@@ -75,11 +73,41 @@ struct SeenBoard {
 };
 
 // The level's header and board, or nothing while the screen shows no whole board.
-std::optional<SeenBoard> readBoard(const Screen& s);
+inline std::optional<SeenBoard> readBoard(const Screen& s)
+{
+    const std::string header = s.line(0);
+    if (!header.starts_with("Level ") || header.size() == 6) {
+        return std::nullopt;
+    }
+    SeenBoard b{std::stoi(header.substr(6)), std::stoi(header.substr(6)) + 2, {}};
+    for (int i = 0; i < b.side * b.side; ++i) {
+        b.cells.push_back(cellLetter(s, i % b.side, i / b.side));
+    }
+    return std::count(b.cells.begin(), b.cells.end(), '?') == 0 ? std::optional(b) : std::nullopt;
+}
+
 // The level's board as it begins: the player top-left, the goal bottom-right.
-bool showsLevel(const Screen& s, int level);
+inline bool showsLevel(const Screen& s, int level)
+{
+    const std::optional<SeenBoard> b = readBoard(s);
+    return b && b->level == level && b->cells.front() == 'P' && b->cells.back() == 'G';
+}
+
 // Keys that walk from the player over floor to the nearest cell of the
 // `target` kind ('G', '#' or '.'); empty when none is in reach.
-std::string keysTo(const SeenBoard& b, char target);
+inline std::string keysTo(const SeenBoard& b, char target)
+{
+    const auto is = [&b](char c) { return [&b, c](std::int32_t i) { return b.cells[static_cast<std::size_t>(i)] == c; }; };
+    const auto player = std::find(b.cells.begin(), b.cells.end(), 'P') - b.cells.begin();
+    return keysAlong(shortestWay(b.side, static_cast<std::int32_t>(player), is('.'), is(target)), b.side);
+}
+
 // What the save record holds for this board: one digit per cell.
-std::string recordOf(const SeenBoard& b);
+inline std::string recordOf(const SeenBoard& b)
+{
+    std::string record;
+    for (const char c : b.cells) {
+        record += c == 'P' ? '8' : c == '.' ? '7' : c == '#' ? '9' : '0';
+    }
+    return record;
+}

@@ -3,7 +3,6 @@
 #include <deque>
 #include <memory>
 #include <utility>
-#include <variant>
 
 #include "platform/platform.hpp"
 #include "platform/text.hpp"
@@ -12,262 +11,196 @@ namespace testconsole {
 
 namespace {
 
-struct KeyStep {
+// A script step: its action when it has one, else a code as typeScript takes it.
+struct Step {
     int code;
-};
-struct PadStep {
-    std::optional<std::uint16_t> word;
-};
-struct ActionStep {
     std::function<void()> action;
 };
-using Step = std::variant<KeyStep, PadStep, ActionStep>;
 
 struct State {
-    int columns = 120;
-    int lines = 40;
+    int columns = 120, lines = 40;
     std::deque<Step> script;
     // While an action runs, what it adds to the script goes where it stood.
     std::optional<std::size_t> insertAt;
-    std::string output;
-    std::string narrow;
+    std::string output, narrow;
     std::vector<std::int32_t> pauses;
-    std::int64_t clockMs = 0;
+    std::int64_t clockMs = 0, calendarSeconds = 1'700'000'000;
     std::vector<RumbleRequest> rumbles;
-    bool open = false;
-    bool failOpen = false;
-    bool changed = false;
-    std::int64_t calendarSeconds = 1'700'000'000;
-    std::function<void(std::int32_t)> pauseHook;
+    bool open = false, failOpen = false, diskFlushFails = false;
     int interruptsHeld = 0;
-    bool diskFlushFails = false;
+    std::function<void(std::int32_t)> pauseHook;
     std::function<bool(const std::string&)> diskFlushHook;
 };
 
-State& state()
-{
-    static State s;
-    return s;
-}
+State st;
 
-#ifdef QUILLONEX_NO_SCREEN
-// The Windows build of the tests has no terminal emulator: there the output
-// is only recorded, for the suites that read no screen.
-void newScreen() {}
-void feedScreen(std::string_view /*bytes*/) {}
-void resizeScreen() {}
-#else
+#ifndef QUILLONEX_NO_SCREEN  // the Windows build of the tests only records the output
 std::unique_ptr<Screen> heldScreen = std::make_unique<Screen>(120, 40);
+#endif
 
-void newScreen() { heldScreen = std::make_unique<Screen>(state().columns, state().lines); }
-
-// The bytes as the tty hands them on: its output processing (ONLCR) sends a
-// line feed as CR LF.
-void feedScreen(std::string_view bytes)
+void write(std::string_view bytes)
 {
+    st.output += bytes;
+#ifndef QUILLONEX_NO_SCREEN
+    // The bytes as the tty hands them on: its output processing (ONLCR) sends
+    // a line feed as CR LF.
     std::string tty;
     for (const char c : bytes) {
         tty += c == '\n' ? "\r\n" : std::string_view(&c, 1);
     }
     heldScreen->feed(tty);
+#endif
 }
 
-void resizeScreen() { heldScreen->resize(state().columns, state().lines); }
-#endif
-
-void write(std::string_view bytes)
+// Writes the bytes a text function appends.
+template <typename... Args>
+void writeAppended(void (*append)(std::string&, Args...), Args... args)
 {
-    state().output += bytes;
-    feedScreen(bytes);
+    std::string bytes;
+    append(bytes, args...);
+    write(bytes);
 }
 
 void add(Step step)
 {
-    auto& s = state();
-    const auto at = s.insertAt ? s.script.begin() + static_cast<std::ptrdiff_t>((*s.insertAt)++) : s.script.end();
-    s.script.insert(at, std::move(step));
+    const auto at = st.insertAt ? st.script.begin() + static_cast<std::ptrdiff_t>((*st.insertAt)++) : st.script.end();
+    st.script.insert(at, std::move(step));
 }
 
-// Runs the actions at the front of the script, so the next step is a key or a
-// pad read (or nothing).
-void runActions()
+// Runs the actions at the front of the script, then gives the next step (a key
+// or a pad read), or nothing.
+const Step* nextStep()
 {
-    auto& script = state().script;
-    while (!script.empty() && std::holds_alternative<ActionStep>(script.front())) {
-        const std::function<void()> action = std::move(std::get<ActionStep>(script.front()).action);
-        script.pop_front();
-        state().insertAt = 0;
+    while (!st.script.empty() && st.script.front().action) {
+        const std::function<void()> action = std::move(st.script.front().action);
+        st.script.pop_front();
+        st.insertAt = 0;
         action();
-        state().insertAt.reset();
+        st.insertAt.reset();
     }
+    return st.script.empty() ? nullptr : &st.script.front();
+}
+
+bool isKey(const Step* step) { return step && step->code >= 0 && step->code < Pad(0); }
+
+int takeStep()
+{
+    const int code = st.script.front().code;
+    st.script.pop_front();
+    return code;
 }
 
 }  // namespace
 
 void reset(int columns, int lines)
 {
-    state() = State{};
-    state().columns = columns;
-    state().lines = lines;
-    newScreen();
+    st = State{};
+    st.columns = columns;
+    st.lines = lines;
+#ifndef QUILLONEX_NO_SCREEN
+    heldScreen = std::make_unique<Screen>(columns, lines);
+#endif
 }
 
-void typeKeys(std::initializer_list<int> codes)
-{
-    for (const int code : codes) {
-        add(KeyStep{code});
-    }
-}
+void typeKeys(std::initializer_list<int> codes) { typeScript(codes); }
 
 void typeText(std::string_view text)
 {
     for (const char c : text) {
-        add(KeyStep{static_cast<unsigned char>(c)});
+        add({static_cast<unsigned char>(c), {}});
     }
 }
 
-void padReads(std::uint16_t word, int count)
-{
-    for (int i = 0; i < count; ++i) {
-        add(PadStep{word});
-    }
-}
-
-void noPadReads(int count)
-{
-    for (int i = 0; i < count; ++i) {
-        add(PadStep{std::nullopt});
-    }
-}
-
-void scriptAction(std::function<void()> action) { add(ActionStep{std::move(action)}); }
-bool scriptDone() { return state().script.empty(); }
-
-void resizeConsole(int columns, int lines)
-{
-    state().columns = columns;
-    state().lines = lines;
-    state().changed = true;
-    resizeScreen();
-}
+void scriptAction(std::function<void()> action) { add({0, std::move(action)}); }
+bool scriptDone() { return st.script.empty(); }
 
 #ifndef QUILLONEX_NO_SCREEN
 Screen& screen() { return *heldScreen; }
 #endif
-const std::string& output() { return state().output; }
-const std::string& narrowOutput() { return state().narrow; }
-const std::vector<std::int32_t>& pauses() { return state().pauses; }
-std::int64_t clockMs() { return state().clockMs; }
-const std::vector<RumbleRequest>& rumbles() { return state().rumbles; }
-bool consoleIsOpen() { return state().open; }
-void onPause(std::function<void(std::int32_t)> hook) { state().pauseHook = std::move(hook); }
-void setCalendarSeconds(std::int64_t seconds) { state().calendarSeconds = seconds; }
-void failOpen(bool fail) { state().failOpen = fail; }
-int interruptsHeld() { return state().interruptsHeld; }
-void failDiskFlush(bool fail) { state().diskFlushFails = fail; }
-void onDiskFlush(std::function<bool(const std::string&)> hook) { state().diskFlushHook = std::move(hook); }
+const std::string& output() { return st.output; }
+const std::string& narrowOutput() { return st.narrow; }
+const std::vector<std::int32_t>& pauses() { return st.pauses; }
+const std::vector<RumbleRequest>& rumbles() { return st.rumbles; }
+bool consoleIsOpen() { return st.open; }
+void onPause(std::function<void(std::int32_t)> hook) { st.pauseHook = std::move(hook); }
+void setCalendarSeconds(std::int64_t seconds) { st.calendarSeconds = seconds; }
+void failOpen(bool fail) { st.failOpen = fail; }
+int interruptsHeld() { return st.interruptsHeld; }
+void failDiskFlush(bool fail) { st.diskFlushFails = fail; }
+void onDiskFlush(std::function<bool(const std::string&)> hook) { st.diskFlushHook = std::move(hook); }
 
 }  // namespace testconsole
+
+void typeScript(const std::vector<int>& steps)
+{
+    for (const int step : steps) {
+        testconsole::add({step, {}});
+    }
+}
 
 // The platform functions, as the game sees them.
 namespace platform {
 
-using testconsole::state;
+using testconsole::st;
 
-bool openConsole() { return state().open = !state().failOpen; }
+bool openConsole() { return st.open = !st.failOpen; }
+void closeConsole() { st.open = false; }
 
-void closeConsole()
-{
-    state().open = false;
-}
-
-void printText(std::wstring_view wide)
-{
-    std::string bytes;
-    text::appendUtf8(bytes, wide);
-    testconsole::write(bytes);
-}
+void printText(std::wstring_view wide) { testconsole::writeAppended(text::appendUtf8, wide); }
 
 void printLevelHeader(std::int32_t level) { testconsole::write("Level " + std::to_string(level) + "\n\n"); }
 
 void printNarrow(std::string_view narrow)
 {
-    state().narrow += narrow;
+    st.narrow += narrow;
     testconsole::write(narrow);
 }
 
-void moveCursor(std::int16_t x, std::int16_t y)
-{
-    std::string bytes;
-    text::appendCursorMove(bytes, x, y);
-    testconsole::write(bytes);
-}
+void moveCursor(std::int16_t x, std::int16_t y) { testconsole::writeAppended(text::appendCursorMove, x, y); }
 
 void showOutput() {}
 void clearScreen() { testconsole::write(text::ClearScreen); }
-
-bool keyWaiting()
-{
-    testconsole::runActions();
-    const auto& script = state().script;
-    return !script.empty() && std::holds_alternative<testconsole::KeyStep>(script.front());
-}
+bool keyWaiting() { return testconsole::isKey(testconsole::nextStep()); }
 
 int readKey()
 {
     if (!keyWaiting()) {
         throw std::logic_error("a key was read while none was waiting");
     }
-    const int code = std::get<testconsole::KeyStep>(state().script.front()).code;
-    state().script.pop_front();
-    return code;
+    return testconsole::takeStep();
 }
 
 std::optional<std::uint16_t> readGamepad()
 {
-    testconsole::runActions();
-    auto& script = state().script;
-    if (script.empty()) {
+    const testconsole::Step* step = testconsole::nextStep();
+    if (!step) {
         throw testconsole::ScriptExhausted();
     }
-    if (!std::holds_alternative<testconsole::PadStep>(script.front())) {
+    if (testconsole::isKey(step)) {
         throw std::logic_error("the gamepad was read while a key was waiting");
     }
-    const std::optional<std::uint16_t> word = std::get<testconsole::PadStep>(script.front()).word;
-    script.pop_front();
-    return word;
+    const int code = testconsole::takeStep();
+    return code == NoPad ? std::nullopt : std::optional(static_cast<std::uint16_t>(code - Pad(0)));
 }
 
-void setRumble(std::uint16_t left, std::uint16_t right) { state().rumbles.push_back({left, right, state().clockMs}); }
+void setRumble(std::uint16_t left, std::uint16_t right) { st.rumbles.push_back({left, right, st.clockMs}); }
 
 void pause(std::int32_t milliseconds)
 {
-    if (state().pauseHook) {
-        state().pauseHook(milliseconds);
+    if (st.pauseHook) {
+        st.pauseHook(milliseconds);
     }
-    state().pauses.push_back(milliseconds);
-    state().clockMs += milliseconds;
+    st.pauses.push_back(milliseconds);
+    st.clockMs += milliseconds;
 }
 
 void idle() {}
-std::int64_t calendarSeconds() { return state().calendarSeconds; }
-std::optional<ConsoleSize> consoleSize() { return ConsoleSize{state().columns, state().lines}; }
-bool consoleChanged() { return std::exchange(state().changed, false); }
-
-bool flushNewFile(const NewFile& file)
-{
-    return flushFileToDisk(file.name.c_str());
-}
-
-bool flushFileToDisk(const char* path)
-{
-    if (state().diskFlushHook && !state().diskFlushHook(path)) {
-        return false;
-    }
-    return !state().diskFlushFails;
-}
-
-void holdInterrupts() { ++state().interruptsHeld; }
-void releaseInterrupts() { --state().interruptsHeld; }
+std::int64_t calendarSeconds() { return st.calendarSeconds; }
+std::optional<ConsoleSize> consoleSize() { return ConsoleSize{st.columns, st.lines}; }
+bool consoleChanged() { return false; }
+bool flushNewFile(const NewFile& file) { return flushFileToDisk(file.name.c_str()); }
+bool flushFileToDisk(const char* path) { return !(st.diskFlushHook && !st.diskFlushHook(path)) && !st.diskFlushFails; }
+void holdInterrupts() { ++st.interruptsHeld; }
+void releaseInterrupts() { --st.interruptsHeld; }
 
 }  // namespace platform

@@ -11,20 +11,18 @@ Outcome walk(std::vector<std::int32_t>& cells, std::int32_t level, std::int64_t 
 {
     const std::int32_t side = level + 2;
     // Per draw 0..3 (up, right, down, left): its letter and its step.
-    const char letters[] = "wdsa";
-    const std::int32_t rowStep[] = {-1, 0, 1, 0};
-    const std::int32_t colStep[] = {0, 1, 0, -1};
-    cells.assign(static_cast<std::size_t>(side * side), TileFloor);
+    const std::string_view letters = "wdsa";
+    const std::int32_t rowStep[] = {-1, 0, 1, 0}, colStep[] = {0, 1, 0, -1};
+    cells.assign(static_cast<std::size_t>(side) * static_cast<std::size_t>(side), TileFloor);
     cells.front() = TileWalker;
     cells.back() = TileGoal;
-    std::int32_t col = 0;
-    std::int32_t row = 0;
+    std::int32_t col = 0, row = 0;
     std::string history;
-    // Leaves the walker's cell as `mark` and steps the walker by draw d, or back against it.
+    // Leaves the walker's cell as `mark` and steps the walker by draw d, or back
+    // against it. Plain loops here rather than std::find and std::count: the
+    // linker may take an unoptimised, instrumented copy of those templates from
+    // another object, and the walk scans the whole board at every draw.
     const auto step = [&](int d, int sign, std::int32_t mark) {
-        // Plain loops rather than std::find and std::count: the linker may take an
-        // unoptimised, instrumented copy of those templates from another object,
-        // and the walk scans the whole board at every draw.
         std::int32_t* at = cells.data();
         while (*at != TileWalker) {
             ++at;
@@ -32,40 +30,35 @@ Outcome walk(std::vector<std::int32_t>& cells, std::int32_t level, std::int64_t 
         *at = mark;
         row += sign * rowStep[d];
         col += sign * colStep[d];
-        at += sign * (rowStep[d] * side + colStep[d]);
-        *at = TileWalker;
+        *(at + std::ptrdiff_t{sign} * (std::ptrdiff_t{rowStep[d]} * side + colStep[d])) = TileWalker;
     };
-    const auto takeBack = [&] {
-        step(static_cast<int>(std::string_view(letters).find(history.back())), -1, TileFloor);
-        history.pop_back();
+    const auto goalLeft = [&] {
+        bool left = false;
+        for (const std::int32_t cell : cells) {
+            left = left || cell == TileGoal;
+        }
+        return left;
     };
     std::int64_t draws = 0;
-    const auto goalLeft = [&] {
-        for (const std::int32_t cell : cells) {
-            if (cell == TileGoal) {
-                return true;
-            }
-        }
-        return false;
-    };
-    while (goalLeft()) {
+    for (; goalLeft(); ++draws) {
         if (draws == maxDraws) {
             return {false, draws, history};
         }
-        ++draws;
         const int d = std::rand() % 4;
         const std::int32_t r = row + rowStep[d];
         const std::int32_t c = col + colStep[d];
+        const std::int32_t next = r * side + c;
         if (r < 0 || c < 0 || r >= side || c >= side) {
             continue;
         }
-        if (cells[static_cast<std::size_t>(r * side + c)] != TileWall) {
+        if (cells[static_cast<std::size_t>(next)] != TileWall) {
             history += letters[d];
             step(d, 1, TileWall);
-        } else if (history.size() > 3) {
-            takeBack();
-            if (history.size() >= 4) {
-                takeBack();
+        } else {
+            // Against its own trail the walker takes back two steps, keeping at least three.
+            for (int back = 0; back < 2 && history.size() > 3; ++back) {
+                step(static_cast<int>(letters.find(history.back())), -1, TileFloor);
+                history.pop_back();
             }
         }
     }

@@ -11,10 +11,8 @@ namespace plainwalk {
 
 struct Outcome {
     bool finished;
-    // Draws made, one random number each.
-    std::int64_t draws;
-    // The moves left on the trail, oldest first: the path from the player to
-    // the goal when the walk finished.
+    std::int64_t draws;  // one random number each
+    // The moves left on the trail, oldest first: the path from the player to the goal.
     std::string moves;
 };
 

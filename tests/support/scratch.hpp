@@ -2,21 +2,50 @@
 #pragma once
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <set>
 #include <string>
 #include <vector>
 
 class ScratchFolder {
 public:
-    ScratchFolder();
-    ~ScratchFolder();
+    ScratchFolder()
+    {
+        do {
+            path_ = std::filesystem::temp_directory_path() / ("quillonex-test-" + std::to_string(std::random_device()()));
+        } while (!std::filesystem::create_directory(path_));
+        std::filesystem::current_path(path_);
+    }
+    ~ScratchFolder()
+    {
+        std::error_code ignored;
+        std::filesystem::current_path(previous_, ignored);
+        std::filesystem::remove_all(path_, ignored);
+    }
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;
 
     // A file's whole content, empty when it is absent.
-    std::string read(const std::filesystem::path& name) const;
-    void write(const std::filesystem::path& name, const std::string& content) const;
+    std::string read(const std::filesystem::path& name) const
+    {
+        std::ifstream file(path_ / name, std::ios::binary);
+        return {std::istreambuf_iterator<char>(file), {}};
+    }
+    void write(const std::filesystem::path& name, const std::string& content) const
+    {
+        std::ofstream(path_ / name, std::ios::binary) << content;
+    }
     // Names of everything in the folder, sorted.
-    std::vector<std::string> entries() const;
+    std::vector<std::string> entries() const
+    {
+        std::set<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(path_)) {
+            names.insert(entry.path().filename().string());
+        }
+        return {names.begin(), names.end()};
+    }
 
 private:
     std::filesystem::path path_;

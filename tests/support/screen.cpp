@@ -7,54 +7,31 @@
 
 #include "platform/text.hpp"
 
-std::string utf8(char32_t ch)
-{
-    std::string out;
-    text::appendCodePoint(out, ch);
-    return out;
-}
-
 Screen::Screen(int columns, int lines)
     : vt_(columns > 0 && lines > 0 ? vterm_new(lines, columns) : throw std::invalid_argument("no cells")),
-      columns_(columns), lines_(lines), history_{{columns, lines, {}}}
+      columns_(columns), lines_(lines)
 {
     vterm_set_utf8(vt_, 1);
-    static const VTermScreenCallbacks callbacks = [] {
-        VTermScreenCallbacks c{};
-        c.settermprop = [](VTermProp prop, VTermValue* value, void* visible) {
-            if (prop == VTERM_PROP_CURSORVISIBLE) {
-                *static_cast<bool*>(visible) = value->boolean != 0;
-            }
-            return 1;
-        };
-        return c;
-    }();
+    static VTermScreenCallbacks callbacks{};
+    callbacks.settermprop = [](VTermProp prop, VTermValue* value, void* visible) {
+        if (prop == VTERM_PROP_CURSORVISIBLE) {
+            *static_cast<bool*>(visible) = value->boolean != 0;
+        }
+        return 1;
+    };
     vterm_screen_set_callbacks(vterm_obtain_screen(vt_), &callbacks, &cursorVisible_);
     vterm_screen_reset(vterm_obtain_screen(vt_), 1);
 }
 
-Screen::Screen(const Screen& other) : Screen(other.history_.front().columns, other.history_.front().lines)
-{
-    for (const Fed& fed : other.history_) {
-        resize(fed.columns, fed.lines);
-        feed(fed.bytes);
-    }
-}
-
 Screen::~Screen() { vterm_free(vt_); }
 
-void Screen::feed(std::string_view bytes)
-{
-    vterm_input_write(vt_, bytes.data(), bytes.size());
-    history_.back().bytes += bytes;
-}
+void Screen::feed(std::string_view bytes) { vterm_input_write(vt_, bytes.data(), bytes.size()); }
 
 void Screen::resize(int columns, int lines)
 {
     vterm_set_size(vt_, lines, columns);
     columns_ = columns;
     lines_ = lines;
-    history_.push_back({columns, lines, {}});
 }
 
 ScreenCell Screen::cell(int x, int y) const
@@ -82,8 +59,9 @@ std::string Screen::line(int y) const
     std::string out;
     for (int x = 0; x < columns_; ++x) {
         // The right half of a wide character holds none.
-        const char32_t ch = cell(x, y).ch;
-        out += ch == static_cast<char32_t>(-1) ? "" : utf8(ch);
+        if (const char32_t ch = cell(x, y).ch; ch != static_cast<char32_t>(-1)) {
+            text::appendCodePoint(out, ch);
+        }
     }
     return out.erase(out.find_last_not_of(' ') + 1);
 }
@@ -99,12 +77,11 @@ std::string Screen::text() const
 
 int Screen::findLine(std::string_view start) const
 {
-    for (int y = 0; y < lines_; ++y) {
-        if (line(y).starts_with(start)) {
-            return y;
-        }
+    int y = 0;
+    while (y < lines_ && !line(y).starts_with(start)) {
+        ++y;
     }
-    return -1;
+    return y < lines_ ? y : -1;
 }
 
 CursorPosition Screen::cursor() const
@@ -116,10 +93,9 @@ CursorPosition Screen::cursor() const
 
 bool Screen::blank() const
 {
-    for (int i = 0; i < columns_ * lines_; ++i) {
-        if (cell(i % columns_, i / columns_) != ScreenCell{}) {
-            return false;
-        }
+    int i = 0;
+    while (i < columns_ * lines_ && cell(i % columns_, i / columns_) == ScreenCell{}) {
+        ++i;
     }
-    return true;
+    return i == columns_ * lines_;
 }

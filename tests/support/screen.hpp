@@ -7,7 +7,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 struct VTerm;
 
@@ -33,8 +32,7 @@ struct CursorPosition {
 class Screen {
 public:
     Screen(int columns = 80, int lines = 25);
-    // The same terminal: it has been through the same bytes and sizes.
-    Screen(const Screen& other);
+    Screen(const Screen&) = delete;
     Screen& operator=(const Screen&) = delete;
     ~Screen();
 
@@ -42,8 +40,6 @@ public:
     // split across two calls is completed by the second.
     void feed(std::string_view bytes);
     void resize(int columns, int lines);
-    int columns() const { return columns_; }
-    int lines() const { return lines_; }
 
     // Line y as UTF-8 text, trailing blanks removed.
     std::string line(int y) const;
@@ -58,15 +54,7 @@ public:
     bool blank() const;
 
 private:
-    struct Fed {
-        int columns, lines;
-        std::string bytes;
-    };
     VTerm* vt_;
     int columns_, lines_;
     bool cursorVisible_ = true;
-    std::vector<Fed> history_;
 };
-
-// A UTF-8 string of the character, for comparisons in tests.
-std::string utf8(char32_t ch);

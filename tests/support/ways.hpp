@@ -4,11 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <string>
-#include <string_view>
-#include <vector>
-
 #include "board/board.hpp"
 #include "play/input.hpp"
 #include "save/record.hpp"
@@ -19,24 +14,50 @@
 namespace tc = testconsole;
 
 // Tile codes from letters as cellLetter gives them; '/' between rows is skipped.
-std::vector<std::int32_t> cellsOf(std::string_view letters);
-// The test console's board of this side in letters, rows joined by '/'.
-std::string seenBoard(std::int32_t side);
-// The keys that take the player from the top-left cell to the goal of `board`.
-std::string keysToGoal(std::int32_t level);
+inline std::vector<std::int32_t> cellsOf(std::string_view letters)
+{
+    std::vector<std::int32_t> cells;
+    for (const char c : letters) {
+        if (c != '/') {
+            cells.push_back(c == 'P' ? TilePlayer : c == '.' ? TileFloor : c == '#' ? TileWall : TileGoal);
+        }
+    }
+    return cells;
+}
 
-// A script for the test console: key codes 0..255, Pad(word) a gamepad read,
-// NoPad a read that finds no pad.
-constexpr int Pad(int word) { return 0x10000 + word; }
-constexpr int NoPad = -1;
-void typeScript(const std::vector<int>& steps);
+// The test console's board of this side in letters, rows joined by '/'.
+inline std::string seenBoard(std::int32_t side)
+{
+    std::string letters;
+    for (int i = 0; i < side * side; ++i) {
+        letters += std::string(i > 0 && i % side == 0 ? "/" : "") + cellLetter(tc::screen(), i % side, i / side);
+    }
+    return letters;
+}
+
+// The keys that take the player from the top-left cell to the goal of `board`.
+inline std::string keysToGoal(std::int32_t level)
+{
+    const auto is = [](std::int32_t code) { return [code](std::int32_t i) { return board.at(i) == code; }; };
+    return keysAlong(shortestWay(sideLengthFor(level), 0, is(TileFloor), is(TileGoal)), sideLengthFor(level));
+}
+
 // From now on each pause is noted as its length, with " blank" when the
 // screen is blank while the game waits.
-void notePauses(std::vector<std::string>& notes);
+inline void notePauses(std::vector<std::string>& notes)
+{
+    tc::onPause([&notes](std::int32_t ms) { notes.push_back(std::to_string(ms) + (tc::screen().blank() ? " blank" : "")); });
+}
 
 // A fresh start: a blank console of this size, and the game's board, snapshot
 // and player pointer empty as at program start.
-void startFresh(int columns = 120, int lines = 40);
+inline void startFresh(int columns = 120, int lines = 40)
+{
+    tc::reset(columns, lines);
+    board.clear();
+    shownBoard.clear();
+    playerCell = nullptr;
+}
 
 // Runs a part of the game until it ends; false when the script ran out first.
 template <typename Part>
@@ -44,8 +65,8 @@ bool runsOut(Part part)
 {
     try {
         part();
-        return false;
     } catch (const tc::ScriptExhausted&) {
         return true;
     }
+    return false;
 }
