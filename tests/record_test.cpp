@@ -18,21 +18,17 @@ const std::vector<std::int32_t> LevelOne = cellsOf("P.#/..#/#.G");
 const std::string LevelOneRecord = "879779970";
 const std::vector<std::string> OnlyTheRecord{SaveRecordName};
 
+// Opens the record as the game does at start-up and loads it when usable.
+std::optional<std::int32_t> load()
+{
+    std::ifstream in(SaveRecordName);
+    board.clear();
+    return in && saveRecordUsable(in) ? std::optional(readSaveRecord(in)) : std::nullopt;
+}
+
 class Record : public ::testing::Test {
 protected:
     void SetUp() override { startFresh(); }
-
-    // Opens the record as the game does at start-up and loads it when usable.
-    static std::optional<std::int32_t> load()
-    {
-        std::ifstream in(SaveRecordName);
-        if (!in || !saveRecordUsable(in)) {
-            return std::nullopt;
-        }
-        board.clear();
-        return readSaveRecord(in);
-    }
-
     ScratchFolder folder;
 };
 
@@ -58,10 +54,6 @@ TEST_F(Record, BoardsComeBackAsTheyWereWhateverFollowsALineFeed)
 
 TEST_F(Record, AnythingButAPlayableBoardIsNoSavedGame)
 {
-    const auto usable = [](const std::string& text) {
-        std::istringstream in(text);
-        return saveRecordUsable(in);
-    };
     for (const std::string& text : std::vector<std::string>{
              "", "\n879779970", "87977997", "8797799700", "8790",  // empty, not square, a level-0 board
              "879779170", "879779 70", "879779a70", "879\xff" "79970", std::string("8797\0" "9970", 9),
@@ -69,9 +61,12 @@ TEST_F(Record, AnythingButAPlayableBoardIsNoSavedGame)
              "879779977", "879779907", "879770970",  // goal missing, elsewhere, twice
              "879779970\r", "879779970\r\r\n", "8797\r\n79970",  // a return not right before the line feed
              squareRecord(MaxRecordSide + 1)}) {
-        EXPECT_FALSE(usable(text)) << '"' << text.substr(0, 20) << '"';
+        folder.write(SaveRecordName, text);
+        EXPECT_EQ(load(), std::nullopt) << '"' << text.substr(0, 20) << '"';
     }
-    EXPECT_TRUE(usable(squareRecord(MaxRecordSide) + "\r\n"));
+    folder.write(SaveRecordName, squareRecord(MaxRecordSide) + "\r\n");
+    EXPECT_EQ(load(), MaxRecordSide - 2);
+    fs::remove(SaveRecordName);
     // A huge one is not read whole.
     std::istringstream huge(squareRecord(std::size_t{2} * MaxRecordSide));
     EXPECT_FALSE(saveRecordUsable(huge));
