@@ -1,5 +1,4 @@
 #include "board/render.hpp"
-#include "maze/maze.hpp"
 #include "tests/support/ways.hpp"
 
 namespace {
@@ -60,36 +59,6 @@ TEST(BoardDrawing, ByDifferenceRepaintsOnlyWhatMayDiffer)
     EXPECT_EQ(seenBoard(4), "P??./#?.#/#..#/##.G");
     EXPECT_EQ(tc::screen().line(0), "Level 2");
     EXPECT_EQ(tc::screen().cursor(), (CursorPosition{0, 2}));
-}
-
-// After a level is played to its goal, the next level drawn over it looks
-// exactly like the same board drawn fresh on a clean screen.
-TEST(BoardDrawing, NextLevelOverAPlayedOneLooksLikeAFreshDraw)
-{
-    for (std::int32_t level = 1; level <= 40; level += (level < 10 ? 1 : 15)) {
-        for (std::uint32_t seed = 0; seed < 3; ++seed) {
-            SCOPED_TRACE("level " + std::to_string(level) + " seed " + std::to_string(seed));
-            startFresh(100, 50);
-            generateMazeFromSeed(level, seed * 7 + level, mazeDrawBudget(level));
-            drawBoard(level, true, 0, 0, 0, 0);
-            shownBoard = board;
-            for (std::int32_t col = 0, row = 0; const char key : keysToGoal(level)) {
-                const std::int32_t oldCol = col;
-                const std::int32_t oldRow = row;
-                col += (key == 'd') - (key == 'a');
-                row += (key == 's') - (key == 'w');
-                drawBoard(level, false, col, row, oldCol, oldRow);
-            }
-            generateMazeFromSeed(level + 1, seed * 11 + level, mazeDrawBudget(level + 1));
-            drawBoard(level + 1, true, 0, 0, 0, 0);
-            const std::string played = tc::screen().text() + seenBoard(level + 3);
-            tc::reset(100, 50);
-            shownBoard.clear();
-            drawBoard(level + 1, true, 0, 0, 0, 0);
-            ASSERT_EQ(played, tc::screen().text() + seenBoard(level + 3));
-            EXPECT_EQ(tc::screen().cursor(), (CursorPosition{0, 2}));
-        }
-    }
 }
 
 }  // namespace
