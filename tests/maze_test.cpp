@@ -21,24 +21,14 @@ Cells mazeAt(std::int64_t second, std::int32_t level)
     return board;
 }
 
-// The plain walk as the generator runs it first: seeded, and given up once it
-// has spent its budget (an even budget counts one draw more).
-plainwalk::Outcome plainMaze(Cells& cells, std::uint32_t seed, std::int32_t level, std::int64_t budget)
-{
-    std::srand(seed);
-    return plainwalk::walk(cells, level, budget | 1);
-}
-
-// The board a path of moves must leave: the player at its start, the goal at
-// its end, floor on the cells between and wall on every other cell; and the
-// path itself: on the board, no cell twice, an even number of steps, at least
-// as many as the shortest way.
+// A walked board: the path of moves from the player to the goal stays on the
+// board, meets no cell twice, takes an even number of steps, at least as many
+// as the shortest way, and its inner cells are the only floor.
 ::testing::AssertionResult laysThePath(const Cells& cells, std::int32_t level, const std::string& moves)
 {
     const std::int32_t side = level + 2;
     Cells expected(static_cast<std::size_t>(side * side), TileWall);
-    std::int32_t col = 0;
-    std::int32_t row = 0;
+    std::int32_t col = 0, row = 0;
     for (const char m : moves) {
         col += (m == 'd') - (m == 'a');
         row += (m == 's') - (m == 'w');
@@ -65,8 +55,9 @@ TEST(Maze, IsThePlainWalksBoardWithinItsBudgetAndAWalkedBoardAfter)
     for (std::int32_t level = 0; level <= 25; ++level) {
         for (int s = 0; s < (level <= 12 ? 40 : 12); ++s) {
             const std::int64_t second = FirstSecond + std::int64_t{7919} * s + level;
-            const plainwalk::Outcome outcome =
-                plainMaze(plain, static_cast<std::uint32_t>(second), level, mazeDrawBudget(level));
+            // The plain walk as the generator runs it first (an even budget counts one draw more).
+            std::srand(static_cast<std::uint32_t>(second));
+            const plainwalk::Outcome outcome = plainwalk::walk(plain, level, mazeDrawBudget(level) | 1);
             ASSERT_EQ(mazeAt(second, level), plain) << "level " << level << ", second " << second;
             ASSERT_TRUE(laysThePath(plain, level, outcome.moves)) << "level " << level << ", second " << second;
         }
@@ -84,7 +75,8 @@ TEST(Maze, IsThePlainWalksBoardWithinItsBudgetAndAWalkedBoardAfter)
                              std::to_string(perCell));
                 std::string path;
                 generateMazeFromSeed(level, seed, perCell * cells, &path);
-                const plainwalk::Outcome outcome = plainMaze(plain, seed, level, std::max<std::int64_t>(perCell, 1) * cells);
+                std::srand(seed);
+                const plainwalk::Outcome outcome = plainwalk::walk(plain, level, std::max<std::int64_t>(perCell, 1) * cells | 1);
                 ASSERT_TRUE(laysThePath(board, level, path));
                 ASSERT_TRUE(!outcome.finished || (board == plain && path == outcome.moves));
                 leaned += outcome.finished ? 0 : 1;
@@ -94,9 +86,8 @@ TEST(Maze, IsThePlainWalksBoardWithinItsBudgetAndAWalkedBoardAfter)
     EXPECT_GT(leaned, 100);
 }
 
-// Whatever board the last level left, the new one is the seed's, and whole
-// though most walks at level 60 start again. Below level 0 there is no room
-// for a player and a goal apart.
+// Whatever board the last level left, the new one is the seed's (at level 60
+// most walks start again). Below level 0 there is no room for a player and a goal apart.
 TEST(Maze, AnyBoardOnEntryEndsAsTheSeedsAndEmptyBelowZero)
 {
     startFresh();
@@ -114,9 +105,8 @@ TEST(Maze, AnyBoardOnEntryEndsAsTheSeedsAndEmptyBelowZero)
     }
 }
 
-// The plain walk hardly ever reaches the far corner of a large board within
-// its budget, and starting it over took minutes there: the leaning walks that
-// follow it lay the board within six tenths of the budget more.
+// Starting the plain walk over took minutes on large boards: the leaning walks
+// that follow it lay the board within six tenths of the budget more.
 TEST(Maze, LargeLevelsEndWithinTheirDrawBoundOnAWalkedBoard)
 {
     startFresh();
