@@ -56,7 +56,6 @@ TEST_P(LevelPlay, ShowsWhereEveryKeyAndButtonTakesThePlayer)
     EXPECT_EQ(rumbles, c.pauses.size() > 1 && c.pauses.back() == "1000" ? "65535,65535 at 300; 0,0 at 1300; " : "");
 }
 
-const std::vector<std::string> None;
 const std::vector<std::string> FourPauses{"150", "150", "150", "150"};
 constexpr CursorPosition Home{0, 2};
 constexpr CursorPosition Below{0, 5};
@@ -64,32 +63,31 @@ constexpr CursorPosition Below{0, 5};
 const Case Cases[] = {
     // Each key of a move (an arrow key's code comes after either prefix): a
     // key left out stops the player short of where the rest take it.
-    {Open, {'d', 'S', 0, 80}, {}, ".../.../.PG", {2, 4}, None},
-    {Open, {'D', 224, 77, 's'}, {}, ".../..P/..G", {4, 3}, None},
-    {Open, {'s', 'd', 'w', 'a'}, {}, Open, Home, None},
-    {Open, {'s', 'd', 'W', 'A'}, {}, Open, Home, None},
-    {Open, {'s', 'd', 224, 72, 0, 75}, {}, Open, Home, None},
+    {Open, {'d', 'S', 0, 80}, {}, ".../.../.PG", {2, 4}, {}},
+    {Open, {'D', 224, 77, 's'}, {}, ".../..P/..G", {4, 3}, {}},
+    {Open, {'s', 'd', 'w', 'a'}, {}, Open, Home, {}}, {Open, {'s', 'd', 'W', 'A'}, {}, Open, Home, {}},
+    {Open, {'s', 'd', 224, 72, 0, 75}, {}, Open, Home, {}},
     // The board's edges hold on every row, and nothing else moves the player.
-    {Open, {'w', 'a', 'x', 224, 27, Pad(0), Pad(0x0100), NoPad}, {}, Open, Home, None},
-    {Open, {'d', 'd', 'd', 's', 'a', 'a', 'a'}, {}, ".../P../..G", {0, 3}, None},
-    {Open, {'s', 'd', 'd', 'd'}, {}, ".../..P/..G", {4, 3}, None},
-    {Open, {'s', 's', 's', 'a'}, {}, ".../.../P.G", {0, 4}, None},
+    {Open, {'w', 'a', 'x', 224, 27, Pad(0), Pad(0x0100), NoPad}, {}, Open, Home, {}},
+    {Open, {'d', 'd', 'd', 's', 'a', 'a', 'a'}, {}, ".../P../..G", {0, 3}, {}},
+    {Open, {'s', 'd', 'd', 'd'}, {}, ".../..P/..G", {4, 3}, {}},
+    {Open, {'s', 's', 's', 'a'}, {}, ".../.../P.G", {0, 4}, {}},
     // Buttons: d-pad or letters, the first matching row wins, a pause after each, blocked or not.
     {Open, {Pad(ButtonDpadRight), Pad(ButtonDpadDown), Pad(ButtonDpadUp | ButtonDpadDown), Pad(ButtonDpadLeft)}, {},
      Open, Home, FourPauses},
     {Open, {Pad(ButtonB), Pad(ButtonA | ButtonB), Pad(ButtonY), Pad(ButtonX)}, {}, Open, Home, FourPauses},
     // A save comes back to the player after its words; quitting leaves the cursor below the board.
     {Open, {'s', 'E', 'd', 'e', 'd', Pad(ButtonBack)}, {}, ".../..P/..G", {4, 3}, {"3000", "3000", "3000"}},
-    {Open, {'d', 'q'}, LevelQuit, ".P./.../..G", Below, None},
-    {Open, {'Q'}, LevelQuit, Open, Below, None}, {Open, {Pad(ButtonStart | ButtonBack)}, LevelQuit, Open, Below, None},
+    {Open, {'d', 'q'}, LevelQuit, ".P./.../..G", Below, {}},
+    {Open, {'Q'}, LevelQuit, Open, Below, {}}, {Open, {Pad(ButtonStart | ButtonBack)}, LevelQuit, Open, Below, {}},
     // The player is drawn over the wall it entered; the goal ends the level with the cursor on it.
-    {Walled, {'d', 'd'}, LevelDied, "..P/..#/#.G", Below, None},
+    {Walled, {'d', 'd'}, LevelDied, "..P/..#/#.G", Below, {}},
     {Walled, {Pad(ButtonDpadRight), Pad(ButtonB)}, LevelDied, "..P/..#/#.G", Below, {"150", "150", "1000"}},
-    {Walled, {'d', 's', 's', 'd'}, LevelCompleted, "..#/..#/#.P", {4, 4}, None},
+    {Walled, {'d', 's', 's', 'd'}, LevelCompleted, "..#/..#/#.P", {4, 4}, {}},
     // Without a goal the first input of any kind ends the level; without a player, moves change nothing.
-    {"P../.../...", {'x'}, LevelCompleted, "P../.../...", Home, None},
-    {"P../.../...", {Pad(0x0100)}, LevelCompleted, "P../.../...", Home, None},
-    {".../.../..G", {'s', 'd', 'w', 'a'}, {}, ".../.../..G", Home, None},
+    {"P../.../...", {'x'}, LevelCompleted, "P../.../...", Home, {}},
+    {"P../.../...", {Pad(0x0100)}, LevelCompleted, "P../.../...", Home, {}},
+    {".../.../..G", {'s', 'd', 'w', 'a'}, {}, ".../.../..G", Home, {}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Inputs, LevelPlay, ::testing::ValuesIn(Cases));
@@ -130,9 +128,8 @@ std::optional<LevelOutcome> playPlainly(std::int32_t side, std::vector<std::int3
     return std::nullopt;
 }
 
-// The level keeps the player's cell and its counts instead of searching the
-// board after every key: the same end, cells and screen on generated boards
-// and on records, whatever the keys.
+// The level keeps the player's cell and its counts instead of searching the board after
+// every key: the same end, cells and screen on generated boards and on records, whatever the keys.
 TEST(Level, KeepingThePlayersCellEndsAndDrawsAsSearchingTheBoardAfterEveryKey)
 {
     const auto open = [](std::size_t side) { return "P" + std::string(side * side - 2, '.') + "G"; };

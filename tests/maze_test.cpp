@@ -32,11 +32,11 @@ Cells mazeAt(std::int64_t second, std::int32_t level)
     for (const char m : moves) {
         col += (m == 'd') - (m == 'a');
         row += (m == 's') - (m == 'w');
-        const std::int32_t i = row * side + col;
-        if (col < 0 || row < 0 || col >= side || row >= side || i == 0 || expected[static_cast<std::size_t>(i)] != TileWall) {
+        const auto i = static_cast<std::size_t>(row * side + col);
+        if (col < 0 || row < 0 || col >= side || row >= side || i == 0 || expected[i] != TileWall) {
             return ::testing::AssertionFailure() << "the path leaves the board or meets itself at " << col << "," << row;
         }
-        expected[static_cast<std::size_t>(i)] = TileFloor;
+        expected[i] = TileFloor;
     }
     expected.front() = TilePlayer;
     expected.back() = TileGoal;
@@ -71,12 +71,11 @@ TEST(Maze, IsThePlainWalksBoardWithinItsBudgetAndAWalkedBoardAfter)
         for (const std::int32_t level : {0, 1, 4, 9, 16}) {
             const std::int64_t cells = std::int64_t{level + 2} * (level + 2);
             for (std::uint32_t seed = 1; seed <= 20; ++seed) {
-                SCOPED_TRACE("level " + std::to_string(level) + ", seed " + std::to_string(seed) + ", per cell " +
-                             std::to_string(perCell));
+                SCOPED_TRACE(testing::Message() << "level " << level << ", seed " << seed << ", per cell " << perCell);
                 std::string path;
                 generateMazeFromSeed(level, seed, perCell * cells, &path);
                 std::srand(seed);
-                const plainwalk::Outcome outcome = plainwalk::walk(plain, level, std::max<std::int64_t>(perCell, 1) * cells | 1);
+                const auto outcome = plainwalk::walk(plain, level, std::max<std::int64_t>(perCell, 1) * cells | 1);
                 ASSERT_TRUE(laysThePath(board, level, path));
                 ASSERT_TRUE(!outcome.finished || (board == plain && path == outcome.moves));
                 leaned += outcome.finished ? 0 : 1;

@@ -15,8 +15,7 @@ TEST(BoardDrawing, FreshDrawPrintsTheRowsUnderTheHeaderAndMovesRepaintTwoCells)
                                        Block + Block + Bars);
     EXPECT_EQ(seenBoard(3), "P.#/..#/#.G");
     // The goal's space is plain and falls right of the board; the next line starts the message line.
-    EXPECT_EQ(tc::screen().cell(6, 4).ch, U' ');
-    EXPECT_FALSE(tc::screen().cell(6, 4).bg);
+    EXPECT_TRUE(tc::screen().cell(6, 4).ch == U' ' && !tc::screen().cell(6, 4).bg);
     EXPECT_EQ(tc::screen().cursor(), (CursorPosition{0, 2}));
 
     // A move paints the cell left as floor and the one entered as the player,
