@@ -91,6 +91,7 @@ const Case Cases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Inputs, LevelPlay, ::testing::ValuesIn(Cases));
+
 TEST(Level, SaysOnTheMessageLineWhileItSavesAndWhetherTheSaveWorked)
 {
     startFresh(100, 40);
@@ -153,7 +154,7 @@ TEST(Level, KeepingThePlayersCellEndsAndDrawsAsSearchingTheBoardAfterEveryKey)
             board = letters.empty() ? std::vector<std::int32_t>{} : cells;
             tc::typeText(keys);
             std::optional<LevelOutcome> outcome;
-            runsOut([&] { outcome = playLevel(level, !letters.empty()); });
+            runsOut([&, level = level, resumed = !letters.empty()] { outcome = playLevel(level, resumed); });
             std::vector<std::int32_t> plain = cells;
             CursorPosition at;
             EXPECT_EQ(outcome, playPlainly(side, plain, at, keys));
