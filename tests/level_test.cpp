@@ -56,7 +56,6 @@ TEST_P(LevelPlay, ShowsWhereEveryKeyAndButtonTakesThePlayer)
     EXPECT_EQ(rumbles, c.pauses.size() > 1 && c.pauses.back() == "1000" ? "65535,65535 at 300; 0,0 at 1300; " : "");
 }
 
-const std::vector<std::string> FourPauses{"150", "150", "150", "150"};
 constexpr CursorPosition Home{0, 2};
 constexpr CursorPosition Below{0, 5};
 
@@ -74,8 +73,8 @@ const Case Cases[] = {
     {Open, {'s', 's', 's', 'a'}, {}, ".../.../P.G", {0, 4}, {}},
     // Buttons: d-pad or letters, the first matching row wins, a pause after each, blocked or not.
     {Open, {Pad(ButtonDpadRight), Pad(ButtonDpadDown), Pad(ButtonDpadUp | ButtonDpadDown), Pad(ButtonDpadLeft)}, {},
-     Open, Home, FourPauses},
-    {Open, {Pad(ButtonB), Pad(ButtonA | ButtonB), Pad(ButtonY), Pad(ButtonX)}, {}, Open, Home, FourPauses},
+     Open, Home, {"150", "150", "150", "150"}},
+    {Open, {Pad(ButtonB), Pad(ButtonA | ButtonB), Pad(ButtonY), Pad(ButtonX)}, {}, Open, Home, {"150", "150", "150", "150"}},
     // A save comes back to the player after its words; quitting leaves the cursor below the board.
     {Open, {'s', 'E', 'd', 'e', 'd', Pad(ButtonBack)}, {}, ".../..P/..G", {4, 3}, {"3000", "3000", "3000"}},
     {Open, {'d', 'q'}, LevelQuit, ".P./.../..G", Below, {}},
@@ -119,7 +118,7 @@ std::optional<LevelOutcome> playPlainly(std::int32_t side, std::vector<std::int3
         if (key != 'x') {
             *std::find(cells.begin(), cells.end(), TilePlayer) = TileFloor;
             at = std::min(to.x, to.y) >= 0 && std::max(to.x, to.y) < side ? to : at;
-            cells[static_cast<std::size_t>(at.y * side + at.x)] = TilePlayer;
+            *(cells.begin() + at.y * side + at.x) = TilePlayer;
         }
         const bool goalLeft = std::find(cells.begin(), cells.end(), TileGoal) != cells.end();
         if (!goalLeft || std::count(cells.begin(), cells.end(), TileWall) != walls) {

@@ -32,11 +32,12 @@ Cells mazeAt(std::int64_t second, std::int32_t level)
     for (const char m : moves) {
         col += (m == 'd') - (m == 'a');
         row += (m == 's') - (m == 'w');
-        const auto i = static_cast<std::size_t>(row * side + col);
-        if (col < 0 || row < 0 || col >= side || row >= side || i == 0 || expected[i] != TileWall) {
+        const std::int32_t i = row * side + col;
+        if (std::min(col, row) < 0 || std::max(col, row) >= side || i == 0 ||
+            expected[static_cast<std::size_t>(i)] != TileWall) {
             return ::testing::AssertionFailure() << "the path leaves the board or meets itself at " << col << "," << row;
         }
-        expected[i] = TileFloor;
+        expected[static_cast<std::size_t>(i)] = TileFloor;
     }
     expected.front() = TilePlayer;
     expected.back() = TileGoal;
