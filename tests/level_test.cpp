@@ -63,9 +63,8 @@ const Case Cases[] = {
     // Each key of a move (an arrow key's code comes after either prefix): a
     // key left out stops the player short of where the rest take it.
     {Open, {'d', 'S', 0, 80}, {}, ".../.../.PG", {2, 4}, {}},
-    {Open, {'D', 224, 77, 's'}, {}, ".../..P/..G", {4, 3}, {}},
+    {Open, {'D', 224, 77, 's'}, {}, ".../..P/..G", {4, 3}, {}}, {Open, {'s', 'd', 224, 72, 0, 75}, {}, Open, Home, {}},
     {Open, {'s', 'd', 'w', 'a'}, {}, Open, Home, {}}, {Open, {'s', 'd', 'W', 'A'}, {}, Open, Home, {}},
-    {Open, {'s', 'd', 224, 72, 0, 75}, {}, Open, Home, {}},
     // The board's edges hold on every row, and nothing else moves the player.
     {Open, {'w', 'a', 'x', 224, 27, Pad(0), Pad(0x0100), NoPad}, {}, Open, Home, {}},
     {Open, {'d', 'd', 'd', 's', 'a', 'a', 'a'}, {}, ".../P../..G", {0, 3}, {}},
@@ -118,7 +117,8 @@ std::optional<LevelOutcome> playPlainly(std::int32_t side, std::vector<std::int3
         if (key != 'x') {
             *std::find(cells.begin(), cells.end(), TilePlayer) = TileFloor;
             at = std::min(to.x, to.y) >= 0 && std::max(to.x, to.y) < side ? to : at;
-            *(cells.begin() + at.y * side + at.x) = TilePlayer;
+            const std::int32_t i = at.y * side + at.x;
+            cells[static_cast<std::size_t>(i)] = TilePlayer;
         }
         const bool goalLeft = std::find(cells.begin(), cells.end(), TileGoal) != cells.end();
         if (!goalLeft || std::count(cells.begin(), cells.end(), TileWall) != walls) {
