@@ -5,9 +5,7 @@
 
 namespace {
 
-// P . # / . . # / # . G
 const char* const FirstLevel = "879779970";
-// P . # . / . . # . / # # . . / # # # G
 const char* const SecondLevel = "8797779799779990";
 const std::string RestartQuestion =
     "Do you wanna restart (y/n)? If you are using an Xbox controller, press 'a' to restart and 'b' to not.";
@@ -37,20 +35,15 @@ TEST_P(WholeGame, AnswersEveryPromptAndPausesAsThePlayerAsked)
     typeScript(run.script);
     std::vector<std::string> pauses;
     notePauses(pauses);
-    EXPECT_EQ(runGame(), 0);
-    EXPECT_TRUE(tc::scriptDone() && !tc::consoleIsOpen());
+    EXPECT_TRUE(runGame() == 0 && tc::scriptDone() && !tc::consoleIsOpen());
     EXPECT_EQ(pauses, run.pauses);
     for (const auto& [y, text] : run.lines) {
         EXPECT_EQ(tc::screen().line(y), text) << "line " << y;
     }
     // Whatever came before, the board under the header shows every cell whole.
-    const std::string header = tc::screen().line(0);
-    ASSERT_TRUE(header.starts_with("Level ")) << header;
-    const std::string seen = seenBoard(std::stoi(header.substr(6)) + 2);
+    const std::string seen = seenBoard(tc::screen().line(0) == "Level 2" ? 4 : 3);
     EXPECT_EQ(seen.find('?'), std::string::npos) << seen;
-    if (run.seen != nullptr) {
-        EXPECT_EQ(seen, run.seen);
-    }
+    EXPECT_TRUE(run.seen == nullptr || seen == run.seen) << seen;
     // Nothing here saves: the player's file is as it was.
     EXPECT_EQ(folder.read(SaveRecordName), run.record != nullptr ? run.record : "");
 }
@@ -61,21 +54,15 @@ const std::pair<int, std::string> FirstHeader{0, "Level 1"};
 const GameRun Runs[] = {
     // Without a playable record there is no prompt; the farewell follows a quit on the message line.
     {nullptr, {'\r', 'q'}, FarewellOnly, {FirstHeader, {5, Farewell}}},
-    {"", {'\r', 'q'}, FarewellOnly, {FirstHeader, {5, Farewell}}},
-    {"8777", {'\r', 'q'}, FarewellOnly, {FirstHeader}},
-    {"87777777\n", {'\r', 'q'}, FarewellOnly, {FirstHeader}},
-    {"X79779970", {'\r', 'q'}, FarewellOnly, {FirstHeader}},
-    // Keys answer at once; the record's length gives the level.
+    {"X79779970", {'\r', 'q'}, FarewellOnly, {FirstHeader, {5, Farewell}}},
+    // Keys answer at once, either case; the record's length gives the level.
     {SecondLevel, {'\r', 'n', 'q'}, FarewellOnly, {FirstHeader}},
-    {SecondLevel, {'\r', 'N', 'q'}, FarewellOnly, {FirstHeader}},
     {SecondLevel, {'\r', 'Y', 'q'}, FarewellOnly, {{0, "Level 2"}, {6, Farewell}}, "P.#./..#./##../###G"},
-    {SecondLevel, {'\r', 'y', 'q'}, FarewellOnly, {{0, "Level 2"}}, "P.#./..#./##../###G"},
     // A pauses before the screen clears, at the title and at the offer; still held, it moves down.
     {FirstLevel, {Pad(ButtonA), Pad(ButtonA), Pad(ButtonA), 'q'}, {"150", "150", "150", "3000"}, {}, "..#/P.#/#.G"},
     {FirstLevel, {'\r', Pad(ButtonA | ButtonB), 'q'}, {"150", "3000"}, {}, "P.#/..#/#.G"},
     {FirstLevel, {'\r', Pad(ButtonB), 'q'}, {"150", "3000"}, {FirstHeader}},
-    // A death by a key, then the restart prompt: y restarts at level 1 at once, A clears and then pauses.
-    {SecondLevel, {'\r', 'y', 'd', 'd', 'Y', 'q'}, FarewellOnly, {FirstHeader, {5, Farewell}}},
+    // A death by a key, then the restart prompt: A restarts at level 1, clearing and then pausing.
     {SecondLevel, {'\r', 'y', 'd', 'd', Pad(ButtonA), 'q'}, {"150 blank", "3000"}, {FirstHeader, {5, Farewell}}},
     // No: the farewell comes below the prompt and its reminders, B without a pause.
     {SecondLevel, {'\r', 'y', 'd', 'd', Pad(ButtonB)}, FarewellOnly,

@@ -1,9 +1,7 @@
 #include <algorithm>
 #include <optional>
 #include <random>
-#include <sstream>
 #include <string>
-#include <string_view>
 
 #include "maze/maze.hpp"
 #include "play/level.hpp"
@@ -13,8 +11,6 @@ namespace {
 
 const char* const Open = "P../.../..G";
 const char* const Walled = "P.#/..#/#.G";
-const char* const Right = ".P./.../..G";
-const char* const Down = ".../P../..G";
 
 // Plays level 1 on the board until it ends; nothing when the script ran out first.
 std::optional<LevelOutcome> play(const char* letters, const std::vector<int>& script)
@@ -35,99 +31,79 @@ struct Case {
     std::vector<std::string> pauses;
 };
 
-class LevelPlay : public ::testing::TestWithParam<Case> {
-protected:
-    void SetUp() override { startFresh(100, 40); }
-    ScratchFolder folder;
-};
+class LevelPlay : public ::testing::TestWithParam<Case> {};
 
 TEST_P(LevelPlay, ShowsWhereEveryKeyAndButtonTakesThePlayer)
 {
     const Case& c = GetParam();
+    startFresh(100, 40);
+    ScratchFolder folder;
     std::vector<std::string> pauses;
     notePauses(pauses);
     EXPECT_EQ(play(c.board, c.script), c.outcome);
     EXPECT_EQ(seenBoard(3), c.seen);
     EXPECT_EQ(tc::screen().cursor(), c.cursor);
     EXPECT_EQ(pauses, c.pauses);
-    // Only a death by a gamepad move rumbles: a second at full speed.
-    const std::vector<std::int64_t> expected = c.pauses.size() > 1 && c.pauses.back() == "1000"
-        ? std::vector<std::int64_t>{65535, 65535, 300, 0, 0, 1300} : std::vector<std::int64_t>{};
-    std::vector<std::int64_t> rumbles;
+    // A save writes the level as it began, wherever the player stands.
+    EXPECT_EQ(folder.read(SaveRecordName), c.pauses.empty() || c.pauses[0] != "3000" ? "" : recordText(cellsOf(c.board)));
+    // The snapshot is the level as it began, gone after a death; only a death
+    // by a gamepad move rumbles: a second at full speed.
+    EXPECT_EQ(shownBoard, c.outcome == LevelDied ? std::vector<std::int32_t>() : cellsOf(c.board));
+    std::string rumbles;
     for (const tc::RumbleRequest& r : tc::rumbles()) {
-        rumbles.insert(rumbles.end(), {r.left, r.right, r.atMs});
+        rumbles += std::to_string(r.left) + "," + std::to_string(r.right) + " at " + std::to_string(r.atMs) + "; ";
     }
-    EXPECT_EQ(rumbles, expected);
+    EXPECT_EQ(rumbles, c.pauses.size() > 1 && c.pauses.back() == "1000" ? "65535,65535 at 300; 0,0 at 1300; " : "");
 }
 
-const std::vector<std::string> None;
-const std::vector<std::string> OnePause{"150"};
-const std::vector<std::string> TwoPauses{"150", "150"};
 constexpr CursorPosition Home{0, 2};
 constexpr CursorPosition Below{0, 5};
 
 const Case Cases[] = {
-    // Each key of a move, the arrow keys' codes after either prefix.
-    {Open, {'d'}, {}, Right, {2, 2}, None}, {Open, {'D'}, {}, Right, {2, 2}, None},
-    {Open, {224, 77}, {}, Right, {2, 2}, None}, {Open, {'s'}, {}, Down, {0, 3}, None},
-    {Open, {'S'}, {}, Down, {0, 3}, None}, {Open, {0, 80}, {}, Down, {0, 3}, None},
-    {Open, {'s', 'w'}, {}, Open, Home, None}, {Open, {'s', 'W'}, {}, Open, Home, None},
-    {Open, {'s', 224, 72}, {}, Open, Home, None}, {Open, {'d', 'a'}, {}, Open, Home, None},
-    {Open, {'d', 'A'}, {}, Open, Home, None}, {Open, {'d', 0, 75}, {}, Open, Home, None},
+    // Each key of a move (an arrow key's code comes after either prefix): a
+    // key left out stops the player short of where the rest take it.
+    {Open, {'d', 'S', 0, 80}, {}, ".../.../.PG", {2, 4}, {}},
+    {Open, {'D', 224, 77, 's'}, {}, ".../..P/..G", {4, 3}, {}}, {Open, {'s', 'd', 224, 72, 0, 75}, {}, Open, Home, {}},
+    {Open, {'s', 'd', 'w', 'a'}, {}, Open, Home, {}}, {Open, {'s', 'd', 'W', 'A'}, {}, Open, Home, {}},
     // The board's edges hold on every row, and nothing else moves the player.
-    {Open, {'w', 'a', 'x', 224, 27, Pad(0), Pad(0x0100), NoPad}, {}, Open, Home, None},
-    {Open, {'d', 'd', 'd'}, {}, "..P/.../..G", {4, 2}, None},
-    {Open, {'s', 'd', 'd', 'd'}, {}, ".../..P/..G", {4, 3}, None},
-    {Open, {'s', 'a'}, {}, Down, {0, 3}, None},
-    {Open, {'s', 's', 's'}, {}, ".../.../P.G", {0, 4}, None},
+    {Open, {'w', 'a', 'x', 224, 27, Pad(0), Pad(0x0100), NoPad}, {}, Open, Home, {}},
+    {Open, {'d', 'd', 'd', 's', 'a', 'a', 'a'}, {}, ".../P../..G", {0, 3}, {}},
+    {Open, {'s', 'd', 'd', 'd'}, {}, ".../..P/..G", {4, 3}, {}},
+    {Open, {'s', 's', 's', 'a'}, {}, ".../.../P.G", {0, 4}, {}},
     // Buttons: d-pad or letters, the first matching row wins, a pause after each, blocked or not.
-    {Open, {Pad(ButtonDpadRight)}, {}, Right, {2, 2}, OnePause}, {Open, {Pad(ButtonB)}, {}, Right, {2, 2}, OnePause},
-    {Open, {Pad(ButtonDpadDown)}, {}, Down, {0, 3}, OnePause}, {Open, {Pad(ButtonA | ButtonB)}, {}, Down, {0, 3}, OnePause},
-    {Open, {Pad(ButtonA), Pad(ButtonY)}, {}, Open, Home, TwoPauses},
-    {Open, {Pad(ButtonDpadDown), Pad(ButtonDpadUp)}, {}, Open, Home, TwoPauses},
-    {Open, {Pad(ButtonB), Pad(ButtonX)}, {}, Open, Home, TwoPauses},
-    {Open, {Pad(ButtonDpadRight), Pad(ButtonDpadLeft)}, {}, Open, Home, TwoPauses},
-    {Open, {Pad(ButtonDpadUp | ButtonDpadDown), Pad(ButtonX)}, {}, Open, Home, TwoPauses},
+    {Open, {Pad(ButtonDpadRight), Pad(ButtonDpadDown), Pad(ButtonDpadUp | ButtonDpadDown), Pad(ButtonDpadLeft)}, {},
+     Open, Home, {"150", "150", "150", "150"}},
+    {Open, {Pad(ButtonB), Pad(ButtonA | ButtonB), Pad(ButtonY), Pad(ButtonX)}, {}, Open, Home, {"150", "150", "150", "150"}},
     // A save comes back to the player after its words; quitting leaves the cursor below the board.
-    {Open, {'d', 'e'}, {}, Right, {2, 2}, {"3000"}}, {Open, {'s', 'E'}, {}, Down, {0, 3}, {"3000"}},
-    {Open, {'s', Pad(ButtonBack)}, {}, Down, {0, 3}, {"3000"}}, {Open, {'d', 'q'}, LevelQuit, Right, Below, None},
-    {Open, {'Q'}, LevelQuit, Open, Below, None}, {Open, {Pad(ButtonStart | ButtonBack)}, LevelQuit, Open, Below, None},
+    {Open, {'s', 'E', 'd', 'e', 'd', Pad(ButtonBack)}, {}, ".../..P/..G", {4, 3}, {"3000", "3000", "3000"}},
+    {Open, {'d', 'q'}, LevelQuit, ".P./.../..G", Below, {}},
+    {Open, {'Q'}, LevelQuit, Open, Below, {}}, {Open, {Pad(ButtonStart | ButtonBack)}, LevelQuit, Open, Below, {}},
     // The player is drawn over the wall it entered; the goal ends the level with the cursor on it.
-    {Walled, {'d', 'd'}, LevelDied, "..P/..#/#.G", Below, None},
+    {Walled, {'d', 'd'}, LevelDied, "..P/..#/#.G", Below, {}},
     {Walled, {Pad(ButtonDpadRight), Pad(ButtonB)}, LevelDied, "..P/..#/#.G", Below, {"150", "150", "1000"}},
-    {Walled, {'d', 's', 's', 'd'}, LevelCompleted, "..#/..#/#.P", {4, 4}, None},
+    {Walled, {'d', 's', 's', 'd'}, LevelCompleted, "..#/..#/#.P", {4, 4}, {}},
+    // Without a goal the first input of any kind ends the level; without a player, moves change nothing.
+    {"P../.../...", {'x'}, LevelCompleted, "P../.../...", Home, {}},
+    {"P../.../...", {Pad(0x0100)}, LevelCompleted, "P../.../...", Home, {}},
+    {".../.../..G", {'s', 'd', 'w', 'a'}, {}, ".../.../..G", Home, {}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Inputs, LevelPlay, ::testing::ValuesIn(Cases));
 
-TEST(Level, KeepsItsSnapshotButOnADeathAndSavesTheLevelAsItBegan)
+TEST(Level, SaysOnTheMessageLineWhileItSavesAndWhetherTheSaveWorked)
 {
     startFresh(100, 40);
     ScratchFolder folder;
-    EXPECT_EQ(play(Walled, {'d', 's', 's', 'd'}), LevelCompleted);
-    EXPECT_EQ(shownBoard, cellsOf(Walled));
-    EXPECT_EQ(play(Walled, {'s', 's'}), LevelDied);
-    EXPECT_TRUE(shownBoard.empty());
-    // Without a goal the first input of any kind completes the level; without a player, moves change nothing.
-    EXPECT_EQ(play("P../.../...", {'x'}), LevelCompleted);
-    EXPECT_EQ(play("P../.../...", {Pad(0x0100)}), LevelCompleted);
-    EXPECT_EQ(play(".../.../..G", {'s', 'd', 'w', 'a'}), std::nullopt);
-    EXPECT_EQ(board, cellsOf(".../.../..G"));
-
-    // The message line while the record is written and while the game waits.
     std::vector<std::string> seen;
     tc::onDiskFlush([&](const std::string&) { return seen.emplace_back("writing: " + tc::screen().line(5)), true; });
     tc::onPause([&](std::int32_t ms) { seen.push_back(std::to_string(ms) + ": " + tc::screen().line(5)); });
-    EXPECT_EQ(play(Walled, {'d', 's', 'e', 'x', 'e'}), std::nullopt);
-    EXPECT_EQ(folder.read(SaveRecordName), "879779970");
+    EXPECT_EQ(play(Walled, {'e'}), std::nullopt);
     EXPECT_EQ(tc::screen().line(5), "");
     tc::failDiskFlush(true);
     EXPECT_EQ(play(Walled, {'e'}), std::nullopt);
-    EXPECT_EQ(seen, (std::vector<std::string>{"writing: Saving Game", "writing: Saving Game", "3000: Saved Game",
-                                              "writing: Saving Game", "writing: Saving Game", "3000: Saved Game",
-                                              "writing: Saving Game", "3000: Save Failed"}));
     EXPECT_EQ(tc::screen().line(5), "");
-    EXPECT_EQ(folder.read(SaveRecordName), "879779970");
+    EXPECT_EQ(seen, (std::vector<std::string>{"writing: Saving Game", "writing: Saving Game", "3000: Saved Game",
+                                              "writing: Saving Game", "3000: Save Failed"}));
 }
 
 // The level as it reads plainly: after each key, search the board for the
@@ -137,11 +113,12 @@ std::optional<LevelOutcome> playPlainly(std::int32_t side, std::vector<std::int3
 {
     const auto walls = std::count(cells.begin(), cells.end(), TileWall);
     for (const char key : keys) {
+        const CursorPosition to{at.x + (key == 'd') - (key == 'a'), at.y + (key == 's') - (key == 'w')};
         if (key != 'x') {
             *std::find(cells.begin(), cells.end(), TilePlayer) = TileFloor;
-            const CursorPosition to{at.x + (key == 'd') - (key == 'a'), at.y + (key == 's') - (key == 'w')};
             at = std::min(to.x, to.y) >= 0 && std::max(to.x, to.y) < side ? to : at;
-            *(cells.begin() + at.y * side + at.x) = TilePlayer;
+            const std::int32_t i = at.y * side + at.x;
+            cells[static_cast<std::size_t>(i)] = TilePlayer;
         }
         const bool goalLeft = std::find(cells.begin(), cells.end(), TileGoal) != cells.end();
         if (!goalLeft || std::count(cells.begin(), cells.end(), TileWall) != walls) {
@@ -151,51 +128,39 @@ std::optional<LevelOutcome> playPlainly(std::int32_t side, std::vector<std::int3
     return std::nullopt;
 }
 
-// The level keeps the player's cell and its counts instead of searching the
-// board after every key: the same end, cells and screen on generated boards
-// and on records, whatever the keys.
+// The level keeps the player's cell and its counts instead of searching the board after
+// every key: the same end, cells and screen on generated boards and on records, whatever the keys.
 TEST(Level, KeepingThePlayersCellEndsAndDrawsAsSearchingTheBoardAfterEveryKey)
 {
-    const auto open = [](std::size_t side) { return std::string("8").append(side * side - 2, '7').append("0"); };
+    const auto open = [](std::size_t side) { return "P" + std::string(side * side - 2, '.') + "G"; };
     const std::pair<std::int32_t, std::string> boards[] = {{1, ""}, {6, ""}, {40, ""}, {5, open(7)}, {30, open(32)}};
     std::mt19937 random(13);
-    for (const auto& [level, text] : boards) {
+    for (const auto& [level, letters] : boards) {
         const std::int32_t side = sideLengthFor(level);
-        std::istringstream in(text);
         startFresh(100, 50);
-        tc::setCalendarSeconds(1'700'000'000 + level);
-        if (text.empty()) {
+        board = cellsOf(letters);  // a record's board; none: the level's own maze
+        if (letters.empty()) {
             generateMaze(level);
-        } else {
-            ASSERT_TRUE(saveRecordUsable(in));
-            readSaveRecord(in);
         }
         const std::vector<std::int32_t> cells = board;
-        // To the goal, each step taken, taken back and taken again; at random; against the edges.
-        std::string walk = "wax";
-        for (const char k : keysToGoal(level)) {
-            walk += {k, "sdwa"[std::string_view("wasd").find(k)], k};
-        }
+        // To the goal, at random, and along the edges.
         std::string stray;
         std::generate_n(std::back_inserter(stray), 400, [&] { return "wasdx"[random() % 5]; });
-        const auto along = [&](char k) { return std::string(static_cast<std::size_t>(side), k); };
-        for (const std::string& keys : {walk, stray, along('d'), "sa" + along('s') + along('d')}) {
+        const std::string along(static_cast<std::size_t>(side), 'd');
+        for (const std::string& keys : {"wax" + keysToGoal(level), stray, "sa" + std::string(along.size(), 's') + along}) {
+            SCOPED_TRACE("level " + std::to_string(level) + ", keys " + keys);
             startFresh(100, 50);
-            tc::setCalendarSeconds(1'700'000'000 + level);
-            board = text.empty() ? std::vector<std::int32_t>{} : cells;
+            board = letters.empty() ? std::vector<std::int32_t>{} : cells;
             tc::typeText(keys);
             std::optional<LevelOutcome> outcome;
-            const bool resumed = !text.empty();
-            runsOut([&, level = level] { outcome = playLevel(level, resumed); });
+            runsOut([&, level = level, resumed = !letters.empty()] { outcome = playLevel(level, resumed); });
             std::vector<std::int32_t> plain = cells;
             CursorPosition at;
-            SCOPED_TRACE("level " + std::to_string(level) + ", keys " + keys);
             EXPECT_EQ(outcome, playPlainly(side, plain, at, keys));
             EXPECT_EQ(board, plain);
             EXPECT_EQ(cellsOf(seenBoard(side)), plain);
-            const CursorPosition cursor = outcome == LevelDied ? CursorPosition{0, messageLine(level)}
-                                                               : CursorPosition{cellX(at.x), cellY(at.y)};
-            EXPECT_EQ(tc::screen().cursor(), cursor);
+            EXPECT_EQ(tc::screen().cursor(), (outcome == LevelDied ? CursorPosition{0, messageLine(level)}
+                                                                   : CursorPosition{cellX(at.x), cellY(at.y)}));
         }
     }
 }

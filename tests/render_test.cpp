@@ -1,25 +1,10 @@
 #include "board/render.hpp"
-#include "maze/maze.hpp"
 #include "tests/support/ways.hpp"
 
 namespace {
 
 const std::string Block = "\u2588\u2588";
 const std::string Bars = "\u25ac\u25ac";
-
-// Every cell of the screen's top-left corner: character and colours.
-std::string screenCells(int columns, int lines)
-{
-    std::string cells;
-    const auto colour = [](const Colour& c) { return c ? std::to_string((c->r << 16) | (c->g << 8) | c->b) : "-"; };
-    for (int y = 0; y < lines; ++y) {
-        for (int x = 0; x < columns; ++x) {
-            const ScreenCell& c = tc::screen().cell(x, y);
-            cells += std::to_string(c.ch) + ":" + colour(c.fg) + ":" + colour(c.bg) + (x + 1 < columns ? " " : "\n");
-        }
-    }
-    return cells;
-}
 
 TEST(BoardDrawing, FreshDrawPrintsTheRowsUnderTheHeaderAndMovesRepaintTwoCells)
 {
@@ -30,8 +15,7 @@ TEST(BoardDrawing, FreshDrawPrintsTheRowsUnderTheHeaderAndMovesRepaintTwoCells)
                                        Block + Block + Bars);
     EXPECT_EQ(seenBoard(3), "P.#/..#/#.G");
     // The goal's space is plain and falls right of the board; the next line starts the message line.
-    EXPECT_EQ(tc::screen().cell(6, 4).ch, U' ');
-    EXPECT_FALSE(tc::screen().cell(6, 4).bg);
+    EXPECT_TRUE(tc::screen().cell(6, 4).ch == U' ' && !tc::screen().cell(6, 4).bg);
     EXPECT_EQ(tc::screen().cursor(), (CursorPosition{0, 2}));
 
     // A move paints the cell left as floor and the one entered as the player,
@@ -44,16 +28,11 @@ TEST(BoardDrawing, FreshDrawPrintsTheRowsUnderTheHeaderAndMovesRepaintTwoCells)
     EXPECT_EQ(tc::screen().cursor(), (CursorPosition{0, 3}));
 }
 
+// Seven cells on a side of three: the last row holds one cell and no line
+// break follows it. A goal inside a row pushes the rest of it right; codes
+// without a glyph of their own draw as the player.
 TEST(BoardDrawing, OddBoardsDrawWithoutBreakingTheScreen)
 {
-    startFresh(100, 40);
-    drawBoard(5, true, 0, 0, 0, 0);  // empty: the header alone
-    EXPECT_EQ(tc::screen().text(), "Level 5");
-    EXPECT_EQ(tc::screen().cursor(), (CursorPosition{0, 2}));
-
-    // Seven cells on a side of three: the last row holds one cell and no line
-    // break follows it. A goal inside a row pushes the rest of it right; codes
-    // without a glyph of their own draw as the player.
     startFresh(100, 40);
     board = {TilePlayer, TileGoal, TileFloor, 7, -1, TileWall, TileWalker};
     drawBoard(1, true, 0, 0, 0, 0);
@@ -79,37 +58,6 @@ TEST(BoardDrawing, ByDifferenceRepaintsOnlyWhatMayDiffer)
     EXPECT_EQ(seenBoard(4), "P??./#?.#/#..#/##.G");
     EXPECT_EQ(tc::screen().line(0), "Level 2");
     EXPECT_EQ(tc::screen().cursor(), (CursorPosition{0, 2}));
-}
-
-// After a level is played to its goal, the next level drawn over it looks
-// exactly like the same board drawn fresh on a clean screen, colours included.
-TEST(BoardDrawing, NextLevelOverAPlayedOneLooksLikeAFreshDraw)
-{
-    for (std::int32_t level = 1; level <= 40; level += (level < 10 ? 1 : 15)) {
-        for (std::int64_t seed = 0; seed < 3; ++seed) {
-            SCOPED_TRACE("level " + std::to_string(level) + " seed " + std::to_string(seed));
-            startFresh(100, 50);
-            const std::int32_t side = sideLengthFor(level);
-            generateMazeFromSeed(level, static_cast<std::uint32_t>(seed * 7 + level), mazeDrawBudget(level));
-            drawBoard(level, true, 0, 0, 0, 0);
-            shownBoard = board;
-            for (std::int32_t col = 0, row = 0; const char key : keysToGoal(level)) {
-                const std::int32_t oldCol = col;
-                const std::int32_t oldRow = row;
-                col += key == 'd' ? 1 : key == 'a' ? -1 : 0;
-                row += key == 's' ? 1 : key == 'w' ? -1 : 0;
-                drawBoard(level, false, col, row, oldCol, oldRow);
-            }
-            generateMazeFromSeed(level + 1, static_cast<std::uint32_t>(seed * 11 + level), mazeDrawBudget(level + 1));
-            drawBoard(level + 1, true, 0, 0, 0, 0);
-            const std::string played = screenCells(2 * side + 4, side + 4);
-            tc::reset(100, 50);
-            shownBoard.clear();
-            drawBoard(level + 1, true, 0, 0, 0, 0);
-            ASSERT_EQ(played, screenCells(2 * side + 4, side + 4));
-            EXPECT_EQ(tc::screen().cursor(), (CursorPosition{0, 2}));
-        }
-    }
 }
 
 }  // namespace
