@@ -204,7 +204,7 @@ void selectColours(Writer& w, std::string_view text)
             i += 4;
         }
     }
-    w.wanted = terminalColours(w.depth, w.fg, w.bg);
+    w.wanted = w.palette == Palette::Clear ? clearColours(w.depth, w.fg, w.bg) : terminalColours(w.depth, w.fg, w.bg);
 }
 
 void controlSequence(Writer& w, std::string_view sequence, std::string& out)
@@ -248,6 +248,101 @@ void escapeByte(Writer& w, char c, std::string& out)
     w.sequence.clear();
 }
 
+// The colour of an entry of the 256-colour palette's cube or grey ramp.
+Rgb paletteColour(int index)
+{
+    if (index >= 232) {
+        const auto grey = static_cast<std::uint8_t>(8 + 10 * (index - 232));
+        return {grey, grey, grey};
+    }
+    const auto value = [](int i) { return static_cast<std::uint8_t>(i == 0 ? 0 : 55 + 40 * i); };
+    return {value((index - 16) / 36), value((index - 16) / 6 % 6), value((index - 16) % 6)};
+}
+
+int distance(Rgb rgb, int index)
+{
+    const Rgb c = paletteColour(index);
+    return (rgb.r - c.r) * (rgb.r - c.r) + (rgb.g - c.g) * (rgb.g - c.g) + (rgb.b - c.b) * (rgb.b - c.b);
+}
+
+// The basic colour that GNU screen, on a terminal with only those, shows for
+// an entry: the components at the entry's highest level light up, and an entry
+// with all three there is black up to the middle level and white above.
+int basicFallback(int index)
+{
+    if (index < 16) {
+        return index % 8;
+    }
+    if (index >= 232) {
+        return index < 244 ? 0 : 7;
+    }
+    const int r = (index - 16) / 36;
+    const int g = (index - 16) / 6 % 6;
+    const int b = (index - 16) % 6;
+    const int high = std::max({r, g, b});
+    const int lit = (r == high ? 1 : 0) + (g == high ? 2 : 0) + (b == high ? 4 : 0);
+    return high == 0 || (lit == 7 && high < 3) ? 0 : lit;
+}
+
+int terminalColour(Depth depth, std::optional<Rgb> c)
+{
+    if (!c) {
+        return DefaultColour;
+    }
+    switch (depth) {
+    case Depth::Basic: return basicIndex(*c);
+    case Depth::Palette: return paletteIndex(*c);
+    case Depth::Direct: break;
+    }
+    return (c->r << 16) | (c->g << 8) | c->b;
+}
+
+// A foreground that would vanish in its own background gives way to black on
+// the light colours (green, yellow, cyan, white), white on the others. In the
+// 256-colour palette the same holds for the basic colours GNU screen falls
+// back to: brown and yellow there become one.
+ColourPair readable(Depth depth, ColourPair pair)
+{
+    if (depth == Depth::Direct || pair.fg == DefaultColour || pair.bg == DefaultColour) {
+        return pair;
+    }
+    const int background = depth == Depth::Basic ? pair.bg : basicFallback(pair.bg);
+    if ((depth == Depth::Basic ? pair.fg : basicFallback(pair.fg)) == background) {
+        const bool light = background == 2 || background == 3 || background == 6 || background == 7;
+        pair.fg = depth == Depth::Basic ? (light ? 0 : 7) : (light ? 16 : 231);
+    }
+    return pair;
+}
+
+// The clear palette: the game's colour, and the one shown instead at each
+// depth. The wall keeps its red; the floor is blue, darker than the light
+// foreground of most terminals and lighter than a dark one; the goal is cyan
+// under black bars. Blue against red and cyan stays apart for every kind of
+// colour vision, and so do the palette entries in GNU screen's fallback to the
+// basic colours (red, blue, cyan, black).
+struct ClearColour {
+    Rgb game;
+    int direct;
+    int palette;
+    int basic;
+};
+constexpr std::array<ClearColour, 4> ClearColours{{
+    {{255, 0, 0}, 0xFF0000, 196, 1},     // the wall
+    {{20, 200, 50}, 0x0000FF, 21, 4},    // the floor
+    {{150, 75, 0}, 0x00FFFF, 51, 6},     // the goal's background
+    {{255, 255, 0}, 0x000000, 16, 0},    // the goal's bars
+}};
+
+int clearColour(Depth depth, std::optional<Rgb> c)
+{
+    for (const ClearColour& clear : ClearColours) {
+        if (c && c->r == clear.game.r && c->g == clear.game.g && c->b == clear.game.b) {
+            return depth == Depth::Basic ? clear.basic : depth == Depth::Palette ? clear.palette : clear.direct;
+        }
+    }
+    return terminalColour(depth, c);
+}
+
 }  // namespace
 
 Depth chooseDepth(const TerminalFacts& f)
@@ -274,20 +369,26 @@ int paletteIndex(Rgb rgb)
     // The cube's levels are 0, 95, 135, 175, 215, 255; the grey ramp runs
     // from 8 to 238 in steps of 10.
     const auto level = [](int v) { return v < 48 ? 0 : v < 115 ? 1 : (v - 35) / 40; };
-    const auto value = [](int i) { return i == 0 ? 0 : 55 + 40 * i; };
     const int r = level(rgb.r);
     const int g = level(rgb.g);
     const int b = level(rgb.b);
     const int average = (rgb.r + rgb.g + rgb.b) / 3;
     const int grey = average > 238 ? 23 : std::max(average - 3, 0) / 10;
-    const int greyValue = 8 + 10 * grey;
-    const auto distance = [&rgb](int cr, int cg, int cb) {
-        return (rgb.r - cr) * (rgb.r - cr) + (rgb.g - cg) * (rgb.g - cg) + (rgb.b - cb) * (rgb.b - cb);
-    };
-    if (distance(greyValue, greyValue, greyValue) < distance(value(r), value(g), value(b))) {
-        return 232 + grey;
+    const int nearest = distance(rgb, 232 + grey) < distance(rgb, 16 + 36 * r + 6 * g + b) ? 232 + grey
+                                                                                         : 16 + 36 * r + 6 * g + b;
+    const int basic = basicIndex(rgb);
+    if (basicFallback(nearest) == basic) {
+        return nearest;
     }
-    return 16 + 36 * r + 6 * g + b;
+    // Some colours lie nearest to an entry of another basic colour: brown
+    // to ones that fall back to red.
+    int best = nearest;
+    for (int index = 16; index < 256; ++index) {
+        if (basicFallback(index) == basic && (best == nearest || distance(rgb, index) < distance(rgb, best))) {
+            best = index;
+        }
+    }
+    return best;
 }
 
 int basicIndex(Rgb rgb)
@@ -320,24 +421,12 @@ int basicIndex(Rgb rgb)
 
 ColourPair terminalColours(Depth depth, std::optional<Rgb> fg, std::optional<Rgb> bg)
 {
-    const auto convert = [depth](std::optional<Rgb> c) {
-        if (!c) {
-            return DefaultColour;
-        }
-        switch (depth) {
-        case Depth::Basic: return basicIndex(*c);
-        case Depth::Palette: return paletteIndex(*c);
-        case Depth::Direct: break;
-        }
-        return (c->r << 16) | (c->g << 8) | c->b;
-    };
-    ColourPair pair{convert(fg), convert(bg)};
-    if (depth == Depth::Basic && pair.fg != DefaultColour && pair.fg == pair.bg) {
-        // Black on the light colours (green, yellow, cyan, white), white on the others.
-        const bool light = pair.bg == 2 || pair.bg == 3 || pair.bg == 6 || pair.bg == 7;
-        pair.fg = light ? 0 : 7;
-    }
-    return pair;
+    return readable(depth, {terminalColour(depth, fg), terminalColour(depth, bg)});
+}
+
+ColourPair clearColours(Depth depth, std::optional<Rgb> fg, std::optional<Rgb> bg)
+{
+    return readable(depth, {clearColour(depth, fg), clearColour(depth, bg)});
 }
 
 void writeLean(Writer& w, std::string_view plain, std::string& out)

@@ -16,6 +16,9 @@ namespace colours {
 // 24-bit colour is Direct, the 256-colour palette Palette, and Basic the eight
 // colours every colour terminal has (30-37, 40-47).
 enum class Depth { Basic, Palette, Direct };
+// The colours the board is shown in: the game's own, a set far apart for
+// players with a colour-vision deficiency, or none at all.
+enum class Palette { Classic, Clear, None };
 
 // What the environment and the terminfo entry of TERM say about the terminal;
 // an empty string is a variable that is not set.
@@ -53,7 +56,9 @@ struct ColourPair {
     friend bool operator==(const ColourPair&, const ColourPair&) = default;
 };
 
-// The nearest entry of the 256-colour palette's cube or grey ramp.
+// The nearest entry of the 256-colour palette's cube or grey ramp that a
+// terminal with only the basic colours still shows in the colour's own basic
+// colour (basicIndex).
 int paletteIndex(Rgb rgb);
 // The basic colour of the same hue: orange and brown are yellow (the colour
 // that many terminals show as brown), never red; greys are black or white.
@@ -61,10 +66,15 @@ int basicIndex(Rgb rgb);
 // The pair a character is printed in. A basic foreground that would vanish in
 // its own background gives way to black or white.
 ColourPair terminalColours(Depth depth, std::optional<Rgb> fg, std::optional<Rgb> bg);
+// The same pair in the clear palette: the game's wall, floor and goal colours
+// give way to colours that stay far apart for red-green and blue-yellow
+// colour-blind players too, in every depth.
+ColourPair clearColours(Depth depth, std::optional<Rgb> fg, std::optional<Rgb> bg);
 
 // The state of one terminal's output.
 struct Writer {
     Depth depth = Depth::Direct;
+    Palette palette = Palette::Classic;
     // The colours the texts asked for, and the same in the terminal's terms.
     std::optional<Rgb> fg{};
     std::optional<Rgb> bg{};

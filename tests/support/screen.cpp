@@ -7,6 +7,24 @@
 
 #include "platform/text.hpp"
 
+namespace {
+
+// xterm's default palette: the 16 named colours, the 6x6x6 cube and the grey ramp.
+Rgb xtermColour(int index)
+{
+    static constexpr Rgb Named[16] = {{0, 0, 0},       {205, 0, 0},     {0, 205, 0},     {205, 205, 0},
+                                      {0, 0, 238},     {205, 0, 205},   {0, 205, 205},   {229, 229, 229},
+                                      {127, 127, 127}, {255, 0, 0},     {0, 255, 0},     {255, 255, 0},
+                                      {92, 92, 255},   {255, 0, 255},   {0, 255, 255},   {255, 255, 255}};
+    const auto level = [](int i) { return static_cast<std::uint8_t>(i == 0 ? 0 : 55 + 40 * i); };
+    const auto grey = static_cast<std::uint8_t>(8 + 10 * (index - 232));
+    return index < 16    ? Named[index]
+           : index < 232 ? Rgb{level((index - 16) / 36), level((index - 16) / 6 % 6), level((index - 16) % 6)}
+                         : Rgb{grey, grey, grey};
+}
+
+}  // namespace
+
 Screen::Screen(int columns, int lines)
     : vt_(columns > 0 && lines > 0 ? vterm_new(lines, columns) : throw std::invalid_argument("no cells")),
       columns_(columns), lines_(lines)
@@ -39,12 +57,14 @@ ScreenCell Screen::cell(int x, int y) const
     if (x < 0 || y < 0 || x >= columns_ || y >= lines_) {
         throw std::out_of_range("cell outside the screen");
     }
-    VTermScreen* screen = vterm_obtain_screen(vt_);
     VTermScreenCell c{};
-    vterm_screen_get_cell(screen, VTermPos{y, x}, &c);
-    const auto colour = [screen](VTermColor value, bool isDefault) -> Colour {
-        vterm_screen_convert_color_to_rgb(screen, &value);
-        return isDefault ? Colour{} : Rgb{value.rgb.red, value.rgb.green, value.rgb.blue};
+    vterm_screen_get_cell(vterm_obtain_screen(vt_), VTermPos{y, x}, &c);
+    const auto colour = [](VTermColor value, bool isDefault) -> Colour {
+        if (isDefault) {
+            return {};
+        }
+        return VTERM_COLOR_IS_INDEXED(&value) ? xtermColour(value.indexed.idx)
+                                              : Rgb{value.rgb.red, value.rgb.green, value.rgb.blue};
     };
     ScreenCell out{c.chars[0] == 0 ? U' ' : static_cast<char32_t>(c.chars[0]),
                    colour(c.fg, VTERM_COLOR_IS_DEFAULT_FG(&c.fg)), colour(c.bg, VTERM_COLOR_IS_DEFAULT_BG(&c.bg))};

@@ -45,7 +45,7 @@ public:
     std::string line(int y) const;
     // Every line joined with "\n", trailing blank lines removed.
     std::string text() const;
-    // Palette colours read as the RGB the terminal shows for them.
+    // Palette colours read as the RGB xterm shows for them by default.
     ScreenCell cell(int x, int y) const;
     // The first line that starts with the text, or -1.
     int findLine(std::string_view start) const;
