@@ -111,7 +111,8 @@ bench:
 # The figures of docs/performance.md that concern the game as it runs, on the
 # release build of the benchmarks' folder: what a draw writes and how long it
 # takes, how soon a key shows, the processor time while the game waits, and
-# its peak memory at level 100. About two minutes.
+# its peak memory at level 100, and how far apart the palettes' colours look.
+# About two minutes.
 measure:
 	@tools/deps.sh bench
 	cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DQUILLONEX_TESTS=OFF -DQUILLONEX_BENCH=ON
@@ -121,6 +122,7 @@ measure:
 	build/bench/bench/bench_latency
 	bench/idle_cpu.sh build/bench/quillonex 10
 	build/bench/bench/peak_memory
+	build/bench/bench/colour_distances
 
 # Each target starts from the seeds in fuzz/corpus, copied into the build
 # folder so that what a run finds never lands in the repository by itself.
