@@ -117,32 +117,23 @@ double difference(Rgb x, Rgb y, Vision vision) { return ciede2000(seenLab(x, vis
 std::string throughScreen(std::string_view bytes)
 {
     static const std::regex Selection("\x1b\\[([0-9;]*)m");
-    std::string out;
+    static const std::regex PaletteColour("(^|;)([34])8;5;([0-9]+)");
     using Selections = std::regex_iterator<std::string_view::const_iterator>;
+    std::string out;
     auto from = bytes.begin();
     for (Selections it(bytes.begin(), bytes.end(), Selection); it != Selections(); ++it) {
         out.append(from, (*it)[0].first);
         from = (*it)[0].second;
-        std::string parts = (*it)[1].str();
-        parts += ';';
-        std::string sgr;
-        for (std::size_t start = 0, end = 0; (end = parts.find(';', start)) != std::string::npos; start = end + 1) {
-            const std::string part = parts.substr(start, end - start);
-            if ((part == "38" || part == "48") && parts.compare(end + 1, 2, "5;") == 0) {
-                const std::size_t indexEnd = parts.find(';', end + 3);
-                const auto index = static_cast<std::size_t>(std::stoi(parts.substr(end + 3, indexEnd - end - 3)));
-                sgr += part == "38" ? '3' : '4';
-                sgr += ScreenFallback.at(index);
-                sgr += ';';
-                end = indexEnd;
-            } else {
-                sgr += part;
-                sgr += ';';
-            }
-        }
-        sgr.back() = 'm';
+        std::string rest = (*it)[1].str();
         out += "\x1b[";
-        out += sgr;
+        for (std::smatch colour; std::regex_search(rest, colour, PaletteColour); rest = colour.suffix().str()) {
+            out += colour.prefix().str();
+            out += colour[1].str();
+            out += colour[2].str();
+            out += ScreenFallback.at(static_cast<std::size_t>(std::stoi(colour[3].str())));
+        }
+        out += rest;
+        out += 'm';
     }
     out.append(from, bytes.end());
     return out;
