@@ -315,11 +315,11 @@ ColourPair readable(Depth depth, ColourPair pair)
 }
 
 // The clear palette: the game's colour, and the one shown instead at each
-// depth. The wall keeps its red; the floor is blue, darker than the light
-// foreground of most terminals and lighter than a dark one; the goal is cyan
-// under black bars. Blue against red and cyan stays apart for every kind of
-// colour vision, and so do the palette entries in GNU screen's fallback to the
-// basic colours (red, blue, cyan, black).
+// depth. The wall keeps its red; the floor is blue, which stands apart from
+// the player in the terminal's own foreground, light or dark; the goal is cyan
+// under black bars. Red, blue and cyan stay apart for every kind of colour
+// vision, and the palette entries fall back to the same basic colours in GNU
+// screen.
 struct ClearColour {
     Rgb game;
     int direct;
@@ -327,10 +327,10 @@ struct ClearColour {
     int basic;
 };
 constexpr std::array<ClearColour, 4> ClearColours{{
-    {{255, 0, 0}, 0xFF0000, 196, 1},     // the wall
-    {{20, 200, 50}, 0x0000FF, 21, 4},    // the floor
-    {{150, 75, 0}, 0x00FFFF, 51, 6},     // the goal's background
-    {{255, 255, 0}, 0x000000, 16, 0},    // the goal's bars
+    {{255, 0, 0}, 0xFF0000, 196, 1},   // the wall
+    {{20, 200, 50}, 0x0000FF, 21, 4},  // the floor
+    {{150, 75, 0}, 0x00FFFF, 51, 6},   // the goal's background
+    {{255, 255, 0}, 0x000000, 16, 0},  // the goal's bars
 }};
 
 int clearColour(Depth depth, std::optional<Rgb> c)
