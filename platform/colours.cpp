@@ -248,23 +248,6 @@ void escapeByte(Writer& w, char c, std::string& out)
     w.sequence.clear();
 }
 
-// The colour of an entry of the 256-colour palette's cube or grey ramp.
-Rgb paletteColour(int index)
-{
-    if (index >= 232) {
-        const auto grey = static_cast<std::uint8_t>(8 + 10 * (index - 232));
-        return {grey, grey, grey};
-    }
-    const auto value = [](int i) { return static_cast<std::uint8_t>(i == 0 ? 0 : 55 + 40 * i); };
-    return {value((index - 16) / 36), value((index - 16) / 6 % 6), value((index - 16) % 6)};
-}
-
-int distance(Rgb rgb, int index)
-{
-    const Rgb c = paletteColour(index);
-    return (rgb.r - c.r) * (rgb.r - c.r) + (rgb.g - c.g) * (rgb.g - c.g) + (rgb.b - c.b) * (rgb.b - c.b);
-}
-
 // The basic colour that GNU screen, on a terminal with only those, shows for
 // an entry: the components at the entry's highest level light up, and an entry
 // with all three there is black up to the middle level and white above.
@@ -284,6 +267,12 @@ int basicFallback(int index)
     return high == 0 || (lit == 7 && high < 3) ? 0 : lit;
 }
 
+// The cube's entry of a basic colour: its components at level 4 of 5.
+int basicEntry(int basic)
+{
+    return 16 + ((basic & 1) != 0 ? 144 : 0) + ((basic & 2) != 0 ? 24 : 0) + ((basic & 4) != 0 ? 4 : 0);
+}
+
 int terminalColour(Depth depth, std::optional<Rgb> c)
 {
     if (!c) {
@@ -300,7 +289,7 @@ int terminalColour(Depth depth, std::optional<Rgb> c)
 // A foreground that would vanish in its own background gives way to black on
 // the light colours (green, yellow, cyan, white), white on the others. In the
 // 256-colour palette the same holds for the basic colours GNU screen falls
-// back to: brown and yellow there become one.
+// back to.
 ColourPair readable(Depth depth, ColourPair pair)
 {
     if (depth == Depth::Direct || pair.fg == DefaultColour || pair.bg == DefaultColour) {
@@ -309,7 +298,7 @@ ColourPair readable(Depth depth, ColourPair pair)
     const int background = depth == Depth::Basic ? pair.bg : basicFallback(pair.bg);
     if ((depth == Depth::Basic ? pair.fg : basicFallback(pair.fg)) == background) {
         const bool light = background == 2 || background == 3 || background == 6 || background == 7;
-        pair.fg = depth == Depth::Basic ? (light ? 0 : 7) : (light ? 16 : 231);
+        pair.fg = depth == Depth::Basic ? (light ? 0 : 7) : basicEntry(light ? 0 : 7);
     }
     return pair;
 }
@@ -369,26 +358,23 @@ int paletteIndex(Rgb rgb)
     // The cube's levels are 0, 95, 135, 175, 215, 255; the grey ramp runs
     // from 8 to 238 in steps of 10.
     const auto level = [](int v) { return v < 48 ? 0 : v < 115 ? 1 : (v - 35) / 40; };
+    const auto value = [](int i) { return i == 0 ? 0 : 55 + 40 * i; };
     const int r = level(rgb.r);
     const int g = level(rgb.g);
     const int b = level(rgb.b);
     const int average = (rgb.r + rgb.g + rgb.b) / 3;
     const int grey = average > 238 ? 23 : std::max(average - 3, 0) / 10;
-    const int nearest = distance(rgb, 232 + grey) < distance(rgb, 16 + 36 * r + 6 * g + b) ? 232 + grey
-                                                                                         : 16 + 36 * r + 6 * g + b;
+    const int greyValue = 8 + 10 * grey;
+    const auto distance = [&rgb](int cr, int cg, int cb) {
+        return (rgb.r - cr) * (rgb.r - cr) + (rgb.g - cg) * (rgb.g - cg) + (rgb.b - cb) * (rgb.b - cb);
+    };
+    const int nearest = distance(greyValue, greyValue, greyValue) < distance(value(r), value(g), value(b))
+                            ? 232 + grey
+                            : 16 + 36 * r + 6 * g + b;
+    // Brown lies nearest to entries that fall back to red: a colour like that
+    // takes the entry of its own basic colour instead.
     const int basic = basicIndex(rgb);
-    if (basicFallback(nearest) == basic) {
-        return nearest;
-    }
-    // Some colours lie nearest to an entry of another basic colour: brown
-    // to ones that fall back to red.
-    int best = nearest;
-    for (int index = 16; index < 256; ++index) {
-        if (basicFallback(index) == basic && (best == nearest || distance(rgb, index) < distance(rgb, best))) {
-            best = index;
-        }
-    }
-    return best;
+    return basicFallback(nearest) == basic ? nearest : basicEntry(basic);
 }
 
 int basicIndex(Rgb rgb)
