@@ -142,6 +142,9 @@ TEST(ClassicPalette, KeepsItsMeaningThroughScreensFallbackToEightColours)
     EXPECT_EQ(cells.wall, (ScreenCell{U'\u2588', Rgb{205, 0, 0}, {}}));
     EXPECT_EQ(cells.floor, (ScreenCell{U'\u2588', Rgb{0, 205, 0}, {}}));
     EXPECT_EQ(cells.goal, (ScreenCell{U'\u25ac', Rgb{0, 0, 0}, Rgb{205, 205, 0}}));
+    // And in 256 colours outside screen the bars stand out as clearly.
+    const ScreenCell goal = vision::boardCells(Palette::Classic, Depth::Palette).goal;
+    EXPECT_GE(std::abs(vision::seenLab(*goal.fg, Vision::Normal).l - vision::seenLab(*goal.bg, Vision::Normal).l), 60);
 }
 
 }  // namespace
