@@ -62,7 +62,8 @@ build:
 # The folders that an install makes (of these, deepest first, and PREFIX
 # itself) are noted in build/release/install_folders.txt; uninstall removes
 # them again once they are empty, and never a folder that was there before.
-INSTALL_FOLDERS := share/doc/quillonex share/doc share/man/man6 share/man share games
+# share/doc/quillonex is the game's own, removed whole.
+INSTALL_FOLDERS := share/doc share/man/man6 share/man share games
 FOLDER_RECORD := build/release/install_folders.txt
 TARGET := $(DESTDIR)$(PREFIX)
 
@@ -76,7 +77,8 @@ uninstall:
 	rm -rf $(TARGET)/share/doc/quillonex
 	@[ ! -f $(FOLDER_RECORD) ] || { \
 	    for folder in $(addprefix $(TARGET)/,$(INSTALL_FOLDERS)) $(TARGET); do \
-	        ! grep -qxF "$$folder" $(FOLDER_RECORD) || rmdir --ignore-fail-on-non-empty "$$folder"; done; \
+	        if [ -d "$$folder" ] && grep -qxF "$$folder" $(FOLDER_RECORD); then \
+	            rmdir --ignore-fail-on-non-empty "$$folder"; fi; done; \
 	    while IFS= read -r folder; do [ ! -d "$$folder" ] || echo "$$folder"; done <$(FOLDER_RECORD) >$(FOLDER_RECORD).new; \
 	    mv $(FOLDER_RECORD).new $(FOLDER_RECORD); }
 
@@ -89,10 +91,15 @@ package:
 	@echo "Built $$(ls build/release/package/quillonex_*.deb)"
 
 # The package checked by lintian: no error and no warning (README, "Install
-# and package", says which warning is overridden and why).
+# and package", says which warning is overridden and why), and among the
+# informational tags none that says a hardening flag is missing.
 lintian: package
 	@tools/deps.sh lintian
-	lintian --fail-on error,warning build/release/package/quillonex_*.deb
+	@status=0; lintian -I --fail-on error,warning build/release/package/quillonex_*.deb \
+	    >build/release/lintian.log 2>&1 || status=$$?; cat build/release/lintian.log; \
+	    [ $$status -eq 0 ] || exit $$status; \
+	    ! grep hardening- build/release/lintian.log >/dev/null || { echo "Debian's hardening flags are missing"; exit 1; }
+	@echo "lintian: no error, no warning, no hardening tag"
 # ---- end of install and package ---------------------------------------------
 
 # The tests run twice: as built for debugging, and under AddressSanitizer and
