@@ -39,7 +39,7 @@ template <typename Function>
 bool lookUp(const char* name, Function*& function)
 {
     // dlsym hands out every symbol as a data pointer; POSIX guarantees it holds a function's.
-    function = reinterpret_cast<Function*>(dlsym(library, name));  // NOLINT(cppcoreguidelines-pro-type-reinterpret-cast)
+    function = reinterpret_cast<Function*>(dlsym(library, name));
     return function != nullptr;
 }
 
