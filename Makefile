@@ -40,7 +40,8 @@ sudo-handoff:
 	    uninstall|clean) ;; *) tools/deps.sh $$goal ;; esac || exit 1; done
 	$(if $(USER_GOALS),@$(AS_USER) $(MAKE) $(USER_GOALS))
 	$(if $(ROOT_GOALS),@$(MAKE) SUDO_UID= $(ROOT_GOALS) NO_BUILD=1)
-	$(if $(filter install uninstall,$(ROOT_GOALS)),@chown $(SUDO_UID):$(SUDO_GID) build/release/install_*.txt)
+	$(if $(filter install uninstall,$(ROOT_GOALS)),@for file in build/release/install_*.txt; do \
+	    [ ! -e "$$file" ] || chown $(SUDO_UID):$(SUDO_GID) "$$file"; done)
 else
 # ---- end of sudo --------------------------------------------------------------
 
