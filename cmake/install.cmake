@@ -58,6 +58,12 @@ add_custom_command(OUTPUT ${DEB_STAGE}/quillonex.6.gz ${DEB_STAGE}/changelog.Deb
 add_custom_target(debian_files DEPENDS ${DEB_STAGE}/quillonex.6.gz ${DEB_STAGE}/changelog.Debian.gz)
 
 install(TARGETS quillonex RUNTIME DESTINATION games COMPONENT debian EXCLUDE_FROM_ALL)
+# strip keeps the compilers' names in .comment, which Debian's own packages drop.
+if(CMAKE_OBJCOPY)
+    install(CODE "execute_process(COMMAND ${CMAKE_OBJCOPY} --remove-section=.comment
+                      \$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/games/quillonex)"
+        COMPONENT debian EXCLUDE_FROM_ALL)
+endif()
 install(FILES ${DEB_STAGE}/quillonex.6.gz DESTINATION share/man/man6 COMPONENT debian EXCLUDE_FROM_ALL)
 install(FILES README.md ${DEB_STAGE}/copyright ${DEB_STAGE}/changelog.Debian.gz
     DESTINATION share/doc/quillonex COMPONENT debian EXCLUDE_FROM_ALL)
