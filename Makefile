@@ -40,7 +40,8 @@ sudo-handoff:
 	    uninstall|clean) ;; *) tools/deps.sh $$goal ;; esac || exit 1; done
 	$(if $(USER_GOALS),@$(AS_USER) $(MAKE) $(USER_GOALS))
 	$(if $(ROOT_GOALS),@$(MAKE) SUDO_UID= $(ROOT_GOALS) NO_BUILD=1)
-	$(if $(filter install,$(ROOT_GOALS)),@chown $(SUDO_UID):$(SUDO_GID) build/release/install_manifest*.txt)
+	$(if $(filter install uninstall,$(ROOT_GOALS)),@for file in build/release/install_*.txt; do \
+	    [ ! -e "$$file" ] || chown $(SUDO_UID):$(SUDO_GID) "$$file"; done)
 else
 # ---- end of sudo --------------------------------------------------------------
 
@@ -53,18 +54,34 @@ play:
 
 build:
 	@tools/deps.sh play
-	@cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DQUILLONEX_TESTS=OFF >/dev/null
+	@cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DQUILLONEX_WERROR=OFF >/dev/null
 	@cmake --build build/release -j $(JOBS) --target quillonex
 
 # ---- install and package ----------------------------------------------------
 # Through CMake's install rules (see cmake/install.cmake). NO_BUILD: the build
 # was already made, by another user.
+# The folders that an install makes (of these, deepest first, and PREFIX
+# itself) are noted in build/release/install_folders.txt; uninstall removes
+# them again once they are empty, and never a folder that was there before.
+# share/doc/quillonex is the game's own, removed whole.
+INSTALL_FOLDERS := share/doc share/man/man6 share/man share games
+FOLDER_RECORD := build/release/install_folders.txt
+TARGET := $(DESTDIR)$(PREFIX)
+
 install: $(if $(NO_BUILD),,build)
-	DESTDIR=$(DESTDIR) cmake --install build/release --component game --prefix $(PREFIX) --strip
+	@for folder in $(addprefix $(TARGET)/,$(INSTALL_FOLDERS)) $(TARGET); do \
+	    [ -d "$$folder" ] || echo "$$folder"; done >>$(FOLDER_RECORD)
+	DESTDIR=$(DESTDIR) cmake --install build/release --prefix $(PREFIX) --strip
 
 uninstall:
-	rm -f $(DESTDIR)$(PREFIX)/games/quillonex $(DESTDIR)$(PREFIX)/share/man/man6/quillonex.6
-	rm -rf $(DESTDIR)$(PREFIX)/share/doc/quillonex
+	rm -f $(TARGET)/games/quillonex $(TARGET)/share/man/man6/quillonex.6
+	rm -rf $(TARGET)/share/doc/quillonex
+	@[ ! -f $(FOLDER_RECORD) ] || { \
+	    for folder in $(addprefix $(TARGET)/,$(INSTALL_FOLDERS)) $(TARGET); do \
+	        if [ -d "$$folder" ] && grep -qxF "$$folder" $(FOLDER_RECORD); then \
+	            rmdir --ignore-fail-on-non-empty "$$folder"; fi; done; \
+	    while IFS= read -r folder; do [ ! -d "$$folder" ] || echo "$$folder"; done <$(FOLDER_RECORD) >$(FOLDER_RECORD).new; \
+	    mv $(FOLDER_RECORD).new $(FOLDER_RECORD); }
 
 # A Debian package of the release build, made by CPack, in build/release/package.
 package:
@@ -75,10 +92,15 @@ package:
 	@echo "Built $$(ls build/release/package/quillonex_*.deb)"
 
 # The package checked by lintian: no error and no warning (README, "Install
-# and package", says which warning is overridden and why).
+# and package", says which warning is overridden and why), and among the
+# informational tags none that says a hardening flag is missing.
 lintian: package
 	@tools/deps.sh lintian
-	lintian --fail-on error,warning build/release/package/quillonex_*.deb
+	@status=0; lintian -I --fail-on error,warning build/release/package/quillonex_*.deb \
+	    >build/release/lintian.log 2>&1 || status=$$?; cat build/release/lintian.log; \
+	    [ $$status -eq 0 ] || exit $$status; \
+	    ! grep hardening- build/release/lintian.log >/dev/null || { echo "Debian's hardening flags are missing"; exit 1; }
+	@echo "lintian: no error, no warning, no hardening tag"
 # ---- end of install and package ---------------------------------------------
 
 # The tests run twice: as built for debugging, and under AddressSanitizer and
@@ -86,10 +108,11 @@ lintian: package
 # (see tests/CMakeLists.txt).
 test:
 	@tools/deps.sh test
-	cmake -S . -B build/debug -DCMAKE_BUILD_TYPE=Debug
+	cmake -S . -B build/debug -DCMAKE_BUILD_TYPE=Debug -DBUILD_TESTING=ON -DQUILLONEX_WERROR=ON
 	cmake --build build/debug -j $(JOBS)
 	ctest --test-dir build/debug --output-on-failure -j $(TEST_JOBS)
-	cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ -DQUILLONEX_SANITIZE=ON
+	cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ -DQUILLONEX_SANITIZE=ON \
+		-DBUILD_TESTING=ON -DQUILLONEX_WERROR=ON
 	cmake --build build/asan -j $(JOBS)
 	ctest --test-dir build/asan --output-on-failure -j $(TEST_JOBS)
 
@@ -104,7 +127,7 @@ lint:
 
 bench:
 	@tools/deps.sh bench
-	cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DQUILLONEX_TESTS=OFF -DQUILLONEX_BENCH=ON
+	cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DQUILLONEX_BENCH=ON
 	cmake --build build/bench -j $(JOBS)
 	@for b in build/bench/bench/bench_*; do echo "== $$b"; $$b || exit 1; done
 
@@ -115,7 +138,7 @@ bench:
 # About two minutes.
 measure:
 	@tools/deps.sh bench
-	cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DQUILLONEX_TESTS=OFF -DQUILLONEX_BENCH=ON
+	cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DQUILLONEX_BENCH=ON
 	cmake --build build/bench -j $(JOBS)
 	@echo "== machine: $$(nproc) processors, $$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2-), load $$(cut -d' ' -f1-3 /proc/loadavg)"
 	build/bench/bench/bench_draw
@@ -128,7 +151,8 @@ measure:
 # folder so that what a run finds never lands in the repository by itself.
 fuzz:
 	@tools/deps.sh fuzz
-	cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DQUILLONEX_FUZZ=ON -DQUILLONEX_TESTS=OFF
+	cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DQUILLONEX_FUZZ=ON \
+		-DBUILD_TESTING=OFF -DQUILLONEX_WERROR=ON
 	cmake --build build/fuzz -j $(JOBS) --target record_fuzz keys_fuzz
 	@for t in record keys; do \
 	    mkdir -p build/fuzz/corpus/$$t build/fuzz/findings && \
@@ -149,7 +173,7 @@ WINE_ENV := WINEPREFIX=$(WINDOWS_BUILD)/wineprefix WINEDEBUG=-all WINEDLLOVERRID
 windows:
 	@tools/deps.sh windows
 	cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_BUILD_TYPE=Release \
-		-DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64-x86_64.cmake
+		-DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64-x86_64.cmake -DBUILD_TESTING=ON -DQUILLONEX_WERROR=ON
 	cmake --build $(WINDOWS_BUILD) -j $(JOBS)
 	@[ -d $(WINDOWS_BUILD)/wineprefix/drive_c ] || { echo "Making the wine prefix"; \
 		$(WINE_ENV) wineboot -i >/dev/null 2>&1; }

@@ -11,10 +11,12 @@ if [ "$1" = --list ]; then
 fi
 
 case "$1" in
-play) packages="cmake make g++ pkg-config libsdl2-dev libncurses-dev" ;;
+# SDL2's development files for its headers only: the game opens the library
+# at run time, where there is one.
+play) packages="cmake make g++ libsdl2-dev libncurses-dev" ;;
 test) packages="cmake make g++ clang libclang-rt-dev pkg-config libsdl2-dev libncurses-dev libgtest-dev libgmock-dev libvterm-dev" ;;
 bench) packages="cmake make g++ pkg-config libsdl2-dev libncurses-dev libbenchmark-dev libvterm-dev procps" ;;
-fuzz) packages="cmake make clang libclang-rt-dev pkg-config libsdl2-dev libncurses-dev" ;;
+fuzz) packages="cmake make clang libclang-rt-dev libsdl2-dev libncurses-dev" ;;
 # The lint configures (never builds) every target, benchmarks included, with Clang.
 lint) packages="cmake make clang clang-tidy cppcheck pkg-config libsdl2-dev libncurses-dev libgtest-dev libgmock-dev libbenchmark-dev libvterm-dev" ;;
 # mingw-w64 builds quillonex.exe and its tests; googletest brings the sources

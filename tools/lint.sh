@@ -14,7 +14,7 @@ build=build/lint
 
 mkdir -p "$build"
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ \
-    -DQUILLONEX_BENCH=ON -DQUILLONEX_FUZZ=ON >"$build/configure.log" 2>&1 ||
+    -DBUILD_TESTING=ON -DQUILLONEX_BENCH=ON -DQUILLONEX_FUZZ=ON -DQUILLONEX_WERROR=ON >"$build/configure.log" 2>&1 ||
     { cat "$build/configure.log"; exit 1; }
 
 echo "== clang-tidy"

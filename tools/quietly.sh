@@ -7,6 +7,9 @@ set -u
 log=$1
 shift
 mkdir -p "$(dirname "$log")"
+# make, started on a terminal, tells the makes below it so through these, and
+# CMake's progress lines would then put colour codes into the log.
+unset MAKE_TERMOUT MAKE_TERMERR
 if [ -t 1 ]; then
     width=$(($(tput cols 2>/dev/null || echo 80) - 1))
     status=$(mktemp)

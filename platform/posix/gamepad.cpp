@@ -1,6 +1,7 @@
 #include "platform/posix/gamepad.hpp"
 
 #include <SDL.h>
+#include <dlfcn.h>
 
 #include <cstdint>
 #include <iterator>
@@ -11,6 +12,65 @@
 namespace gamepad {
 
 namespace {
+
+// SDL is a library of its own, opened when the pad is first looked for: a
+// machine without it (a server reached over ssh) plays by keyboard and needs
+// none of the desktop libraries SDL brings along. Only the functions the pad
+// needs are looked up, once.
+struct SdlFunctions {
+    decltype(&SDL_SetHint) setHint;
+    decltype(&SDL_Init) init;
+    decltype(&SDL_Quit) quit;
+    decltype(&SDL_NumJoysticks) numJoysticks;
+    decltype(&SDL_IsGameController) isGameController;
+    decltype(&SDL_GameControllerOpen) open;
+    decltype(&SDL_GameControllerClose) close;
+    decltype(&SDL_GameControllerGetAttached) getAttached;
+    decltype(&SDL_GameControllerGetJoystick) getJoystick;
+    decltype(&SDL_JoystickInstanceID) instanceId;
+    decltype(&SDL_GameControllerGetButton) getButton;
+    decltype(&SDL_GameControllerRumble) rumble;
+    decltype(&SDL_PollEvent) pollEvent;
+};
+SdlFunctions sdl{};
+void* library = nullptr;
+
+template <typename Function>
+bool lookUp(const char* name, Function*& function)
+{
+    // dlsym hands out every symbol as a data pointer; POSIX guarantees it holds a function's.
+    function = reinterpret_cast<Function*>(dlsym(library, name));
+    return function != nullptr;
+}
+
+// The name SDL 2's runtime package installs; the unversioned libSDL2.so comes
+// only with the development files.
+bool loadSdl()
+{
+    if (library != nullptr) {
+        return true;
+    }
+    library = dlopen("libSDL2-2.0.so.0", RTLD_NOW | RTLD_LOCAL);
+    if (library == nullptr) {
+        return false;
+    }
+    const bool complete = lookUp("SDL_SetHint", sdl.setHint) && lookUp("SDL_Init", sdl.init) &&
+                          lookUp("SDL_Quit", sdl.quit) && lookUp("SDL_NumJoysticks", sdl.numJoysticks) &&
+                          lookUp("SDL_IsGameController", sdl.isGameController) &&
+                          lookUp("SDL_GameControllerOpen", sdl.open) && lookUp("SDL_GameControllerClose", sdl.close) &&
+                          lookUp("SDL_GameControllerGetAttached", sdl.getAttached) &&
+                          lookUp("SDL_GameControllerGetJoystick", sdl.getJoystick) &&
+                          lookUp("SDL_JoystickInstanceID", sdl.instanceId) &&
+                          lookUp("SDL_GameControllerGetButton", sdl.getButton) &&
+                          lookUp("SDL_GameControllerRumble", sdl.rumble) && lookUp("SDL_PollEvent", sdl.pollEvent);
+    if (!complete) {
+        // Too old an SDL (rumble came with 2.0.9): no pad rather than a crash.
+        dlclose(library);
+        library = nullptr;
+        sdl = {};
+    }
+    return complete;
+}
 
 enum class Subsystem { Untried, Running, Unavailable };
 Subsystem subsystem = Subsystem::Untried;
@@ -42,11 +102,15 @@ constexpr ButtonBit ButtonBits[] = {
 bool start()
 {
     if (subsystem == Subsystem::Untried) {
+        if (!loadSdl()) {
+            subsystem = Subsystem::Unavailable;
+            return false;
+        }
         // The terminal layer handles the signals; SDL must not take them over,
         // and the game has no window that could have the focus.
-        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-        SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
-        subsystem = SDL_Init(SDL_INIT_GAMECONTROLLER) == 0 ? Subsystem::Running : Subsystem::Unavailable;
+        sdl.setHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+        sdl.setHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+        subsystem = sdl.init(SDL_INIT_GAMECONTROLLER) == 0 ? Subsystem::Running : Subsystem::Unavailable;
     }
     return subsystem == Subsystem::Running;
 }
@@ -54,9 +118,9 @@ bool start()
 // The first attached device that SDL knows as a game controller becomes slot 0.
 void openFirstController()
 {
-    for (int i = 0; i < SDL_NumJoysticks(); ++i) {
-        if (SDL_IsGameController(i)) {
-            pad = SDL_GameControllerOpen(i);
+    for (int i = 0; i < sdl.numJoysticks(); ++i) {
+        if (sdl.isGameController(i)) {
+            pad = sdl.open(i);
             if (pad != nullptr) {
                 return;
             }
@@ -68,15 +132,15 @@ void openFirstController()
 void update()
 {
     SDL_Event event;
-    while (SDL_PollEvent(&event) != 0) {
+    while (sdl.pollEvent(&event) != 0) {
         if (event.type == SDL_CONTROLLERDEVICEREMOVED && pad != nullptr &&
-            event.cdevice.which == SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(pad))) {
-            SDL_GameControllerClose(pad);
+            event.cdevice.which == sdl.instanceId(sdl.getJoystick(pad))) {
+            sdl.close(pad);
             pad = nullptr;
         }
     }
-    if (pad != nullptr && SDL_GameControllerGetAttached(pad) == SDL_FALSE) {
-        SDL_GameControllerClose(pad);
+    if (pad != nullptr && sdl.getAttached(pad) == SDL_FALSE) {
+        sdl.close(pad);
         pad = nullptr;
     }
     if (pad == nullptr) {
@@ -94,12 +158,12 @@ bool connected()
 void shutdown()
 {
     if (pad != nullptr) {
-        SDL_GameControllerRumble(pad, 0, 0, 0);
-        SDL_GameControllerClose(pad);
+        sdl.rumble(pad, 0, 0, 0);
+        sdl.close(pad);
         pad = nullptr;
     }
     if (subsystem == Subsystem::Running) {
-        SDL_Quit();
+        sdl.quit();
     }
     subsystem = Subsystem::Untried;
 }
@@ -119,7 +183,7 @@ std::optional<std::uint16_t> readGamepad()
     }
     std::uint16_t word = 0;
     for (const gamepad::ButtonBit& entry : gamepad::ButtonBits) {
-        if (SDL_GameControllerGetButton(gamepad::pad, entry.button) != 0) {
+        if (gamepad::sdl.getButton(gamepad::pad, entry.button) != 0) {
             word |= entry.bit;
         }
     }
@@ -131,7 +195,7 @@ void setRumble(std::uint16_t left, std::uint16_t right)
     if (gamepad::pad != nullptr) {
         // Long enough to outlast any pause of the game; (0, 0) ends it.
         constexpr Uint32 UntilStopped = 10'000;
-        SDL_GameControllerRumble(gamepad::pad, left, right, UntilStopped);
+        gamepad::sdl.rumble(gamepad::pad, left, right, UntilStopped);
     }
 }
 

@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <csignal>
 #include <cstddef>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "tests/e2e/pty.hpp"
@@ -97,6 +99,32 @@ TEST(GameThroughTerminal, TitleKeysLevelsSmallWindowDeathRestartSaveQuitAndResum
     ASSERT_TRUE(again.waitForLine(Farewell));
     EXPECT_EQ(again.waitForExit(), 0);
     EXPECT_TRUE(again.terminalSettingsRestored());
+}
+
+// Where SDL cannot be loaded (here a damaged library file, found before the
+// system's own), the game is played by keyboard and says nothing about the pad.
+TEST(GameThroughTerminal, PlaysByKeyboardAndSaysNothingWhereSdlCannotBeLoaded)
+{
+    const std::string libraries = newFolder();
+    std::ofstream(libraries + "/libSDL2-2.0.so.0") << "no library";
+    setenv("LD_LIBRARY_PATH", libraries.c_str(), 1);
+    GameInTerminal game(60, 20);
+    unsetenv("LD_LIBRARY_PATH");
+    ASSERT_TRUE(game.waitForLine("Press 'enter'"));
+    // The pad is first looked for while the title waits: nothing after it.
+    game.settle(500);
+    EXPECT_TRUE(game.screen().text().starts_with("Welcome to the quillonex. YOU are this.\n"));
+    EXPECT_TRUE(game.screen().text().ends_with("to\n continue as well."));
+    game.type("\r");
+    ASSERT_TRUE(game.waitFor([](const Screen& s) { return showsLevel(s, 1); }));
+    game.type(keysTo(*readBoard(game.screen()), 'G'));
+    ASSERT_TRUE(game.waitFor([](const Screen& s) { return showsLevel(s, 2); }));
+    game.type("q");
+    ASSERT_TRUE(game.waitForLine(Farewell));
+    EXPECT_EQ(game.waitForExit(), 0);
+    EXPECT_EQ(game.screen().findLine(Farewell), 6);
+    EXPECT_TRUE(game.screen().text().ends_with(Farewell));
+    std::filesystem::remove_all(libraries);
 }
 
 }  // namespace
