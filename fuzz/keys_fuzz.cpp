@@ -76,7 +76,7 @@ std::vector<KnownKey> knownKeys()
         add(unknown, 0, 0);
     }
     // Mouse clicks reported the X10 way are no keys at all.
-    for (const std::string report : {std::string("\x1b[M q%"), std::string("\x1b[M#\xff\0", 6)}) {
+    for (const std::string& report : {std::string("\x1b[M q%"), std::string("\x1b[M#\xff\0", 6)}) {
         known.push_back({report, {}});
     }
     return known;
