@@ -137,7 +137,8 @@ TEST_F(Game, NothingButAPlainFileOfARecordsLengthIsOffered)
 {
     int readEnd = -1;
     const std::function<void()> records[] = {
-        [this] { folder.write(SaveRecordName, SecondLevel + std::string(MaxRecordBytes, '\n')); },  // a board, then too much
+        // A board, then more than any record holds.
+        [this] { folder.write(SaveRecordName, SecondLevel + std::string(MaxRecordBytes, '\n')); },
         [] { mkfifo(SaveRecordName, 0600); },  // a named pipe no program writes to
         [&readEnd] {  // one that holds a whole board
             mkfifo(SaveRecordName, 0600);
