@@ -1,8 +1,7 @@
 #include "app/game.hpp"
 
-#include <filesystem>
-#include <fstream>
-#include <system_error>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "app/title.hpp"
@@ -49,24 +48,19 @@ Start offerSavedGame()
 {
     Start start;
     removeUnfinishedSaves();
-    // Only a plain file can hold a saved game; opening a named pipe would wait
-    // for a writer that may never come.
-    std::error_code ignored;
-    if (!std::filesystem::is_regular_file(SaveRecordName, ignored)) {
-        return start;
-    }
-    std::ifstream record(SaveRecordName);
-    if (record && saveRecordUsable(record)) {
+    // Read once, before the question: the board offered is the board loaded,
+    // whatever becomes of the file while the player makes up their mind.
+    const std::optional<std::string> record = platform::readPlainFile(SaveRecordName, MaxRecordBytes);
+    if (record && saveRecordUsable(*record)) {
         platform::printText(ResumeQuestion);
         const Input answer = askYesOrNo(Place::ResumePrompt, ResumeReminder);
         if (answer.command == Command::Yes) {
-            start.level = readSaveRecord(record);
+            start.level = readSaveRecord(*record);
             start.resumed = true;
         }
         pauseAfter(answer);
         platform::clearScreen();
     }
-    record.close();
     return start;
 }
 

@@ -75,6 +75,10 @@ std::vector<KnownKey> knownKeys()
     for (const char* unknown : {"\x1b[Z", "\x1b[99~", "\x1b[<0;3;4M", "\x1b[?1;2c"}) {
         add(unknown, 0, 0);
     }
+    // Mouse clicks reported the X10 way are no keys at all.
+    for (const std::string& report : {std::string("\x1b[M q%"), std::string("\x1b[M#\xff\0", 6)}) {
+        known.push_back({report, {}});
+    }
     return known;
 }
 

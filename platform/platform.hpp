@@ -3,6 +3,7 @@
 // Each platform library (posix, windows, the test console) defines all of them.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -58,6 +59,12 @@ std::optional<ConsoleSize> consoleSize();
 // suspended: what the screen shows can no longer be relied on.
 bool consoleChanged();
 
+// The whole content of the file `name`, read once, when it is a plain file of
+// at most `largest` bytes; nothing when it is missing, cannot be read, is
+// anything else (a folder, a named pipe, a device) or is longer. It never
+// waits for a writer, and never holds more than `largest` bytes and one.
+std::optional<std::string> readPlainFile(const char* name, std::size_t largest);
+
 // Saving the game: the record's new text goes into a file of the game's own,
 // made afresh in the current folder under a name nobody can guess, never
 // through a link, and written through its own handle; it must be on disk
@@ -66,6 +73,9 @@ bool consoleChanged();
 struct NewFile {
     std::intptr_t handle = -1;
     std::string name;
+    // Tells this file from any other once its handle is closed (Windows
+    // closes it to rename it).
+    std::uint64_t identity = 0;
 };
 // A new empty file named `prefix` and six random letters or digits. Nothing
 // when none can be made.
@@ -74,9 +84,13 @@ bool writeNewFile(const NewFile& file, std::string_view text);
 // Forces what was written to the new file onto the disk.
 bool flushNewFile(const NewFile& file);
 // Puts the new file under `name` in place of what is there, provided its own
-// name still holds it (nothing was swapped in meanwhile), and closes it. When
-// it cannot, the file is closed and removed: false.
+// name still holds it (nothing was swapped in meanwhile). When it cannot, the
+// file is closed and removed: false.
 bool replaceWithNewFile(NewFile& file, const char* name);
+// Once the new file has replaced what was under `name`: true when `name`
+// holds that very file, a plain file and no link to it, so that what is there
+// is what the game wrote. Closes the file either way.
+bool confirmNewFile(NewFile& file, const char* name);
 // Closes the new file and removes it.
 void discardNewFile(NewFile& file);
 // Removes what saves cut short left behind: plain files named `prefix` and

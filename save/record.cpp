@@ -1,6 +1,5 @@
 #include "save/record.hpp"
 
-#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <optional>
@@ -35,13 +34,16 @@ bool isPlayableLayout(std::string_view line)
     return true;
 }
 
-// A record edited on Windows ends its line with "\r\n"; the game's Windows
-// build, reading in text mode, sees the line without the carriage return.
-void dropWindowsLineEnd(std::string& line, bool lineFeedFollowed)
+// The cells are the record's first line. A record edited on Windows ends it
+// with "\r\n", and the carriage return is no cell either.
+std::string_view firstLine(std::string_view record)
 {
-    if (lineFeedFollowed && !line.empty() && line.back() == '\r') {
-        line.pop_back();
+    const std::size_t lineFeed = record.find('\n');
+    std::string_view line = record.substr(0, lineFeed);
+    if (lineFeed != std::string_view::npos && line.ends_with('\r')) {
+        line.remove_suffix(1);
     }
+    return line;
 }
 
 // The digit of (code + 7) mod 10. A snapshot holds the codes 0 to 3 only; the
@@ -73,51 +75,23 @@ bool replaceRecord(const std::string& text)
     // Puts the folder's new entry on disk too. The record is already replaced,
     // so if this fails the save still happened.
     platform::flushFileToDisk(".");
-    return true;
+    // Someone who may write in the folder can swap a link of theirs in for
+    // the new file between the look at its name and the rename: the record
+    // is then theirs, and the save did not happen.
+    return platform::confirmNewFile(*file, SaveRecordName);
 }
 
 }  // namespace
 
-bool saveRecordUsable(std::istream& record)
+bool saveRecordUsable(std::string_view record)
 {
-    // The first line, a piece at a time and never past two characters beyond
-    // the largest board (room for a carriage return): that tells a file too
-    // large to be one from a board that fits, without reading the rest of it
-    // or holding room for it.
-    std::string text;
-    char piece[4096];
-    bool lineFeed = false;
-    while (text.size() <= MaxRecordChars + 1) {
-        const std::size_t wanted = std::min(sizeof piece, MaxRecordChars + 2 - text.size());
-        record.read(piece, static_cast<std::streamsize>(wanted));
-        const char* const got = piece + record.gcount();
-        const char* const lineEnd = std::find(static_cast<const char*>(piece), got, '\n');
-        text.append(static_cast<const char*>(piece), lineEnd);
-        lineFeed = lineEnd != got;
-        if (lineFeed || record.gcount() < static_cast<std::streamsize>(wanted)) {
-            break;
-        }
-    }
-    dropWindowsLineEnd(text, lineFeed);
-    if (record.bad() || text.size() > MaxRecordChars) {
-        return false;
-    }
-    if (!isPlayableLayout(text)) {
-        return false;
-    }
-    // A stream that cannot go back (a pipe) would give the reader nothing.
-    record.clear();
-    record.seekg(0);
-    return !record.fail();
+    const std::string_view line = firstLine(record);
+    return line.size() <= MaxRecordChars && isPlayableLayout(line);
 }
 
-std::int32_t readSaveRecord(std::istream& record)
+std::int32_t readSaveRecord(std::string_view record)
 {
-    std::string line;
-    std::getline(record, line, '\n');
-    // Without end of file the line feed was there.
-    dropWindowsLineEnd(line, !record.eof());
-    for (const char c : line) {
+    for (const char c : firstLine(record)) {
         // A digit d gives (d + 3) mod 10. Any other byte counts as signed and
         // keeps the remainder's sign; only a record that failed the check
         // above holds one.

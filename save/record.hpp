@@ -1,9 +1,10 @@
 // The saved game: one file in the current folder, one digit per cell.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <istream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 inline constexpr const char* SaveRecordName = "record.quillonex";
@@ -15,21 +16,26 @@ inline constexpr const char* NewRecordPrefix = "record.quillonex.new-";
 // columns and s + 3 lines of the terminal: at 1000 that is 2001 columns by
 // 1003 lines, more than any screen can show (an 8K display would need
 // characters under four pixels wide), and reaching it would take a player
-// about a million moves. It keeps the look at a record under a megabyte,
+// about a million moves. It keeps what is read of a record under a megabyte,
 // whatever file lies under the record's name.
 inline constexpr std::int32_t MaxRecordSide = 1000;
 
-// Looks at an open record and tells whether it holds a board the game can
+// The most bytes a record the game plays can take: the widest board and a
+// line end from Windows ("\r\n"). A longer file is no saved game, and is
+// never read whole.
+inline constexpr std::size_t MaxRecordBytes =
+    static_cast<std::size_t>(MaxRecordSide) * static_cast<std::size_t>(MaxRecordSide) + 2;
+
+// Looks at the record's bytes and tells whether they hold a board the game can
 // play, exactly as the game writes one for a level of at least 1: s x s
 // characters (s >= 3) up to the first line feed or the end, "8" first, "0"
 // last, "7" or "9" between; a carriage return right before that line feed is
-// no cell. Reads no more than the largest such board and two characters; on
-// success the stream is back at its start for readSaveRecord.
-bool saveRecordUsable(std::istream& record);
+// no cell.
+bool saveRecordUsable(std::string_view record);
 
-// Appends the record's cells to `board` and gives the level they make (a
-// carriage return right before the first line feed is no cell).
-std::int32_t readSaveRecord(std::istream& record);
+// Appends the cells of the record's bytes to `board` and gives the level they
+// make (a carriage return right before the first line feed is no cell).
+std::int32_t readSaveRecord(std::string_view record);
 
 // The record's text for these cells: one digit per cell, nothing else.
 std::string recordText(const std::vector<std::int32_t>& cells);

@@ -1,7 +1,16 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
 #include <utility>
 
 #include "app/game.hpp"
 #include "tests/support/ways.hpp"
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -102,6 +111,53 @@ TEST_F(Game, OnlyTheFirstLevelAfterALoadIsTheSavedOneAndLevelsFollowOnOneScreen)
     EXPECT_EQ(tc::screen().line(7), Farewell);
     // The save replaced the record that was read (so it was closed before play began).
     EXPECT_EQ(folder.read(SaveRecordName).size(), 25u);
+}
+
+TEST_F(Game, YesLoadsTheBoardOfferedWhateverBecomesOfTheFileBeforeTheAnswer)
+{
+    const std::function<void()> changes[] = {
+        [this] { folder.write(SaveRecordName, ""); },  // emptied in place, as a shell's > does
+        [] { std::ofstream(SaveRecordName, std::ios::app) << "999999990"; },  // grown in place
+        [this] { folder.write("other", FirstLevel), fs::rename("other", SaveRecordName); },  // replaced
+        [] { fs::remove(SaveRecordName); },
+    };
+    for (const auto& change : changes) {
+        startFresh(160, 50);
+        folder.write(SaveRecordName, SecondLevel);
+        tc::typeText("\r");
+        tc::scriptAction(change);
+        tc::typeText("yq");
+        EXPECT_EQ(runGame(), 0);
+        EXPECT_EQ(tc::screen().line(0), "Level 2");
+        EXPECT_EQ(seenBoard(4), "P.#./..#./##../###G");
+    }
+}
+
+TEST_F(Game, NothingButAPlainFileOfARecordsLengthIsOffered)
+{
+    int readEnd = -1;
+    const std::function<void()> records[] = {
+        // A board, then more than any record holds.
+        [this] { folder.write(SaveRecordName, SecondLevel + std::string(MaxRecordBytes, '\n')); },
+        [] { mkfifo(SaveRecordName, 0600); },  // a named pipe no program writes to
+        [&readEnd] {  // one that holds a whole board
+            mkfifo(SaveRecordName, 0600);
+            readEnd = open(SaveRecordName, O_RDONLY | O_NONBLOCK);
+            const int writeEnd = open(SaveRecordName, O_WRONLY);
+            EXPECT_EQ(write(writeEnd, SecondLevel, 16), 16);
+            close(writeEnd);
+        },
+    };
+    for (const auto& put : records) {
+        startFresh(160, 50);
+        fs::remove(SaveRecordName);
+        put();
+        tc::typeText("\rq");
+        EXPECT_EQ(runGame(), 0);
+        EXPECT_EQ(tc::screen().line(0), "Level 1");
+        EXPECT_EQ(tc::screen().findLine("Do you want"), -1);
+    }
+    close(readEnd);
 }
 
 TEST_F(Game, WithoutAUsableConsoleOnlyTheFailureIsPrinted)

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <ctime>
 #include <string>
@@ -68,6 +69,32 @@ void removeIfLeftover(const char* name)
     close(fd);
 }
 
+// Up to `largest` bytes from the descriptor; nothing when it holds more (the
+// file may have grown since its size was looked at) or cannot be read.
+std::optional<std::string> readAtMost(int fd, std::size_t largest)
+{
+    std::string content(largest + 1, '\0');
+    std::size_t got = 0;
+    while (got < content.size()) {
+        const ssize_t count = read(fd, content.data() + got, content.size() - got);
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        if (count < 0) {
+            return std::nullopt;
+        }
+        if (count == 0) {
+            break;
+        }
+        got += static_cast<std::size_t>(count);
+    }
+    if (got > largest) {
+        return std::nullopt;
+    }
+    content.resize(got);
+    return content;
+}
+
 }  // namespace
 
 namespace platform {
@@ -115,14 +142,22 @@ bool replaceWithNewFile(NewFile& file, const char* name)
         file.handle = -1;
         return false;
     }
-    const bool renamed = rename(file.name.c_str(), name) == 0;
-    if (!renamed) {
+    if (rename(file.name.c_str(), name) != 0) {
         unlink(file.name.c_str());
+        close(descriptor(file));
+        file.handle = -1;
+        return false;
     }
+    return true;
+}
+
+bool confirmNewFile(NewFile& file, const char* name)
+{
+    const bool confirmed = nameHoldsFile(name, descriptor(file));
     // Closed only now: the lock shows the file is not a leftover until then.
     close(descriptor(file));
     file.handle = -1;
-    return renamed;
+    return confirmed;
 }
 
 void discardNewFile(NewFile& file)
@@ -132,6 +167,24 @@ void discardNewFile(NewFile& file)
     }
     close(descriptor(file));
     file.handle = -1;
+}
+
+std::optional<std::string> readPlainFile(const char* name, std::size_t largest)
+{
+    // Without O_NONBLOCK, a named pipe put under the name would hold the game
+    // until some writer came; with it, the open returns at once and fstat
+    // tells what was opened.
+    const int fd = open(name, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        return std::nullopt;
+    }
+    struct stat st {};
+    std::optional<std::string> content;
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && static_cast<std::uintmax_t>(st.st_size) <= largest) {
+        content = readAtMost(fd, largest);
+    }
+    close(fd);
+    return content;
 }
 
 void removeLeftoverFiles(std::string_view prefix)

@@ -19,6 +19,9 @@ struct Code {
 };
 constexpr Code Unknown{0, 0};
 
+constexpr std::string_view MouseReportStart = "\x1b[M";
+constexpr std::size_t MouseReportLength = 6;
+
 // Final letters shared by ESC [ and ESC O (and ESC [ 1 ; m x with modifiers).
 std::optional<Code> letterKey(char final)
 {
@@ -146,6 +149,26 @@ std::size_t decodeLinuxFunctionKey(std::string_view pending, std::deque<int>& co
     return 4;
 }
 
+// A mouse click or move reported the old X10 way, ESC [ M and three bytes
+// (button, column, line, each offset by 32), comes when another program left
+// the terminal's mouse tracking on. It is no key: those bytes, read as keys,
+// would be letters such as 'q'. xterm reports a column or line past 223 as
+// NUL; any other control byte or a new Esc breaks the report off, and is decoded on its own.
+// Returns how many bytes it takes, or 0 when it is not complete yet.
+std::size_t dropMouseReport(std::string_view pending)
+{
+    for (std::size_t i = MouseReportStart.size(); i < MouseReportLength; ++i) {
+        if (i >= pending.size()) {
+            return 0;
+        }
+        const auto c = static_cast<unsigned char>(pending[i]);
+        if (c != 0 && c < 0x20) {
+            return i;
+        }
+    }
+    return MouseReportLength;
+}
+
 // Decodes the escape sequence at the front of pending. Returns how many bytes
 // it takes, or 0 when it is not complete yet.
 std::size_t decodeEscape(std::string_view pending, std::deque<int>& codes)
@@ -165,6 +188,9 @@ std::size_t decodeEscape(std::string_view pending, std::deque<int>& codes)
     }
     if (pending.size() >= 3 && pending[2] == '[') {
         return decodeLinuxFunctionKey(pending, codes);
+    }
+    if (pending.starts_with(MouseReportStart)) {
+        return dropMouseReport(pending);
     }
     return decodeSequence(pending, codes, controlSequenceKey);
 }
@@ -247,7 +273,9 @@ void decodeKeys(std::string& pending, std::deque<int>& codes)
 void decodeRest(std::string& pending, std::deque<int>& codes)
 {
     decodeKeys(pending, codes);
-    if (pending.empty()) {
+    // The start of a mouse report is no key either.
+    if (pending.empty() || pending.starts_with(MouseReportStart)) {
+        pending.clear();
         return;
     }
     if (static_cast<unsigned char>(pending[0]) == Esc) {

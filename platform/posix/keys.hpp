@@ -16,7 +16,8 @@ namespace keys {
 void decodeKeys(std::string& pending, std::deque<int>& codes);
 
 // No more bytes came in time: decodes what is left as it stands. A lone Esc is
-// the Esc key; an unfinished sequence is an unknown key.
+// the Esc key; an unfinished sequence is an unknown key, but the start of a
+// mouse report is no key at all.
 void decodeRest(std::string& pending, std::deque<int>& codes);
 
 }  // namespace keys

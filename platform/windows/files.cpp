@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 
@@ -45,6 +46,37 @@ bool isOwnName(std::string_view name, std::string_view prefix)
 ULONGLONG ticks(const FILETIME& time)
 {
     return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+// Up to `largest` bytes from the handle; nothing when it holds more (the
+// file may be growing) or cannot be read.
+std::optional<std::string> readAtMost(HANDLE file, std::size_t largest)
+{
+    std::string content(largest + 1, '\0');
+    std::size_t got = 0;
+    while (got < content.size()) {
+        const auto chunk = static_cast<DWORD>(std::min<std::size_t>(content.size() - got, 1U << 30));
+        DWORD read = 0;
+        if (ReadFile(file, content.data() + got, chunk, &read, nullptr) == 0) {
+            return std::nullopt;
+        }
+        if (read == 0) {
+            break;
+        }
+        got += read;
+    }
+    if (got > largest) {
+        return std::nullopt;
+    }
+    content.resize(got);
+    return content;
+}
+
+// The number that tells a file from every other on its volume (the record and
+// the new file share one: they lie in the same folder).
+std::uint64_t fileIndex(const BY_HANDLE_FILE_INFORMATION& info)
+{
+    return (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
 }
 
 }  // namespace
@@ -90,15 +122,36 @@ bool writeNewFile(const NewFile& file, std::string_view text)
 
 bool replaceWithNewFile(NewFile& file, const char* name)
 {
-    // Windows renames a file nobody holds; the write-through returns only
-    // once the new name is on disk.
+    // Windows renames a file nobody holds, so the file is known by its
+    // index from here on; the write-through returns only once the new name
+    // is on disk.
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool known = GetFileInformationByHandle(handleOf(file), &info) != 0;
     CloseHandle(handleOf(file));
     file.handle = -1;
-    if (MoveFileExA(file.name.c_str(), name, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == 0) {
+    file.identity = fileIndex(info);
+    if (!known || MoveFileExA(file.name.c_str(), name, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == 0) {
         DeleteFileA(file.name.c_str());
         return false;
     }
     return true;
+}
+
+bool confirmNewFile(NewFile& file, const char* name)
+{
+    // The entry itself, not what a link or a junction under the name leads to.
+    const HANDLE named = CreateFileA(name, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
+                                     nullptr);
+    if (named == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    const DWORD notPlain = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+    const bool confirmed = GetFileInformationByHandle(named, &info) != 0 && (info.dwFileAttributes & notPlain) == 0 &&
+                           fileIndex(info) == file.identity;
+    CloseHandle(named);
+    return confirmed;
 }
 
 void discardNewFile(NewFile& file)
@@ -106,6 +159,26 @@ void discardNewFile(NewFile& file)
     CloseHandle(handleOf(file));
     file.handle = -1;
     DeleteFileA(file.name.c_str());
+}
+
+std::optional<std::string> readPlainFile(const char* name, std::size_t largest)
+{
+    // Others may go on reading, writing, renaming or deleting it meanwhile,
+    // as the game takes no lock on the record.
+    const HANDLE file = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return std::nullopt;
+    }
+    // A file on a disk, not a pipe, a console or another device.
+    BY_HANDLE_FILE_INFORMATION info{};
+    std::optional<std::string> content;
+    if (GetFileType(file) == FILE_TYPE_DISK && GetFileInformationByHandle(file, &info) != 0 &&
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        content = readAtMost(file, largest);
+    }
+    CloseHandle(file);
+    return content;
 }
 
 void removeLeftoverFiles(std::string_view prefix)
