@@ -2,10 +2,13 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <system_error>
 #include <string_view>
 
+#include "app/options.hpp"
 #include "app/title.hpp"
+#include "app/words.hpp"
 #include "board/board.hpp"
 #include "platform/platform.hpp"
 #include "play/input.hpp"
@@ -30,6 +33,7 @@ constexpr std::int32_t FarewellMs = 3000;
 // Asks until the player answers yes or no; any other key gets the reminder.
 Input askYesOrNo(Place place, std::wstring_view reminder)
 {
+    platform::showCursor(true);
     for (;;) {
         const Input input = waitForInput(place);
         if (input.command == Command::Yes || input.command == Command::No) {
@@ -57,7 +61,7 @@ Start offerSavedGame()
     }
     std::ifstream record(SaveRecordName);
     if (record && saveRecordUsable(record)) {
-        platform::printText(ResumeQuestion);
+        printBetweenWords({&ResumeQuestion, 1});
         const Input answer = askYesOrNo(Place::ResumePrompt, ResumeReminder);
         if (answer.command == Command::Yes) {
             start.level = readSaveRecord(record);
@@ -74,7 +78,7 @@ Start offerSavedGame()
 bool askToRestart()
 {
     platform::printText(DeathMessage);
-    platform::printText(RestartQuestion);
+    printBetweenWords({&RestartQuestion, 1});
     const Input answer = askYesOrNo(Place::RestartPrompt, RestartReminder);
     if (answer.command == Command::No) {
         return false;
@@ -102,16 +106,44 @@ void playLevels()
     }
 }
 
+// What the command line asks for besides a game; nothing to play.
+std::optional<int> answerCommandLine(const Options& options)
+{
+    switch (options.request) {
+    case Request::Help:
+        platform::writeStandardOutput(usageText());
+        return 0;
+    case Request::Version:
+        platform::writeStandardOutput(versionText());
+        return 0;
+    case Request::Mistake:
+        platform::writeStandardError(options.mistake);
+        return 2;
+    case Request::Play:
+        break;
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
-int runGame()
+int runGame(std::span<const std::string_view> arguments)
 {
+    const Options options = readOptions(arguments);
+    if (const std::optional<int> status = answerCommandLine(options)) {
+        return *status;
+    }
+    // no-color.org: set and not empty; a palette given on the command line outweighs it.
+    const bool noColour = !platform::environmentVariable("NO_COLOR").empty();
+    platform::chooseColours(options.palette ? options.palette
+                                            : noColour ? std::optional(colours::Palette::None) : std::nullopt);
     if (!platform::openConsole()) {
         platform::printNarrow(StartupFailure);
         return 0;
     }
     showTitleScreen();
     playLevels();
+    platform::showCursor(true);
     platform::printText(Farewell);
     platform::pause(FarewellMs);
     platform::closeConsole();

@@ -16,6 +16,9 @@ namespace colours {
 // 24-bit colour is Direct, the 256-colour palette Palette, and Basic the eight
 // colours every colour terminal has (30-37, 40-47).
 enum class Depth { Basic, Palette, Direct };
+// The colours the board is shown in: the game's own, a set far apart for
+// players with a colour-vision deficiency, or none at all.
+enum class Palette { Classic, Clear, None };
 
 // What the environment and the terminfo entry of TERM say about the terminal;
 // an empty string is a variable that is not set.
@@ -31,11 +34,16 @@ struct TerminalFacts {
     std::string wtSession{};  // Windows Terminal
     // terminfo: the RGB or Tc flag, or a setrgbf string.
     bool terminfoDirect = false;
-    // terminfo: the number of colours, -1 when not known.
+    // terminfo: the number of colours, 0 when the entry names none, -1 when
+    // there is no entry.
     int terminfoColours = -1;
 };
 
 Depth chooseDepth(const TerminalFacts& facts);
+// The palette the player chose; where none was chosen, the game's own colours,
+// or none at all on a terminal whose entry says it shows no colours (which
+// outweighs every hint of the environment).
+Palette choosePalette(std::optional<Palette> chosen, const TerminalFacts& facts);
 
 struct Rgb {
     std::uint8_t r = 0;
@@ -65,6 +73,7 @@ ColourPair terminalColours(Depth depth, std::optional<Rgb> fg, std::optional<Rgb
 // The state of one terminal's output.
 struct Writer {
     Depth depth = Depth::Direct;
+    Palette palette = Palette::Classic;
     // The colours the texts asked for, and the same in the terminal's terms.
     std::optional<Rgb> fg{};
     std::optional<Rgb> bg{};
@@ -82,10 +91,14 @@ struct Writer {
     int col = 0;
     bool placed = false;
     int lowestDrawn = -1;
+    // Without colours the player is a pair of brackets: the left one was the
+    // last character printed.
+    bool playerOpened = false;
 };
 
 // Appends to `out` what the terminal needs to show the bytes of `plain` as
-// they describe the screen.
+// they describe the screen. With Palette::None no colour is sent; the cells'
+// blocks take shapes of their own instead (see shapeOf).
 void writeLean(Writer& writer, std::string_view plain, std::string& out);
 
 // Puts the terminal back in its own colours, if it is not already; what the
