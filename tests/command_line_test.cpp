@@ -8,7 +8,7 @@
 
 namespace {
 
-int runWith(std::vector<std::string_view> arguments) { return runGame(arguments); }
+int runWith(const std::vector<std::string_view>& arguments) { return runGame(arguments); }
 
 struct Refusal {
     std::vector<std::string_view> arguments;

@@ -95,6 +95,7 @@ GameInTerminal::GameInTerminal(int columns, int lines, std::string directory, La
         } else {
             arguments.insert(arguments.begin(), "quillonex");
             std::vector<char*> argv;
+            argv.reserve(arguments.size() + 1);
             for (std::string& argument : arguments) {
                 argv.push_back(argument.data());
             }
