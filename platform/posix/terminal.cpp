@@ -223,12 +223,20 @@ bool learnTerminal()
     return true;
 }
 
-// Writes from a signal handler, unless the terminal reads nothing (a stalled
-// connection would hold the write forever, and the game with it).
+// Whether a signal handler may write its few bytes. A terminal that reads
+// nothing (a stalled connection) would hold the write forever, and the game
+// with it. One that is merely behind shows as not ready too while a few
+// hundred bytes wait unread: it gets a moment to catch up.
+bool terminalTakesBytes()
+{
+    constexpr int CatchUpMs = 200;
+    pollfd output{OutputFd, POLLOUT, 0};
+    return poll(&output, 1, CatchUpMs) == 1 && (output.revents & POLLOUT) != 0;
+}
+
 void writeFromHandler(const char* bytes, std::size_t size)
 {
-    pollfd output{OutputFd, POLLOUT, 0};
-    if (size > 0 && poll(&output, 1, 0) == 1 && (output.revents & POLLOUT) != 0) {
+    if (size > 0) {
         [[maybe_unused]] const ssize_t ignored = write(OutputFd, bytes, size);
     }
 }
@@ -238,7 +246,7 @@ void onEndSignal(int signal)
     // Only async-signal-safe calls here: reset the colours, put the cursor
     // below the game's output so that the shell goes on under it, show it,
     // put the terminal back and end the way the signal would have ended us.
-    if (rawModeOn != 0) {
+    if (rawModeOn != 0 && terminalTakesBytes()) {
         // A frame cut short may end inside a sequence: CAN ends it.
         writeFromHandler("\x18", writing != 0 ? 1 : 0);
         const ExitBytes& bytes = exitBytes[exitBytesSlot];
@@ -266,6 +274,11 @@ void releaseTerminalForStop()
     sigemptyset(&ttou);
     sigaddset(&ttou, SIGTTOU);
     sigprocmask(SIG_BLOCK, &ttou, &saved);
+    // The shell and whatever runs next want their cursor.
+    if (cursorHidden != 0 && terminalTakesBytes()) {
+        writeFromHandler(showBytes.bytes, showBytes.size);
+    }
+    cursorShownForStop = cursorHidden;
     if (tcgetpgrp(InputFd) == getpgrp()) {
         restoreTerminal();
     }
@@ -302,11 +315,6 @@ void onSuspend(int)
 {
     const int savedErrno = errno;
     const std::sig_atomic_t continuationsBefore = continuations;
-    // The shell and whatever runs next want their cursor.
-    if (cursorHidden != 0) {
-        writeFromHandler(showBytes.bytes, showBytes.size);
-        cursorShownForStop = 1;
-    }
     releaseTerminalForStop();
     stopUnlessResumed(continuationsBefore);
     // Either way the game goes on in raw mode.
