@@ -49,14 +49,23 @@ TEST(ConsoleOutput, TextsLeaveLiterallyAsUtf16WithWindowsLineEndsAndBeforeEveryW
     const std::function<void()> waits[] = {[] { platform::pause(0); }, [] { platform::moveCursor(0, 5); },
                                            [] { platform::keyWaiting(); }, [] { platform::idle(); },
                                            [] { platform::showOutput(); }};
+    // UTF-16 as Windows keeps it in memory and in files: little-endian.
+    const auto written = [&expected] {
+        return "Something broke, 100%" +
+               std::string(reinterpret_cast<const char*>(expected.data()), expected.size() * sizeof(char16_t));
+    };
     for (const auto& wait : waits) {
         wait();
-        // UTF-16 as Windows keeps it in memory and in files: little-endian.
-        EXPECT_EQ(contentOf(path), "Something broke, 100%" + std::string(reinterpret_cast<const char*>(expected.data()),
-                                                                         expected.size() * sizeof(char16_t)));
+        EXPECT_EQ(contentOf(path), written());
         platform::printText(L"Saved Game \r");
         expected += u"Saved Game \r";
     }
+    // Without colour not one sequence goes out: floor, wall and player keep apart by shape.
+    platform::chooseColours(colours::Palette::None);
+    platform::printText(L"\x1b[38;2;20;200;50m\u2588\u2588\x1b[0m\x1b[38;2;255;0;0m\u2588\u2588\x1b[0m\u2588\u2588");
+    platform::showOutput();
+    expected += u"\u2591\u2591\u2588\u2588[]";
+    EXPECT_EQ(contentOf(path), written());
     platform::closeConsole();
     std::fflush(stdout);
     // Back to narrow text, for the test runner's own report.
