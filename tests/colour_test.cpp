@@ -34,16 +34,12 @@ TEST(Palette, IsThePlayersElseNoneWhereTheTerminfoEntryShowsNoColour)
 {
     using colours::Palette;
     const colours::TerminalFacts mono{.term = "xterm-mono", .colorTerm = "truecolor", .xtermVersion = "XTerm(379)",
-                                      .terminfoColours = 0};
-    const colours::TerminalFacts vt100{.term = "vt100", .terminfoColours = 0};
-    const colours::TerminalFacts direct{.term = "xterm-direct", .terminfoDirect = true, .terminfoColours = 0};
-    const colours::TerminalFacts eight{.term = "xterm", .terminfoColours = 8};
-    const colours::TerminalFacts unknown{.term = "xterm-foo", .colorTerm = "truecolor", .terminfoColours = -1};
+                                      .terminfoColours = 0},
+        direct{.term = "xterm-direct", .terminfoDirect = true, .terminfoColours = 0},
+        eight{.term = "xterm", .terminfoColours = 8}, unknown{.term = "xterm-foo", .terminfoColours = -1};
     const std::tuple<colours::TerminalFacts, std::optional<Palette>, Palette> choices[] = {
-        {mono, {}, Palette::None},       {vt100, {}, Palette::None},
-        {direct, {}, Palette::Classic},  {eight, {}, Palette::Classic},
-        {unknown, {}, Palette::Classic}, {mono, Palette::Classic, Palette::Classic},
-        {vt100, Palette::Clear, Palette::Clear}, {eight, Palette::None, Palette::None},
+        {mono, {}, Palette::None}, {direct, {}, Palette::Classic}, {eight, {}, Palette::Classic},
+        {unknown, {}, Palette::Classic}, {mono, Palette::Classic, Palette::Classic}, {eight, Palette::None, Palette::None},
     };
     for (const auto& [facts, chosen, palette] : choices) {
         EXPECT_EQ(colours::choosePalette(chosen, facts), palette) << facts.term << " " << chosen.has_value();

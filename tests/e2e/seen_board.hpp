@@ -19,13 +19,9 @@ inline char cellLetter(const Screen& s, int col, int row, bool shapes = false)
 {
     const ScreenCell a = s.cell(2 * col, row + 2), b = s.cell(2 * col + 1, row + 2);
     if (shapes) {
-        const std::u32string pair{a.ch, b.ch};
-        return a.fg || a.bg || b.fg || b.bg ? '?'
-               : pair == U"[]"              ? 'P'
-               : pair == U"\u2591\u2591"    ? '.'
-               : pair == U"\u2588\u2588"    ? '#'
-               : pair == U"\u25ac\u25ac"    ? 'G'
-                                            : '?';
+        const std::u32string pair{a.ch, b.ch}, known[] = {U"[]", U"\u2591\u2591", U"\u2588\u2588", U"\u25ac\u25ac"};
+        const auto kind = std::find(std::begin(known), std::end(known), pair) - std::begin(known);
+        return a.fg || a.bg || b.fg || b.bg || kind == 4 ? '?' : "P.#G"[kind];
     }
     if (a != b) {
         return '?';
