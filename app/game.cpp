@@ -4,7 +4,9 @@
 #include <string>
 #include <string_view>
 
+#include "app/options.hpp"
 #include "app/title.hpp"
+#include "app/words.hpp"
 #include "board/board.hpp"
 #include "platform/platform.hpp"
 #include "play/input.hpp"
@@ -29,6 +31,7 @@ constexpr std::int32_t FarewellMs = 3000;
 // Asks until the player answers yes or no; any other key gets the reminder.
 Input askYesOrNo(Place place, std::wstring_view reminder)
 {
+    platform::showCursor(true);
     for (;;) {
         const Input input = waitForInput(place);
         if (input.command == Command::Yes || input.command == Command::No) {
@@ -52,7 +55,7 @@ Start offerSavedGame()
     // whatever becomes of the file while the player makes up their mind.
     const std::optional<std::string> record = platform::readPlainFile(SaveRecordName, MaxRecordBytes);
     if (record && saveRecordUsable(*record)) {
-        platform::printText(ResumeQuestion);
+        printBetweenWords({&ResumeQuestion, 1});
         const Input answer = askYesOrNo(Place::ResumePrompt, ResumeReminder);
         if (answer.command == Command::Yes) {
             start.level = readSaveRecord(*record);
@@ -68,7 +71,7 @@ Start offerSavedGame()
 bool askToRestart()
 {
     platform::printText(DeathMessage);
-    platform::printText(RestartQuestion);
+    printBetweenWords({&RestartQuestion, 1});
     const Input answer = askYesOrNo(Place::RestartPrompt, RestartReminder);
     if (answer.command == Command::No) {
         return false;
@@ -96,16 +99,44 @@ void playLevels()
     }
 }
 
+// What the command line asks for besides a game; nothing to play.
+std::optional<int> answerCommandLine(const Options& options)
+{
+    switch (options.request) {
+    case Request::Help:
+        platform::writeStandardOutput(usageText());
+        return 0;
+    case Request::Version:
+        platform::writeStandardOutput(versionText());
+        return 0;
+    case Request::Mistake:
+        platform::writeStandardError(options.mistake);
+        return 2;
+    case Request::Play:
+        break;
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
-int runGame()
+int runGame(std::span<const std::string_view> arguments)
 {
+    const Options options = readOptions(arguments);
+    if (const std::optional<int> status = answerCommandLine(options)) {
+        return *status;
+    }
+    // no-color.org: set and not empty; a palette given on the command line outweighs it.
+    const bool noColour = !platform::environmentVariable("NO_COLOR").empty();
+    platform::chooseColours(options.palette ? options.palette
+                                            : noColour ? std::optional(colours::Palette::None) : std::nullopt);
     if (!platform::openConsole()) {
         platform::printNarrow(StartupFailure);
         return 0;
     }
     showTitleScreen();
     playLevels();
+    platform::showCursor(true);
     platform::printText(Farewell);
     platform::pause(FarewellMs);
     platform::closeConsole();

@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "app/words.hpp"
 #include "platform/platform.hpp"
 #include "play/input.hpp"
 
@@ -33,9 +34,7 @@ constexpr std::wstring_view EnterReminder = L"Please input 'enter'\n";
 
 void showTitleScreen()
 {
-    for (const std::wstring_view text : TitleTexts) {
-        platform::printText(text);
-    }
+    printBetweenWords(TitleTexts);
     for (;;) {
         const Input input = waitForInput(Place::Title);
         if (input.command == Command::Confirm) {

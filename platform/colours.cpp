@@ -213,6 +213,10 @@ void controlSequence(Writer& w, std::string_view sequence, std::string& out)
     const std::string_view text = sequence.substr(2, sequence.size() - 3);
     if (final == 'm') {
         selectColours(w, text);
+        // The texts' colours still tell the cells apart (shapeOf), but none is shown.
+        if (w.palette == Palette::None) {
+            w.wanted = {};
+        }
         return;
     }
     if (final == 'J' || final == 'K') {
@@ -332,6 +336,24 @@ int clearColour(Depth depth, std::optional<Rgb> c)
     return terminalColour(depth, c);
 }
 
+// Without colour the four kinds of cell keep apart by shape: the wall stays a
+// full block, the floor a light shade, the goal its bars, and the player (a
+// block in the terminal's own colours) a pair of brackets. What the texts ask
+// for tells which cell a block belongs to. Nothing: the character stays.
+std::string_view shapeOf(Writer& w, std::string_view character)
+{
+    constexpr std::string_view FullBlock = "\u2588";
+    const bool player = character == FullBlock && !w.fg && !w.bg;
+    const bool opened = std::exchange(w.playerOpened, player && !w.playerOpened);
+    if (player) {
+        return opened ? "]" : "[";
+    }
+    if (character == FullBlock && w.fg && w.fg->g > w.fg->r) {
+        return "\u2591";
+    }
+    return {};
+}
+
 }  // namespace
 
 Depth chooseDepth(const TerminalFacts& f)
@@ -351,6 +373,14 @@ Depth chooseDepth(const TerminalFacts& f)
         return Depth::Direct;
     }
     return f.terminfoColours >= 256 ? Depth::Palette : Depth::Basic;
+}
+
+Palette choosePalette(std::optional<Palette> chosen, const TerminalFacts& f)
+{
+    if (chosen) {
+        return *chosen;
+    }
+    return f.terminfoColours >= 0 && f.terminfoColours < 8 && !f.terminfoDirect ? Palette::None : Palette::Classic;
 }
 
 int paletteIndex(Rgb rgb)
@@ -431,6 +461,15 @@ void writeLean(Writer& w, std::string_view plain, std::string& out)
             copied = i + 1;
         } else if (u >= 0x80 && u < 0xC0) {
             // The rest of a character already counted.
+        } else if (w.palette == Palette::None && u > 0x20 && u != 0x7F) {
+            const std::size_t length = u < 0x80 ? 1 : u < 0xE0 ? 2 : u < 0xF0 ? 3 : 4;
+            const std::string_view shape = shapeOf(w, plain.substr(i, length));
+            if (!shape.empty()) {
+                copyUpTo(i);
+                out += shape;
+                copied = std::min(i + length, plain.size());
+            }
+            advance(w, true);
         } else if (u > 0x20 && u != 0x7F) {
             if (w.shown != w.wanted) {
                 copyUpTo(i);
@@ -477,7 +516,8 @@ void resetColours(Writer& w, std::string& out)
 
 std::string exitBytes(const Writer& w)
 {
-    std::string out = "\x1b[m";
+    // Without colour the terminal never left its own.
+    std::string out = w.palette == Palette::None ? "" : "\x1b[m";
     if (!w.placed) {
         // Only text so far, from where the game began: a new line unless the
         // cursor already starts one.

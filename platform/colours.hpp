@@ -34,11 +34,16 @@ struct TerminalFacts {
     std::string wtSession{};  // Windows Terminal
     // terminfo: the RGB or Tc flag, or a setrgbf string.
     bool terminfoDirect = false;
-    // terminfo: the number of colours, -1 when not known.
+    // terminfo: the number of colours, 0 when the entry names none, -1 when
+    // there is no entry.
     int terminfoColours = -1;
 };
 
 Depth chooseDepth(const TerminalFacts& facts);
+// The palette the player chose; where none was chosen, the game's own colours,
+// or none at all on a terminal whose entry says it shows no colours (which
+// outweighs every hint of the environment).
+Palette choosePalette(std::optional<Palette> chosen, const TerminalFacts& facts);
 
 struct Rgb {
     std::uint8_t r = 0;
@@ -92,10 +97,14 @@ struct Writer {
     int col = 0;
     bool placed = false;
     int lowestDrawn = -1;
+    // Without colours the player is a pair of brackets: the left one was the
+    // last character printed.
+    bool playerOpened = false;
 };
 
 // Appends to `out` what the terminal needs to show the bytes of `plain` as
-// they describe the screen.
+// they describe the screen. With Palette::None no colour is sent; the cells'
+// blocks take shapes of their own instead (see shapeOf).
 void writeLean(Writer& writer, std::string_view plain, std::string& out);
 
 // Puts the terminal back in its own colours, if it is not already; what the

@@ -9,7 +9,13 @@
 #include <string>
 #include <string_view>
 
+#include "platform/colours.hpp"
+
 namespace platform {
+
+// Before the console opens: the palette the player asked for, or nothing to
+// leave it to the terminal (no colours where its entry says it has none).
+void chooseColours(std::optional<colours::Palette> palette);
 
 // Makes wide text reach the terminal and keys readable one code at a time.
 // False means the game cannot run here (no terminal to read keys from, or no
@@ -24,6 +30,12 @@ void printText(std::wstring_view wide);
 void printLevelHeader(std::int32_t level);
 // Narrow text; used only for the start-up failure message.
 void printNarrow(std::string_view narrow);
+// Narrow text straight to standard output or standard error, with the console
+// closed: the answers to the command line.
+void writeStandardOutput(std::string_view narrow);
+void writeStandardError(std::string_view narrow);
+// The value of an environment variable; empty when it is not set.
+std::string environmentVariable(const char* name);
 
 // Column x and line y, both from 0 at the top-left corner.
 void moveCursor(std::int16_t x, std::int16_t y);
@@ -31,6 +43,9 @@ void moveCursor(std::int16_t x, std::int16_t y);
 // waits flush by themselves).
 void showOutput();
 void clearScreen();
+// Hides the cursor while a board is shown, and shows it again where the game
+// waits for an answer. Closing the console always shows it.
+void showCursor(bool visible);
 
 // A key code is waiting (never blocks).
 bool keyWaiting();

@@ -206,6 +206,8 @@ LevelOutcome playLevel(std::int32_t level, bool resumed)
         platform::clearScreen();
         shownBoard.clear();
     }
+    // The cursor would rest on the player's left half.
+    platform::showCursor(false);
     drawBoard(level, true, 0, 0, 0, 0);
     shownBoard = board;
     Tally tally = tallyBoard();

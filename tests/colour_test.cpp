@@ -33,6 +33,22 @@ TEST(ColourDepth, IsTheBestTheTerminalAtHandShows)
     }
 }
 
+TEST(Palette, IsThePlayersElseNoneWhereTheTerminfoEntryShowsNoColour)
+{
+    using colours::Palette;
+    const colours::TerminalFacts mono{.term = "xterm-mono", .colorTerm = "truecolor", .xtermVersion = "XTerm(379)",
+                                      .terminfoColours = 0},
+        direct{.term = "xterm-direct", .terminfoDirect = true, .terminfoColours = 0},
+        eight{.term = "xterm", .terminfoColours = 8}, unknown{.term = "xterm-foo", .terminfoColours = -1};
+    const std::tuple<colours::TerminalFacts, std::optional<Palette>, Palette> choices[] = {
+        {mono, {}, Palette::None}, {direct, {}, Palette::Classic}, {eight, {}, Palette::Classic},
+        {unknown, {}, Palette::Classic}, {mono, Palette::Classic, Palette::Classic}, {eight, Palette::None, Palette::None},
+    };
+    for (const auto& [facts, chosen, palette] : choices) {
+        EXPECT_EQ(colours::choosePalette(chosen, facts), palette) << facts.term << " " << chosen.has_value();
+    }
+}
+
 int brightness(Rgb c) { return (299 * c.r + 587 * c.g + 114 * c.b) / 1000; }
 
 TEST(LeanFrames, ShowTheGamesScreenWithOneColourChangePerRun)

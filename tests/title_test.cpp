@@ -1,4 +1,8 @@
+#include <regex>
+#include <utility>
+
 #include "app/title.hpp"
+#include "platform/text.hpp"
 #include "tests/support/ways.hpp"
 
 namespace {
@@ -39,6 +43,28 @@ TEST(TitleScreen, ShowsEveryLineWithItsColoursAndRemindsUntilEnterOrA)
     showTitleScreen();
     EXPECT_TRUE(tc::screen().blank() && tc::pauses().empty() && !tc::scriptDone());
     EXPECT_EQ(tc::screen().cursor(), (CursorPosition{0, 0}));
+}
+
+// The title's bytes up to the wait, and the screen then with its lines joined by blanks.
+std::pair<std::string, std::string> titleIn(int columns)
+{
+    tc::reset(columns, 100);
+    std::string seen;
+    tc::scriptAction([&seen] { seen = std::regex_replace(tc::screen().text(), std::regex("\n"), " "); });
+    tc::typeKeys({13});
+    showTitleScreen();
+    return {tc::output().substr(0, tc::output().rfind(text::ClearScreen)), seen};
+}
+
+TEST(TitleScreen, BreaksBetweenWordsWhereTheWindowIsNarrowAndNowhereElse)
+{
+    const auto [wide, read] = titleIn(200);
+    // The longest line just fits.
+    EXPECT_EQ(titleIn(88).first, wide);
+    // No word cut, no blank line or line starting blank: the same words, one blank apart.
+    for (const int columns : {80, 41, 11}) {
+        EXPECT_EQ(titleIn(columns).second, read) << columns;
+    }
 }
 
 }  // namespace

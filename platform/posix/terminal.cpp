@@ -71,6 +71,23 @@ std::string pendingBytes;
 // When the last bytes came in: the unfinished key in pendingBytes waits from then.
 std::int64_t pendingSinceMs = 0;
 std::deque<int> keyCodes;
+// The palette the player asked for, if any.
+std::optional<colours::Palette> chosenPalette;
+// The terminal's own sequences that hide and show the cursor (both, or none
+// when it lacks one of them), kept where the signal handlers can write them.
+struct CursorBytes {
+    char bytes[32];
+    std::size_t size;
+};
+CursorBytes hideBytes{{}, 0};
+CursorBytes showBytes{{}, 0};
+// What the game asks for, and whether the terminal may show the cursor hidden:
+// set as soon as the bytes that hide it are on their way, cleared only once
+// those that show it are written.
+bool cursorWanted = true;
+volatile std::sig_atomic_t cursorHidden = 0;
+// A stop showed it meanwhile.
+volatile std::sig_atomic_t cursorShownForStop = 0;
 
 constexpr int EndSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 
@@ -102,10 +119,10 @@ bool enterRawMode()
     return true;
 }
 
-void writeAll(const char* data, std::size_t size)
+void writeAll(const char* data, std::size_t size, int fd = OutputFd)
 {
     while (size > 0) {
-        const ssize_t written = write(OutputFd, data, size);
+        const ssize_t written = write(fd, data, size);
         if (written < 0) {
             if (errno == EINTR) {
                 continue;
@@ -149,6 +166,12 @@ void prepareExitBytes()
 // which leaves the terminal in its own colours between frames.
 void flushOutput()
 {
+    if (cursorShownForStop != 0) {
+        cursorShownForStop = 0;
+        if (!cursorWanted) {
+            outputBuffer.insert(0, hideBytes.bytes, hideBytes.size);
+        }
+    }
     if (!outputBuffer.empty()) {
         colours::resetColours(writer, outputBuffer);
         prepareExitBytes();
@@ -156,6 +179,7 @@ void flushOutput()
         writeAll(outputBuffer.data(), outputBuffer.size());
         writing = 0;
         outputBuffer.clear();
+        cursorHidden = cursorWanted ? 0 : 1;
     }
     if (sizeStale != 0) {
         sizeStale = 0;
@@ -169,33 +193,65 @@ std::string variable(const char* name)
     return value != nullptr ? value : "";
 }
 
-colours::Depth terminalDepth()
+void keepCursorBytes(CursorBytes& kept, const std::string& bytes)
+{
+    kept.size = std::min(bytes.size(), sizeof kept.bytes);
+    bytes.copy(kept.bytes, kept.size);
+}
+
+// The colours and the cursor of the terminal at hand, from the environment and
+// TERM's terminfo entry. False where the game cannot draw: a dumb terminal, or
+// one that cannot put its cursor anywhere, would print the sequences as text.
+bool learnTerminal()
 {
     colours::TerminalFacts facts{variable("TERM"),        variable("COLORTERM"),      variable("STY"),
                                  variable("TMUX"),        variable("VTE_VERSION"),    variable("KONSOLE_VERSION"),
                                  variable("TERM_PROGRAM"), variable("XTERM_VERSION"), variable("WT_SESSION")};
-    if (const auto entry = terminfo::colourCapabilities(facts.term.c_str())) {
+    const auto entry = terminfo::capabilities(facts.term.c_str());
+    if (facts.term == "dumb" || (entry && !entry->cursorAddressing)) {
+        return false;
+    }
+    if (entry) {
         facts.terminfoDirect = entry->direct;
         facts.terminfoColours = entry->colours;
+        const bool both = !entry->hideCursor.empty() && !entry->showCursor.empty();
+        keepCursorBytes(hideBytes, both ? entry->hideCursor : "");
+        keepCursorBytes(showBytes, both ? entry->showCursor : "");
     }
-    return colours::chooseDepth(facts);
+    writer.depth = colours::chooseDepth(facts);
+    writer.palette = colours::choosePalette(chosenPalette, facts);
+    return true;
+}
+
+// Whether a signal handler may write its few bytes. A terminal that reads
+// nothing (a stalled connection) would hold the write forever, and the game
+// with it. One that is merely behind shows as not ready too while a few
+// hundred bytes wait unread: it gets a moment to catch up.
+bool terminalTakesBytes()
+{
+    constexpr int CatchUpMs = 200;
+    pollfd output{OutputFd, POLLOUT, 0};
+    return poll(&output, 1, CatchUpMs) == 1 && (output.revents & POLLOUT) != 0;
+}
+
+void writeFromHandler(const char* bytes, std::size_t size)
+{
+    if (size > 0) {
+        [[maybe_unused]] const ssize_t ignored = write(OutputFd, bytes, size);
+    }
 }
 
 void onEndSignal(int signal)
 {
     // Only async-signal-safe calls here: reset the colours, put the cursor
-    // below the game's output so that the shell goes on under it, put the
-    // terminal back and end the way the signal would have ended us. A
-    // terminal that reads nothing (a stalled connection) would hold the
-    // write forever, and the game with it: it is left out then.
-    pollfd output{OutputFd, POLLOUT, 0};
-    if (rawModeOn != 0 && poll(&output, 1, 0) == 1 && (output.revents & POLLOUT) != 0) {
+    // below the game's output so that the shell goes on under it, show it,
+    // put the terminal back and end the way the signal would have ended us.
+    if (rawModeOn != 0 && terminalTakesBytes()) {
         // A frame cut short may end inside a sequence: CAN ends it.
-        if (writing != 0) {
-            [[maybe_unused]] const ssize_t cancelled = write(OutputFd, "\x18", 1);
-        }
+        writeFromHandler("\x18", writing != 0 ? 1 : 0);
         const ExitBytes& bytes = exitBytes[exitBytesSlot];
-        [[maybe_unused]] const ssize_t ignored = write(OutputFd, bytes.bytes, bytes.size);
+        writeFromHandler(bytes.bytes, bytes.size);
+        writeFromHandler(showBytes.bytes, cursorHidden != 0 ? showBytes.size : 0);
     }
     restoreTerminal();
     std::signal(signal, SIG_DFL);
@@ -218,6 +274,11 @@ void releaseTerminalForStop()
     sigemptyset(&ttou);
     sigaddset(&ttou, SIGTTOU);
     sigprocmask(SIG_BLOCK, &ttou, &saved);
+    // The shell and whatever runs next want their cursor.
+    if (cursorHidden != 0 && terminalTakesBytes()) {
+        writeFromHandler(showBytes.bytes, showBytes.size);
+    }
+    cursorShownForStop = cursorHidden;
     if (tcgetpgrp(InputFd) == getpgrp()) {
         restoreTerminal();
     }
@@ -322,6 +383,8 @@ void installHandlers()
 {
     outputBuffer.clear();
     writer.shown = {};
+    cursorWanted = true;
+    cursorHidden = 0;
     platform::closeConsole();
     std::exit(0);
 }
@@ -388,6 +451,11 @@ void sleepMs(std::int32_t milliseconds)
 
 namespace platform {
 
+void chooseColours(std::optional<colours::Palette> palette)
+{
+    chosenPalette = palette;
+}
+
 bool openConsole()
 {
     const int outputFlags = fcntl(OutputFd, F_GETFL);
@@ -397,7 +465,9 @@ bool openConsole()
     if (isatty(InputFd) == 0 || tcgetattr(InputFd, &savedTermios) != 0) {
         return false;
     }
-    writer.depth = terminalDepth();
+    if (!learnTerminal()) {
+        return false;
+    }
     takeSize();
     installHandlers();
     if (!enterRawMode()) {
@@ -410,6 +480,7 @@ bool openConsole()
 void closeConsole()
 {
     consoleOpen = 0;
+    showCursor(true);
     flushOutput();
     gamepad::shutdown();
     restoreTerminal();
@@ -433,6 +504,21 @@ void printNarrow(std::string_view narrow)
     writeAll(narrow.data(), narrow.size());
 }
 
+void writeStandardOutput(std::string_view narrow)
+{
+    writeAll(narrow.data(), narrow.size(), STDOUT_FILENO);
+}
+
+void writeStandardError(std::string_view narrow)
+{
+    writeAll(narrow.data(), narrow.size(), STDERR_FILENO);
+}
+
+std::string environmentVariable(const char* name)
+{
+    return variable(name);
+}
+
 void moveCursor(std::int16_t x, std::int16_t y)
 {
     plainText.clear();
@@ -448,6 +534,17 @@ void showOutput()
 void clearScreen()
 {
     print(text::ClearScreen);
+}
+
+void showCursor(bool visible)
+{
+    if (hideBytes.size == 0 || visible == cursorWanted) {
+        return;
+    }
+    cursorWanted = visible;
+    cursorHidden = 1;
+    const CursorBytes& bytes = visible ? showBytes : hideBytes;
+    outputBuffer.append(bytes.bytes, bytes.size);
 }
 
 bool keyWaiting()

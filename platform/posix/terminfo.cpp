@@ -9,7 +9,35 @@
 
 namespace terminfo {
 
-std::optional<ColourCapabilities> colourCapabilities(const char* term)
+namespace {
+
+// tigetstr gives (char*)-1 for a name that is not a string capability.
+bool isString(const char* s) { return s != nullptr && reinterpret_cast<std::intptr_t>(s) != -1; }
+
+// A string capability without its padding ($<5>, $<2*/>): the delays were for
+// real serial terminals, and a terminal would print them as text.
+std::string withoutPadding(const char* capability)
+{
+    std::string out;
+    for (const char* c = capability; isString(capability) && *c != '\0'; ++c) {
+        if (c[0] == '$' && c[1] == '<') {
+            const char* end = c + 2;
+            while (*end != '\0' && *end != '>') {
+                ++end;
+            }
+            if (*end == '>') {
+                c = end;
+                continue;
+            }
+        }
+        out += *c;
+    }
+    return out;
+}
+
+}  // namespace
+
+std::optional<Capabilities> capabilities(const char* term)
 {
     if (term == nullptr || *term == '\0') {
         return std::nullopt;
@@ -20,15 +48,14 @@ std::optional<ColourCapabilities> colourCapabilities(const char* term)
     if (setupterm(term, STDOUT_FILENO, &error) != 0 || error != 1) {
         return std::nullopt;
     }
-    ColourCapabilities found;
+    Capabilities found;
     // RGB may be a flag, a number or a string, depending on the entry.
-    const char* setForeground = tigetstr("setrgbf");
-    const char* rgbString = tigetstr("RGB");
-    // tigetstr gives (char*)-1 for a name that is not a string capability.
-    const auto isString = [](const char* s) { return s != nullptr && reinterpret_cast<std::intptr_t>(s) != -1; };
-    found.direct = tigetflag("RGB") > 0 || tigetflag("Tc") > 0 || tigetnum("RGB") > 0 || isString(rgbString) ||
-                   isString(setForeground);
-    found.colours = tigetnum("colors") >= 0 ? tigetnum("colors") : -1;
+    found.direct = tigetflag("RGB") > 0 || tigetflag("Tc") > 0 || tigetnum("RGB") > 0 || isString(tigetstr("RGB")) ||
+                   isString(tigetstr("setrgbf"));
+    found.colours = tigetnum("colors") > 0 ? tigetnum("colors") : 0;
+    found.cursorAddressing = isString(tigetstr("cup"));
+    found.hideCursor = withoutPadding(tigetstr("civis"));
+    found.showCursor = withoutPadding(tigetstr("cnorm"));
     del_curterm(cur_term);
     return found;
 }

@@ -1,18 +1,25 @@
-// What the terminfo entry of a terminal type says about its colours.
+// What the terminfo entry of a terminal type says about its colours and its
+// cursor.
 #pragma once
 
 #include <optional>
+#include <string>
 
 namespace terminfo {
 
-struct ColourCapabilities {
+struct Capabilities {
     // The RGB or Tc flag, or a setrgbf string: 24-bit colour.
     bool direct = false;
-    // The number of colours, -1 when the entry does not say.
-    int colours = -1;
+    // The number of colours, 0 when the entry names none.
+    int colours = 0;
+    // The cursor can be put anywhere (cup): the game draws nothing without it.
+    bool cursorAddressing = false;
+    // civis and cnorm, without padding; empty where the entry has none.
+    std::string hideCursor{};
+    std::string showCursor{};
 };
 
 // Nothing when there is no entry for the type (or no type).
-std::optional<ColourCapabilities> colourCapabilities(const char* term);
+std::optional<Capabilities> capabilities(const char* term);
 
 }  // namespace terminfo

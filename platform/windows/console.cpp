@@ -15,7 +15,9 @@
 #include <iterator>
 #include <string>
 
+#include "platform/colours.hpp"
 #include "platform/platform.hpp"
+#include "platform/text.hpp"
 #include "platform/windows/gamepad.hpp"
 
 namespace {
@@ -41,6 +43,19 @@ HANDLE keyboard = INVALID_HANDLE_VALUE;
 HANDLE interruptsAllowed = nullptr;
 int interruptHolds = 0;
 std::optional<platform::ConsoleSize> lastSize;
+// Any palette but the game's own goes through the colour writer, which turns
+// the texts' 24-bit colours into the palette's (or into none).
+colours::Writer writer;
+// The cursor as the game found it, shown again on every way out.
+CONSOLE_CURSOR_INFO cursorFound{};
+bool cursorHidden = false;
+
+void setCursorVisible(bool visible)
+{
+    CONSOLE_CURSOR_INFO info = cursorFound;
+    info.bVisible = visible ? cursorFound.bVisible : FALSE;
+    SetConsoleCursorInfo(GetStdHandle(STD_OUTPUT_HANDLE), &info);
+}
 
 std::optional<platform::ConsoleSize> windowSize()
 {
@@ -66,6 +81,9 @@ BOOL WINAPI onConsoleEvent(DWORD event)
         WaitForSingleObject(interruptsAllowed, mustEnd ? CloseWaitMs : INFINITE);
     }
     gamepad::stopRumble();
+    if (cursorHidden) {
+        setCursorVisible(true);
+    }
     return FALSE;
 }
 
@@ -122,9 +140,48 @@ void flushOutput()
     std::fflush(stdout);
 }
 
+// One print as its format: a '%' is doubled so that it prints as itself; a
+// NUL, which would end the format early, goes out on its own.
+void printFormat(std::wstring_view text)
+{
+    std::wstring format;
+    format.reserve(text.size() + 8);
+    for (const wchar_t c : text) {
+        if (c == L'\0') {
+            std::wprintf(format.c_str());
+            format.clear();
+            std::fputwc(L'\0', stdout);
+            continue;
+        }
+        if (c == L'%') {
+            format += L'%';
+        }
+        format += c;
+    }
+    std::wprintf(format.c_str());
+}
+
+// The text as the palette shows it.
+std::wstring throughWriter(std::wstring_view text)
+{
+    std::string plain;
+    text::appendUtf8(plain, text);
+    std::string shown;
+    colours::writeLean(writer, plain, shown);
+    const int size = static_cast<int>(shown.size());
+    std::wstring wide(static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, shown.data(), size, nullptr, 0)), L' ');
+    MultiByteToWideChar(CP_UTF8, 0, shown.data(), size, wide.data(), static_cast<int>(wide.size()));
+    return wide;
+}
+
 }  // namespace
 
 namespace platform {
+
+void chooseColours(std::optional<colours::Palette> palette)
+{
+    writer.palette = palette.value_or(colours::Palette::Classic);
+}
 
 bool openConsole()
 {
@@ -148,6 +205,7 @@ bool openConsole()
     // Waits of a few milliseconds need a finer clock than Windows' usual 15.6 ms.
     timerRaised = timeBeginPeriod(1) == TIMERR_NOERROR;
     lastSize = windowSize();
+    GetConsoleCursorInfo(GetStdHandle(STD_OUTPUT_HANDLE), &cursorFound);
     consoleOpen = true;
     return true;
 }
@@ -159,7 +217,14 @@ void closeConsole()
     if (!consoleOpen) {
         return;
     }
+    showCursor(true);
     consoleOpen = false;
+    if (writer.palette != colours::Palette::Classic) {
+        std::string reset;
+        colours::resetColours(writer, reset);
+        printFormat(std::wstring(reset.begin(), reset.end()));
+        flushOutput();
+    }
     if (timerRaised) {
         timeEndPeriod(1);
         timerRaised = false;
@@ -173,24 +238,12 @@ void closeConsole()
 
 void printText(std::wstring_view text)
 {
-    // Every text is the format of its own print. A '%' in it is doubled so
-    // that it prints as itself; a NUL, which would end the format early, goes
-    // out on its own.
-    std::wstring format;
-    format.reserve(text.size() + 8);
-    for (const wchar_t c : text) {
-        if (c == L'\0') {
-            std::wprintf(format.c_str());
-            format.clear();
-            std::fputwc(L'\0', stdout);
-            continue;
-        }
-        if (c == L'%') {
-            format += L'%';
-        }
-        format += c;
+    // Every text is the format of its own print.
+    if (writer.palette == colours::Palette::Classic) {
+        printFormat(text);
+    } else {
+        printFormat(throughWriter(text));
     }
-    std::wprintf(format.c_str());
 }
 
 void printLevelHeader(std::int32_t level)
@@ -202,6 +255,24 @@ void printNarrow(std::string_view text)
 {
     std::printf("%.*s", static_cast<int>(text.size()), text.data());
     flushOutput();
+}
+
+void writeStandardOutput(std::string_view text)
+{
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fflush(stdout);
+}
+
+void writeStandardError(std::string_view text)
+{
+    std::fwrite(text.data(), 1, text.size(), stderr);
+    std::fflush(stderr);
+}
+
+std::string environmentVariable(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value != nullptr ? value : "";
 }
 
 void moveCursor(std::int16_t x, std::int16_t y)
@@ -220,6 +291,16 @@ void clearScreen()
 {
     flushOutput();
     std::system("CLS");
+}
+
+void showCursor(bool visible)
+{
+    if (!consoleOpen || visible != cursorHidden) {
+        return;
+    }
+    flushOutput();
+    cursorHidden = !visible;
+    setCursorVisible(visible);
 }
 
 bool keyWaiting()

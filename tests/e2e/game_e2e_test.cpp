@@ -8,6 +8,9 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 #include "tests/e2e/pty.hpp"
 #include "tests/e2e/seen_board.hpp"
@@ -126,6 +129,72 @@ TEST(GameThroughTerminal, PlaysByKeyboardAndSaysNothingWhereSdlCannotBeLoaded)
     EXPECT_EQ(game.screen().findLine(Farewell), 6);
     EXPECT_TRUE(game.screen().text().ends_with(Farewell));
     std::filesystem::remove_all(libraries);
+}
+
+}  // namespace
+
+namespace {
+
+using Variables = std::vector<std::pair<std::string, std::string>>;
+
+struct Start {
+    std::vector<std::string> arguments;
+    Variables environment;
+    bool shapes;
+    // Played on to a death: the entry hides the cursor (xterm-mono and vt100 cannot).
+    bool played = false;
+};
+
+// How the title shows the player and the deadly cell, as the palette was
+// chosen; without colour, a level played to a death and the farewell too.
+TEST(PaletteThroughTerminal, ChosenByTheCommandLineNoColorOrTheTerminfoEntry)
+{
+    const Start starts[] = {
+        {{"--colours=none"}, {}, true},
+        {{}, {{"NO_COLOR", "1"}}, true, true},
+        // An entry that says it shows no colour outweighs COLORTERM and XTERM_VERSION.
+        {{}, {{"TERM", "xterm-mono"}, {"XTERM_VERSION", "XTerm(379)"}}, true},
+        {{}, {{"TERM", "vt100"}}, true},
+        {{"--colors", "classic"}, {{"NO_COLOR", "1"}}, false},
+    };
+    for (const Start& start : starts) {
+        SCOPED_TRACE(testing::PrintToString(start.arguments) + testing::PrintToString(start.environment));
+        GameInTerminal game(80, 30, {}, Launch::SessionLeader, start.arguments, start.environment);
+        ASSERT_TRUE(game.waitForLine("Press 'enter'"));
+        EXPECT_EQ(game.screen().line(1), start.shapes ? "     []" : "     \u2588\u2588");
+        EXPECT_EQ(game.screen().cell(42, 4).fg, start.shapes ? Colour{} : Colour(Rgb{255, 0, 0}));
+        if (!start.played) {
+            continue;
+        }
+        game.type("\r");
+        ASSERT_TRUE(game.waitFor([](const Screen& s) { return readBoard(s, true).has_value(); }));
+        const SeenBoard seen = *readBoard(game.screen(), true);
+        EXPECT_TRUE(seen.cells.front() == 'P' && seen.cells.back() == 'G' && !game.screen().cursorVisible());
+        game.type(keysTo(seen, '#'));
+        ASSERT_TRUE(game.waitForLine("Do you wanna restart"));
+        EXPECT_TRUE(game.screen().cursorVisible());
+        game.type("n");
+        EXPECT_EQ(game.waitForExit(), 0);
+        EXPECT_GE(game.screen().findLine("Thank you for playing"), 0);
+    }
+}
+
+// The version, a mistake on the command line, or a terminal that cannot place
+// its cursor: one line, and the terminal as it was.
+TEST(CommandLineThroughTerminal, GetsOneLineAndTheTerminalAsItWas)
+{
+    const std::tuple<std::vector<std::string>, Variables, const char*, int> refusals[] = {
+        {{"--version"}, {}, "quillonex " QUILLONEX_VERSION, 0},
+        {{"--colours=grey"}, {},
+         "quillonex: unknown palette 'grey' for --colours (classic, clear or none); see 'quillonex --help'", 2},
+        {{}, {{"TERM", "dumb"}}, "Something broke within the game. Sorry, but you won't be able to play the game", 0},
+    };
+    for (const auto& [arguments, environment, line, status] : refusals) {
+        GameInTerminal game(100, 10, {}, Launch::SessionLeader, arguments, environment);
+        EXPECT_EQ(game.waitForExit(), status);
+        EXPECT_EQ(game.screen().text(), line);
+        EXPECT_TRUE(game.terminalSettingsRestored() && game.screen().cursorVisible());
+    }
 }
 
 }  // namespace

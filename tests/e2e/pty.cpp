@@ -56,7 +56,9 @@ std::string newFolder()
     return pattern;
 }
 
-GameInTerminal::GameInTerminal(int columns, int lines, std::string directory, Launch launch)
+GameInTerminal::GameInTerminal(int columns, int lines, std::string directory, Launch launch,
+                               std::vector<std::string> arguments,
+                               const std::vector<std::pair<std::string, std::string>>& environment)
     : screen_(columns, lines), directory_(std::move(directory)), ownDirectory_(directory_.empty()),
       initial_(cookedSettings())
 {
@@ -79,6 +81,10 @@ GameInTerminal::GameInTerminal(int columns, int lines, std::string directory, La
         setenv("TERM", "xterm-256color", 1);
         setenv("COLORTERM", "truecolor", 1);
         unsetenv("STY");
+        unsetenv("NO_COLOR");
+        for (const auto& [name, value] : environment) {
+            setenv(name.c_str(), value.c_str(), 1);
+        }
         if (launch == Launch::UnderShell) {
             // Without job control the shell runs the game in its own process
             // group and waits for it; the exit after the game keeps it from
@@ -87,7 +93,14 @@ GameInTerminal::GameInTerminal(int columns, int lines, std::string directory, La
         } else if (launch == Launch::InteractiveShell) {
             execl("/bin/bash", "bash", "--norc", "--noprofile", "--noediting", "-i", static_cast<char*>(nullptr));
         } else {
-            execl(QUILLONEX_BINARY, "quillonex", static_cast<char*>(nullptr));
+            arguments.insert(arguments.begin(), "quillonex");
+            std::vector<char*> argv;
+            argv.reserve(arguments.size() + 1);
+            for (std::string& argument : arguments) {
+                argv.push_back(argument.data());
+            }
+            argv.push_back(nullptr);
+            execv(QUILLONEX_BINARY, argv.data());
         }
         _exit(127);
     }

@@ -10,6 +10,8 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "tests/support/screen.hpp"
 
@@ -31,8 +33,11 @@ std::string newFolder();
 class GameInTerminal {
 public:
     // Starts the game in a terminal of the given size, in `directory` (a new
-    // empty one, removed at the end, when none is given).
-    GameInTerminal(int columns, int lines, std::string directory = {}, Launch launch = Launch::SessionLeader);
+    // empty one, removed at the end, when none is given), with the arguments,
+    // and with the variables set over those of a 24-bit xterm.
+    GameInTerminal(int columns, int lines, std::string directory = {}, Launch launch = Launch::SessionLeader,
+                   std::vector<std::string> arguments = {},
+                   const std::vector<std::pair<std::string, std::string>>& environment = {});
     ~GameInTerminal();
     GameInTerminal(const GameInTerminal&) = delete;
     GameInTerminal& operator=(const GameInTerminal&) = delete;

@@ -69,6 +69,8 @@ TEST(SignalEndsTheGame, AnywhereLeavingTheTerminalAsItWasFoundAndTheRecordWhole)
             // A save shows its words below the board it wrote.
             const bool saved = game.screen().findLine("Saved Game") >= 0;
             const std::string expected = saved ? recordOf(*readBoard(game.screen())) : OldRecord;
+            // Hidden over a board, and shown again however the game ends.
+            EXPECT_EQ(game.screen().cursorVisible(), place.cursorLine == 0);
             key ? game.type(key) : game.signal(signal);
             ASSERT_NE(game.waitForExit(3000), -2) << "the game did not end";
             EXPECT_TRUE(game.killedBy(signal) && game.terminalSettingsRestored() && game.screen().cursorVisible());
@@ -128,8 +130,10 @@ TEST(SuspendThroughTerminal, CtrlZAndFgFromAScriptBringRawModeAndTheBoardBack)
         shell.type("\x1a");
         ASSERT_TRUE(shell.waitForLine("[1]+  Stopped"));
         EXPECT_TRUE(shell.terminalSettingsRestored());
+        // The game shows it as it stops, which may come just after the shell's line.
+        EXPECT_TRUE(shell.waitFor([](const Screen& s) { return s.cursorVisible(); }));
         shell.type("fg\r");
-        ASSERT_TRUE(shell.waitFor([](const Screen& s) { return s.findLine("[1]+") < 0 && readBoard(s); }));
+        ASSERT_TRUE(shell.waitFor([](const Screen& s) { return s.findLine("[1]+") < 0 && readBoard(s) && !s.cursorVisible(); }));
         // Off the first cell and back onto it.
         shell.type(round % 2 == 0 ? there : back);
         const char first = round % 2 == 0 ? '.' : 'P';

@@ -1,9 +1,11 @@
 #include "tests/support/console.hpp"
 
 #include <deque>
+#include <map>
 #include <memory>
 #include <utility>
 
+#include "platform/colours.hpp"
 #include "platform/platform.hpp"
 #include "platform/text.hpp"
 
@@ -22,7 +24,10 @@ struct State {
     std::deque<Step> script;
     // While an action runs, what it adds to the script goes where it stood.
     std::optional<std::size_t> insertAt;
-    std::string output, narrow;
+    std::string output, narrow, standardOutput, standardError;
+    std::map<std::string, std::string, std::less<>> environment;
+    // Another palette than the game's own goes through the terminal writer, as on a real terminal.
+    colours::Writer writer{};
     std::vector<std::int32_t> pauses;
     std::int64_t clockMs = 0, calendarSeconds = 1'700'000'000;
     std::vector<RumbleRequest> rumbles;
@@ -38,8 +43,13 @@ State st;
 std::unique_ptr<Screen> heldScreen = std::make_unique<Screen>(120, 40);
 #endif
 
-void write(std::string_view bytes)
+void write(std::string_view plain)
 {
+    std::string lean;
+    if (st.writer.palette != colours::Palette::Classic) {
+        colours::writeLean(st.writer, plain, lean);
+    }
+    const std::string_view bytes = st.writer.palette != colours::Palette::Classic ? lean : plain;
     st.output += bytes;
 #ifndef QUILLONEX_NO_SCREEN
     // The bytes as the tty hands them on: its output processing (ONLCR) sends
@@ -119,6 +129,9 @@ Screen& screen() { return *heldScreen; }
 #endif
 const std::string& output() { return st.output; }
 const std::string& narrowOutput() { return st.narrow; }
+const std::string& standardOutput() { return st.standardOutput; }
+const std::string& standardError() { return st.standardError; }
+void setEnvironment(const std::string& name, const std::string& value) { st.environment[name] = value; }
 const std::vector<std::int32_t>& pauses() { return st.pauses; }
 const std::vector<RumbleRequest>& rumbles() { return st.rumbles; }
 bool consoleIsOpen() { return st.open; }
@@ -143,6 +156,7 @@ namespace platform {
 
 using testconsole::st;
 
+void chooseColours(std::optional<colours::Palette> palette) { st.writer.palette = palette.value_or(colours::Palette::Classic); }
 bool openConsole() { return st.open = !st.failOpen; }
 void closeConsole() { st.open = false; }
 
@@ -156,10 +170,20 @@ void printNarrow(std::string_view narrow)
     testconsole::write(narrow);
 }
 
+void writeStandardOutput(std::string_view narrow) { st.standardOutput += narrow; }
+void writeStandardError(std::string_view narrow) { st.standardError += narrow; }
+
+std::string environmentVariable(const char* name)
+{
+    const auto found = st.environment.find(name);
+    return found != st.environment.end() ? found->second : "";
+}
+
 void moveCursor(std::int16_t x, std::int16_t y) { testconsole::writeAppended(text::appendCursorMove, x, y); }
 
 void showOutput() {}
 void clearScreen() { testconsole::write(text::ClearScreen); }
+void showCursor(bool visible) { testconsole::write(visible ? "\x1b[?25h" : "\x1b[?25l"); }
 bool keyWaiting() { return testconsole::isKey(testconsole::nextStep()); }
 
 int readKey()

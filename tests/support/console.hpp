@@ -45,10 +45,13 @@ void scriptAction(std::function<void()> action);
 bool scriptDone();
 
 // What the game did: the screen, every byte written, the narrow text printed
-// (the start-up failure message), the pauses in milliseconds.
+// (the start-up failure message), what went to standard output and standard
+// error, the pauses in milliseconds.
 Screen& screen();
 const std::string& output();
 const std::string& narrowOutput();
+const std::string& standardOutput();
+const std::string& standardError();
 const std::vector<std::int32_t>& pauses();
 const std::vector<RumbleRequest>& rumbles();
 bool consoleIsOpen();
@@ -57,6 +60,7 @@ bool consoleIsOpen();
 void onPause(std::function<void(std::int32_t)> hook);
 
 void setCalendarSeconds(std::int64_t seconds);
+void setEnvironment(const std::string& name, const std::string& value);
 void failOpen(bool fail);
 // How many holds of the interrupts are not released yet (0 when balanced).
 int interruptsHeld();

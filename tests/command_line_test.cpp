@@ -1,0 +1,112 @@
+// The command line and NO_COLOR: what the player gets to see, in colour or in
+// shapes, and what a mistake gets instead of a game.
+#include <regex>
+#include <string_view>
+
+#include "app/game.hpp"
+#include "tests/support/ways.hpp"
+
+namespace {
+
+struct Refusal {
+    std::vector<std::string_view> arguments;
+    int status;
+    const char* standardOutput;  // a regular expression
+    const char* mistake;         // what standard error names, before "; see 'quillonex --help'"
+};
+
+TEST(CommandLine, HelpVersionAndMistakesAnswerWithoutTouchingTheTerminal)
+{
+    const char* const Usage = "Usage: quillonex \\[--colours=classic\\|clear\\|none\\]\n[^]*--help[^]*--version[^]*";
+    const Refusal refusals[] = {
+        {{"--help"}, 0, Usage, nullptr},
+        {{"--colours=none", "--help", "--bogus"}, 0, Usage, nullptr},
+        {{"--version"}, 0, "quillonex [0-9]+\\.[0-9]+\\.[0-9]+\n", nullptr},
+        {{"--colours=red"}, 2, "", "unknown palette 'red' for --colours (classic, clear or none)"},
+        {{"--colours=none", "--colours"}, 2, "", "option '--colours' needs a palette: classic, clear or none"},
+        {{"--colour=none"}, 2, "", "unknown option '--colour=none'"},
+        {{"--colours", "clear", "record.quillonex"}, 2, "", "unexpected argument 'record.quillonex'"},
+        // Control characters in an argument would reach the terminal as commands.
+        {{"-x\x1b[2J\x07\xc2\x9b\xc3\xa9"}, 2, "", "unknown option '-x\\x1b[2J\\x07\\x9b\xc3\xa9'"},
+    };
+    for (const Refusal& refusal : refusals) {
+        SCOPED_TRACE(std::string(refusal.arguments.front()));
+        startFresh(80, 24);
+        EXPECT_EQ(runGame(refusal.arguments), refusal.status);
+        EXPECT_TRUE(std::regex_match(tc::standardOutput(), std::regex(refusal.standardOutput))) << tc::standardOutput();
+        EXPECT_EQ(tc::standardError(),
+                  refusal.mistake ? "quillonex: " + std::string(refusal.mistake) + "; see 'quillonex --help'\n" : "");
+        EXPECT_TRUE(tc::output().empty() && tc::pauses().empty());
+    }
+}
+
+struct Choice {
+    std::vector<std::string_view> arguments;
+    const char* noColor;  // nothing: not set
+    bool shapes;
+};
+
+// A whole run in a window of 80 columns, as the player would see it: the title,
+// the offer to resume, the saved level, a death on the wall, no restart.
+TEST(Palette, ComesFromTheCommandLineOrNoColorAndShapesShowEveryCellWithoutColour)
+{
+    const Choice choices[] = {
+        {{}, nullptr, false},
+        {{}, "", false},
+        {{"--colours=none"}, nullptr, true},
+        {{}, "1", true},
+        {{"--colors", "classic"}, "1", false},
+        {{"--colours=none", "--colors=classic"}, nullptr, false},
+    };
+    for (const Choice& choice : choices) {
+        SCOPED_TRACE(testing::PrintToString(choice.arguments) + " NO_COLOR=" + (choice.noColor ? choice.noColor : "-"));
+        startFresh(80, 24);
+        ScratchFolder folder;
+        folder.write(SaveRecordName, "879779970");  // the player, floor and a wall on top, the goal bottom right
+        if (choice.noColor != nullptr) {
+            tc::setEnvironment("NO_COLOR", choice.noColor);
+        }
+        std::string title, offer, level, died;
+        const auto note = [](std::string& into) {
+            tc::scriptAction([&into] { into = tc::screen().text() + (tc::screen().cursorVisible() ? "|shown" : "|hidden"); });
+        };
+        note(title);
+        tc::typeKeys({'\r'});
+        note(offer);
+        tc::typeKeys({'y', 'd'});
+        note(level);
+        tc::typeKeys({'d'});
+        note(died);
+        tc::typeKeys({'n'});
+        EXPECT_EQ(runGame(choice.arguments), 0);
+
+        const std::string block = choice.shapes ? "[]" : "\u2588\u2588";
+        EXPECT_EQ(title,
+                  "Welcome to the quillonex. YOU are this.\n     " + block +
+                      "\nAren't you so pretty\nMove around by pressing the wasd or arrow keys\n"
+                      "Try to get to the \u25ac\u25ac without touching the \u2588\u2588.\n"
+                      "Press 'e' to save your progress and press 'q' to quit the game.\n"
+                      "If you are using an Xbox controller, use the d-pad or the letter buttons to move\naround.\n"
+                      "Press the start button to quit and press the back button to save.\nGood Luck\n"
+                      "DO NOT PRESS KEYS WHILE THE GAME IS DOING STUFF, SUCH AS SAVING OR UPDATING THE\nGAME.\n"
+                      "Press 'enter' to continue. Press 'A' on a Xbox controller to continue as well.|shown");
+        EXPECT_EQ(offer,
+                  "Do you want to use your last saved data (y/n)? If you are using a Xbox\n"
+                  "controller controller, press 'a' to use your last saved data and press 'b' to\nnot.|shown");
+        if (choice.shapes) {
+            EXPECT_EQ(level, "Level 1\n\n\u2591\u2591[]\u2588\u2588\n\u2591\u2591\u2591\u2591\u2588\u2588\n"
+                             "\u2588\u2588\u2591\u2591\u25ac\u25ac|hidden");
+            // Not one colour sequence went out.
+            EXPECT_FALSE(std::regex_search(tc::output(), std::regex("\x1b\\[[0-9;:]*m")));
+        }
+        EXPECT_EQ(seenBoard(3, choice.shapes), "..P/..#/#.G");
+        EXPECT_TRUE(level.ends_with("|hidden"));
+        EXPECT_TRUE(died.ends_with("You have died!\nDo you wanna restart (y/n)? If you are using an Xbox controller, "
+                                   "press 'a' to\nrestart and 'b' to not.|shown"))
+            << died;
+        EXPECT_EQ(tc::screen().line(8), "Thank you for playing the quillonex!");
+        EXPECT_TRUE(tc::screen().cursorVisible());
+    }
+}
+
+}  // namespace
