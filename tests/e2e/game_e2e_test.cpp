@@ -118,7 +118,7 @@ TEST(GameThroughTerminal, PlaysByKeyboardAndSaysNothingWhereSdlCannotBeLoaded)
     // The pad is first looked for while the title waits: nothing after it.
     game.settle(500);
     EXPECT_TRUE(game.screen().text().starts_with("Welcome to the quillonex. YOU are this.\n"));
-    EXPECT_TRUE(game.screen().text().ends_with("to\n continue as well."));
+    EXPECT_TRUE(game.screen().text().ends_with("controller to\ncontinue as well."));
     game.type("\r");
     ASSERT_TRUE(game.waitFor([](const Screen& s) { return showsLevel(s, 1); }));
     game.type(keysTo(*readBoard(game.screen()), 'G'));
