@@ -62,14 +62,14 @@ void stepWalker(Walk& walk, std::int32_t dRow, std::int32_t dCol, std::int32_t l
     walk.col += dCol;
 }
 
-// Undoes the last move of the history: the walker leaves the trail and goes
-// back to the cell it came from.
 const Direction& directionOf(char letter)
 {
     return *std::find_if(std::begin(Directions), std::end(Directions),
                          [letter](const Direction& x) { return x.letter == letter; });
 }
 
+// Undoes the last move of the history: the walker leaves the trail and goes
+// back to the cell it came from.
 void takeBack(Walk& walk)
 {
     const Direction& d = directionOf(walk.history.back());
@@ -209,9 +209,10 @@ bool fenced(const Walk& walk, std::int64_t firstFence, std::int64_t cell)
     return ((row - firstFence) / FenceEvery) % 2 == 0 ? col < walk.side - FenceGap : col >= FenceGap;
 }
 
-// The cheapest way from the walker to the goal over the goal's side, each
-// step costing more beside the trail, where the player would find shortcuts,
-// and a little at random. Returns false when the fences leave no way.
+// A cheap way from the walker to the goal over the goal's side, searched from
+// the goal until it first meets the walker: each step costs more beside the
+// trail, where the player would find shortcuts, and a little at random.
+// Returns false when the fences leave no way.
 bool routeToGoal(Walk& walk, std::int64_t firstFence, std::int64_t& draws)
 {
     const std::int64_t cells = walk.side * walk.side;
