@@ -1,9 +1,12 @@
-// How long laying a maze takes, over 1000 seeds per level up to level 100 and
-// 50 above: median, 99th percentile and slowest, for the generator and, up to
-// level 100, for the walk written out plainly (which rescans the board at
-// every draw and has no budget). Prints a table at the end.
-#include <benchmark/benchmark.h>
-
+// How winding the generator's boards are and how long laying one takes, level
+// by level, against the walk with take-backs run to its end on the same seeds
+// where that is affordable. Prints one table.
+//
+//   bench_maze [--levels=40,100] [--seeds=N] [--full-seeds=N] [--full-cap=DRAWS]
+//
+// By default 1000 seeds a level up to level 100, 200 from 150 to 300 and 30
+// above; the full walk on 200 seeds from level 30 to 80 and 100 at level 100,
+// each walk given up after --full-cap draws (100,000,000 by default).
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -11,215 +14,196 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <map>
+#include <deque>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "board/board.hpp"
 #include "maze/maze.hpp"
-#include "tests/support/plain_walk.hpp"
 
 namespace {
 
 // Seeds as the calendar would give them, one second apart.
 constexpr std::uint32_t FirstSeed = 1'700'000'000;
-constexpr int Seeds = 1000;
-// Above level 100 a board takes up to a second or so.
-constexpr int SeedsLarge = 50;
-// The plain walk's draws cost time in proportion to the cells and some of its
-// walks take billions of them: on the large boards it gets fewer seeds, and
-// every walk gives up after this many draws.
-constexpr std::int64_t PlainDrawCap = 1'000'000;
-constexpr int PlainSeedsLarge = 20;
 
-struct Figures {
-    int seeds = 0;
-    int unfinished = 0;
-    // Plain walks that needed more draws than the generator's budget: for
-    // these seeds the generator starts over and lays another board.
-    int overBudget = 0;
-    // The generator's boards laid by a leaning walk, its plain walk having
-    // spent the budget; and the median length of the path over the shortest.
-    int leaned = 0;
-    double pathRatio = 0;
-    double medianMs = 0;
-    double p99Ms = 0;
-    double maxMs = 0;
-    // The same in processor time, which the other work on a shared machine
-    // disturbs far less than the time on the clock.
-    double cpuMedianMs = 0;
-    double cpuP99Ms = 0;
-    double cpuMaxMs = 0;
+struct Options {
+    std::vector<std::int32_t> levels{1, 10, 30, 40, 60, 80, 100, 150, 200, 300, 600, 999};
+    int seeds = 0;  // 0: by level, as above
+    int fullSeeds = -1;  // -1: by level, as above
+    std::int64_t fullCap = 100'000'000;
 };
 
-std::map<std::int32_t, Figures> generatorFigures;
-std::map<std::int32_t, Figures> plainFigures;
+// Winding of the boards laid for one level.
+struct Winding {
+    int boards = 0;
+    double path = 0;  // median of path / shortest way
+    double playerWay = 0;  // median of the player's shortest way over the floor / shortest way
+    double floorShare = 0;  // median share of the cells that are floor, in %
+};
 
-// Nearest-rank percentile; walks that gave up count as slower than any other,
-// and a figure that falls on one of them is negative.
-double percentile(const std::vector<double>& sortedMs, int unfinished, double p)
+double percentile(std::vector<double> values, double p)
 {
-    const auto total = static_cast<double>(sortedMs.size()) + unfinished;
-    const auto rank = static_cast<std::size_t>(std::max(1.0, std::ceil(p * total)));
-    return rank <= sortedMs.size() ? sortedMs[rank - 1] : -1.0;
-}
-
-Figures summarise(std::vector<double> ms, int unfinished)
-{
-    std::sort(ms.begin(), ms.end());
-    Figures f;
-    f.seeds = static_cast<int>(ms.size()) + unfinished;
-    f.unfinished = unfinished;
-    f.medianMs = percentile(ms, unfinished, 0.5);
-    f.p99Ms = percentile(ms, unfinished, 0.99);
-    f.maxMs = percentile(ms, unfinished, 1.0);
-    return f;
-}
-
-void report(benchmark::State& state, const Figures& f)
-{
-    state.counters["median_ms"] = f.medianMs;
-    state.counters["p99_ms"] = f.p99Ms;
-    state.counters["max_ms"] = f.maxMs;
-    state.counters["seeds"] = f.seeds;
-}
-
-double msSince(std::chrono::steady_clock::time_point start)
-{
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-        .count();
-}
-
-void generator(benchmark::State& state)
-{
-    const auto level = static_cast<std::int32_t>(state.range(0));
-    const int seeds = level <= 100 ? Seeds : SeedsLarge;
-    std::vector<double> ms;
-    std::vector<double> cpuMs;
-    std::vector<double> ratios;
-    std::string path;
-    int leaned = 0;
-    for (auto _ : state) {
-        ms.clear();
-        cpuMs.clear();
-        ratios.clear();
-        leaned = 0;
-        for (int s = 0; s < seeds; ++s) {
-            const std::clock_t cpuStart = std::clock();
-            const auto start = std::chrono::steady_clock::now();
-            const std::int64_t draws =
-                generateMazeFromSeed(level, FirstSeed + s, mazeDrawBudget(level), &path);
-            ms.push_back(msSince(start));
-            cpuMs.push_back(1000.0 * static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC);
-            benchmark::DoNotOptimize(board.data());
-            leaned += draws > (mazeDrawBudget(level) | 1) ? 1 : 0;
-            ratios.push_back(static_cast<double>(path.size()) / (2.0 * (level + 1)));
-        }
+    if (values.empty()) {
+        return 0;
     }
-    std::sort(ratios.begin(), ratios.end());
-    generatorFigures[level] = summarise(ms, 0);
-    const Figures cpu = summarise(cpuMs, 0);
-    generatorFigures[level].cpuMedianMs = cpu.medianMs;
-    generatorFigures[level].cpuP99Ms = cpu.p99Ms;
-    generatorFigures[level].cpuMaxMs = cpu.maxMs;
-    generatorFigures[level].leaned = leaned;
-    generatorFigures[level].pathRatio = percentile(ratios, 0, 0.5);
-    report(state, generatorFigures[level]);
-    state.counters["leaned"] = leaned;
+    std::sort(values.begin(), values.end());
+    const auto rank = static_cast<std::size_t>(std::max(1.0, std::ceil(p * static_cast<double>(values.size()))));
+    return values[rank - 1];
 }
 
-void plainWalk(benchmark::State& state)
+// The fewest steps from the player to the goal over the floor of `board`.
+std::int64_t playerWaySteps(std::int64_t side)
 {
-    const auto level = static_cast<std::int32_t>(state.range(0));
-    const int seeds = level <= 30 ? Seeds : PlainSeedsLarge;
-    std::vector<double> ms;
-    std::vector<std::int32_t> cells;
-    int unfinished = 0;
-    int overBudget = 0;
-    for (auto _ : state) {
-        ms.clear();
-        unfinished = 0;
-        overBudget = 0;
-        for (int s = 0; s < seeds; ++s) {
-            const auto start = std::chrono::steady_clock::now();
-            std::srand(FirstSeed + s);
-            const plainwalk::Outcome outcome = plainwalk::walk(cells, level, PlainDrawCap);
-            if (outcome.finished) {
-                ms.push_back(msSince(start));
-            } else {
-                ++unfinished;
+    std::vector<std::int64_t> steps(board.size(), -1);
+    steps.front() = 0;
+    for (std::deque<std::int64_t> next{0}; !next.empty(); next.pop_front()) {
+        const std::int64_t cell = next.front();
+        if (cell == side * side - 1) {
+            return steps[static_cast<std::size_t>(cell)];
+        }
+        const std::int64_t row = cell / side;
+        const std::int64_t col = cell % side;
+        const std::int64_t around[] = {row > 0 ? cell - side : -1, col < side - 1 ? cell + 1 : -1,
+                                       row < side - 1 ? cell + side : -1, col > 0 ? cell - 1 : -1};
+        for (const std::int64_t n : around) {
+            if (n >= 0 && steps[static_cast<std::size_t>(n)] < 0 && board[static_cast<std::size_t>(n)] != TileWall) {
+                steps[static_cast<std::size_t>(n)] = steps[static_cast<std::size_t>(cell)] + 1;
+                next.push_back(n);
             }
-            overBudget += !outcome.finished || outcome.draws > mazeDrawBudget(level) ? 1 : 0;
-            benchmark::DoNotOptimize(cells.data());
         }
     }
-    plainFigures[level] = summarise(ms, unfinished);
-    plainFigures[level].overBudget = overBudget;
-    report(state, plainFigures[level]);
-    state.counters["unfinished"] = unfinished;
-    state.counters["over_budget"] = overBudget;
+    return -1;
 }
 
-constexpr std::int32_t Levels[] = {1, 10, 30, 100, 300, 600, 999};
+struct Sample {
+    std::vector<double> path, playerWay, floorShare;
 
-BENCHMARK(generator)->Arg(1)->Arg(10)->Arg(30)->Arg(100)->Arg(300)->Arg(600)->Arg(999)->Iterations(1)->Unit(
-    benchmark::kMillisecond);
-// Above level 100 each of its draws scans a board of 90,000 cells or more, and
-// nearly every walk would give up: hours for nothing.
-BENCHMARK(plainWalk)->Arg(1)->Arg(10)->Arg(30)->Arg(100)->Iterations(1)->Unit(
-    benchmark::kMillisecond);
+    void add(std::int32_t level, const std::string& moves)
+    {
+        const double side = level + 2.0;
+        const double shortest = 2.0 * (level + 1);
+        path.push_back(static_cast<double>(moves.size()) / shortest);
+        playerWay.push_back(static_cast<double>(playerWaySteps(level + 2)) / shortest);
+        floorShare.push_back(100.0 * static_cast<double>(moves.size() - 1) / (side * side));
+    }
 
-std::string figure(double ms)
+    Winding medians() const
+    {
+        return {static_cast<int>(path.size()), percentile(path, 0.5), percentile(playerWay, 0.5),
+                percentile(floorShare, 0.5)};
+    }
+};
+
+int seedsFor(const Options& o, std::int32_t level)
+{
+    return o.seeds > 0 ? o.seeds : level <= 100 ? 1000 : level <= 300 ? 200 : 30;
+}
+
+int fullSeedsFor(const Options& o, std::int32_t level)
+{
+    if (o.fullSeeds >= 0) {
+        return o.fullSeeds;
+    }
+    return level < 30 || level > 100 ? 0 : level < 100 ? 200 : 100;
+}
+
+std::string figure(double value)
 {
     char text[32];
-    if (ms < 0) {
-        return "unfinished";
-    }
-    std::snprintf(text, sizeof text, "%.3g", ms);
+    std::snprintf(text, sizeof text, "%.3g", value);
     return text;
 }
 
-void printTable()
+void measureLevel(const Options& o, std::int32_t level)
 {
-    if (generatorFigures.empty()) {
-        return;
+    const std::int64_t budget = mazeDrawBudget(level);
+    Sample game;
+    std::vector<double> ms, cpuMs;
+    int plain = 0;
+    std::string moves;
+    const int seeds = seedsFor(o, level);
+    for (int s = 0; s < seeds; ++s) {
+        const std::clock_t cpuStart = std::clock();
+        const auto start = std::chrono::steady_clock::now();
+        const std::int64_t draws = generateMazeFromSeed(level, FirstSeed + s, budget, &moves);
+        ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+        cpuMs.push_back(1000.0 * static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC);
+        plain += draws <= (budget | 1) ? 1 : 0;
+        game.add(level, moves);
     }
-    std::printf("\n| level | seeds | leaned | path / shortest | median ms | p99 ms | max ms | "
-                "CPU: median ms | p99 ms | max ms | plain walk: seeds | unfinished | over budget | "
-                "median ms | p99 ms | max ms |\n");
-    std::printf("|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
-    for (const std::int32_t level : Levels) {
-        if (generatorFigures.count(level) == 0) {
-            continue;
-        }
-        const Figures& g = generatorFigures[level];
-        std::printf("| %d | %d | %d | %.2f | %s | %s | %s | %s | %s | %s |", level, g.seeds, g.leaned,
-                    g.pathRatio, figure(g.medianMs).c_str(), figure(g.p99Ms).c_str(),
-                    figure(g.maxMs).c_str(), figure(g.cpuMedianMs).c_str(),
-                    figure(g.cpuP99Ms).c_str(), figure(g.cpuMaxMs).c_str());
-        if (plainFigures.count(level) != 0) {
-            const Figures& p = plainFigures[level];
-            std::printf(" %d | %d | %d | %s | %s | %s |", p.seeds, p.unfinished, p.overBudget,
-                        figure(p.medianMs).c_str(), figure(p.p99Ms).c_str(),
-                        figure(p.maxMs).c_str());
+    // The full walk: the generator with a budget it hardly ever spends, which
+    // is then the plain walk draw for draw.
+    Sample full;
+    int capped = 0;
+    const int fullSeeds = fullSeedsFor(o, level);
+    for (int s = 0; s < fullSeeds; ++s) {
+        if (generateMazeFromSeed(level, FirstSeed + s, o.fullCap, &moves) > (o.fullCap | 1)) {
+            ++capped;
         } else {
-            std::printf(" | | | | | |");
+            full.add(level, moves);
         }
-        std::printf("\n");
     }
-    std::printf("\nThe plain walk gives up after %lld draws; \"unfinished\" marks a figure that "
-                "falls on a walk that gave up. \"over budget\": seeds whose plain walk needs "
-                "more draws than the generator's budget, so the generator lays another board. "
-                "\"leaned\": boards the generator laid by a leaning walk. \"path / shortest\": "
-                "the median length of the path over the shortest way, 2 x (level + 1). \"CPU\": "
-                "the generator's processor time.\n",
-                static_cast<long long>(PlainDrawCap));
+    const Winding g = game.medians();
+    std::printf("| %d | %d | %.1f %% | %.2f | %.2f | %.1f %% | %s | %s | %s | %s | %s | %s |", level, seeds,
+                100.0 * plain / seeds, g.path, g.playerWay, g.floorShare, figure(percentile(ms, 0.5)).c_str(),
+                figure(percentile(ms, 0.99)).c_str(), figure(percentile(ms, 1)).c_str(),
+                figure(percentile(cpuMs, 0.5)).c_str(), figure(percentile(cpuMs, 0.99)).c_str(),
+                figure(percentile(cpuMs, 1)).c_str());
+    if (fullSeeds > 0) {
+        const Winding f = full.medians();
+        std::printf(" %d | %d | %.2f | %.2f | %.1f %% |\n", fullSeeds, capped, f.path, f.playerWay, f.floorShare);
+    } else {
+        std::printf(" | | | | |\n");
+    }
+    std::fflush(stdout);
 }
 
-// The table comes once every benchmark has run, when the program ends (before
-// the figures it reads are destroyed, which were made earlier).
-const bool tableAtExit = std::atexit(printTable) == 0;
+std::int64_t number(std::string_view text)
+{
+    return std::strtoll(std::string(text).c_str(), nullptr, 10);
+}
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv)
+{
+    Options o;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        const auto value = arg.substr(std::min(arg.size(), arg.find('=') + 1));
+        if (arg.starts_with("--levels=")) {
+            o.levels.clear();
+            for (std::size_t at = 0; at < value.size();) {
+                const std::size_t comma = std::min(value.find(',', at), value.size());
+                o.levels.push_back(static_cast<std::int32_t>(number(value.substr(at, comma - at))));
+                at = comma + 1;
+            }
+        } else if (arg.starts_with("--seeds=")) {
+            o.seeds = static_cast<int>(number(value));
+        } else if (arg.starts_with("--full-seeds=")) {
+            o.fullSeeds = static_cast<int>(number(value));
+        } else if (arg.starts_with("--full-cap=")) {
+            o.fullCap = number(value);
+        } else {
+            std::fprintf(stderr,
+                         "usage: %s [--levels=40,100] [--seeds=N] [--full-seeds=N] [--full-cap=DRAWS]\n",
+                         argv[0]);
+            return 2;
+        }
+    }
+    std::printf("| level | seeds | plain walk's | path / shortest | player's way / shortest | floor | "
+                "median ms | p99 ms | max ms | CPU: median ms | p99 ms | max ms | "
+                "full walk: seeds | capped | path / shortest | player's way / shortest | floor |\n");
+    std::printf("|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
+    for (const std::int32_t level : o.levels) {
+        measureLevel(o, level);
+    }
+    std::printf("\n\"plain walk's\": boards the plain walk laid within its budget, the same draw for draw. "
+                "\"path / shortest\": median of the path's steps over the shortest way, 2 x (level + 1); "
+                "\"player's way\": the fewest steps over the floor, touching cells included; \"floor\": "
+                "median share of the cells. \"full walk\": the walk with take-backs run to its end, on "
+                "the first seeds; \"capped\": walks given up after %lld draws, left out of its medians.\n",
+                static_cast<long long>(o.fullCap));
+    return 0;
+}

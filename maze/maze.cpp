@@ -4,7 +4,10 @@
 #include <cstddef>
 #include <cstdlib>
 #include <string>
+#include <functional>
+#include <queue>
 #include <utility>
+#include <vector>
 
 #include "board/board.hpp"
 #include "platform/platform.hpp"
@@ -59,39 +62,29 @@ void stepWalker(Walk& walk, std::int32_t dRow, std::int32_t dCol, std::int32_t l
     walk.col += dCol;
 }
 
+const Direction& directionOf(char letter)
+{
+    return *std::find_if(std::begin(Directions), std::end(Directions),
+                         [letter](const Direction& x) { return x.letter == letter; });
+}
+
 // Undoes the last move of the history: the walker leaves the trail and goes
 // back to the cell it came from.
 void takeBack(Walk& walk)
 {
-    const char letter = walk.history.back();
-    const Direction& d = *std::find_if(std::begin(Directions), std::end(Directions),
-                                       [letter](const Direction& x) { return x.letter == letter; });
+    const Direction& d = directionOf(walk.history.back());
     stepWalker(walk, -d.dRow, -d.dCol, TileFloor);
     walk.history.pop_back();
-}
-
-// The direction of one draw. Lean 0 is the plain walk: rand() mod 4 names
-// the direction. A lean of k draws from 4k + 2 numbers instead, the last two
-// naming right and down: each of those two comes k + 1 times in 4k + 2 and up
-// and left k times, so the smaller k, the harder the walk drifts toward the
-// goal in the bottom-right corner.
-const Direction& drawDirection(std::int32_t lean)
-{
-    if (lean == 0) {
-        return Directions[std::rand() % 4];
-    }
-    const std::int32_t r = std::rand() % (4 * lean + 2);
-    return Directions[r < 4 * lean ? r % 4 : 1 + (r - 4 * lean)];
 }
 
 // Draws until the walker steps onto the goal, or until `budget` draws are
 // spent, which `draws` counts. True when the goal was reached; the move onto
 // it says so, there is no need to look for the goal on the board.
-bool walkToGoal(Walk& walk, std::int64_t budget, std::int32_t lean, std::int64_t& draws)
+bool walkToGoal(Walk& walk, std::int64_t budget, std::int64_t& draws)
 {
     for (std::int64_t draw = 0; draw < budget; ++draw) {
         ++draws;
-        const Direction& d = drawDirection(lean);
+        const Direction& d = Directions[std::rand() % 4];
         const std::int64_t row = walk.row + d.dRow;
         const std::int64_t col = walk.col + d.dCol;
         if (row < 0 || row >= walk.side || col < 0 || col >= walk.side) {
@@ -118,31 +111,160 @@ bool walkToGoal(Walk& walk, std::int64_t budget, std::int32_t lean, std::int64_t
     return false;
 }
 
-// The last resort, which cannot fail: only right or down, one draw per move,
-// along the edge once the walker reaches one. It never meets its trail and
-// reaches the goal in exactly 2 x (side - 1) draws.
-void walkStraightToGoal(Walk& walk, std::int64_t& draws)
+// The index of the cell one step from (row, col), or -1 off the board.
+std::int64_t neighbour(const Walk& walk, std::int64_t row, std::int64_t col, const Direction& d)
 {
-    while (walk.cell != walk.side * walk.side - 1) {
+    const std::int64_t r = row + d.dRow;
+    const std::int64_t c = col + d.dCol;
+    return r < 0 || r >= walk.side || c < 0 || c >= walk.side ? -1 : r * walk.side + c;
+}
+
+// Marks the goal and every cell off the trail from which the goal can be
+// reached without crossing the trail.
+std::vector<char> goalSide(const Walk& walk)
+{
+    std::vector<char> reached(board.size(), 0);
+    std::vector<std::int64_t> next{walk.side * walk.side - 1};
+    reached.back() = 1;
+    while (!next.empty()) {
+        const std::int64_t cell = next.back();
+        next.pop_back();
+        for (const Direction& d : Directions) {
+            const std::int64_t n = neighbour(walk, cell / walk.side, cell % walk.side, d);
+            if (n >= 0 && reached[static_cast<std::size_t>(n)] == 0 &&
+                board[static_cast<std::size_t>(n)] == TileFloor) {
+                reached[static_cast<std::size_t>(n)] = 1;
+                next.push_back(n);
+            }
+        }
+    }
+    return reached;
+}
+
+bool besideGoalSide(const Walk& walk, const std::vector<char>& side, std::int64_t row,
+                    std::int64_t col)
+{
+    return std::any_of(std::begin(Directions), std::end(Directions), [&](const Direction& d) {
+        const std::int64_t n = neighbour(walk, row, col, d);
+        return n >= 0 && side[static_cast<std::size_t>(n)] != 0;
+    });
+}
+
+// A walker walled in by its own trail, with the goal outside, leaves its
+// pocket one or two moves at a time and may take longer than any budget; the
+// walk is taken back at once to the last cell of the trail from which the goal
+// can still be reached.
+void leavePocket(Walk& walk)
+{
+    const std::vector<char> side = goalSide(walk);
+    if (besideGoalSide(walk, side, walk.row, walk.col)) {
+        return;
+    }
+    std::int64_t row = 0;
+    std::int64_t col = 0;
+    std::size_t keep = 0;
+    for (std::size_t move = 0; move < walk.history.size(); ++move) {
+        if (besideGoalSide(walk, side, row, col)) {
+            keep = move;
+        }
+        const Direction& d = directionOf(walk.history[move]);
+        row += d.dRow;
+        col += d.dCol;
+    }
+    while (walk.history.size() > keep) {
+        takeBack(walk);
+    }
+}
+
+// The walk that outlived its budget goes on from its trail as it stands,
+// leaving any pocket before every board's worth of draws: keeping the trail,
+// rather than starting over, keeps large boards as winding as small ones.
+bool continueToGoal(Walk& walk, std::int64_t drawsLeft, std::int64_t& draws)
+{
+    const std::int64_t chunk = walk.side * walk.side | 1;
+    for (; drawsLeft > 0; drawsLeft -= chunk) {
+        leavePocket(walk);
+        if (walkToGoal(walk, std::min(chunk, drawsLeft), draws)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Below the trail's lowest row, every FenceEvery-th row is fenced off for the
+// way to the goal but for a gap at its left or right end, in turn: on a large
+// board, where the walk stays near its corner, the way winds from side to side
+// instead of running down the diagonal. The rows below the trail are all off
+// it, so the fences never cut the walker off from the goal.
+constexpr std::int64_t FenceEvery = 32;
+constexpr std::int64_t FenceGap = 4;
+
+bool fenced(const Walk& walk, std::int64_t firstFence, std::int64_t cell)
+{
+    const std::int64_t row = cell / walk.side;
+    const std::int64_t col = cell % walk.side;
+    if (row < firstFence || row == walk.side - 1 || (row - firstFence) % FenceEvery != 0) {
+        return false;
+    }
+    return ((row - firstFence) / FenceEvery) % 2 == 0 ? col < walk.side - FenceGap : col >= FenceGap;
+}
+
+// A cheap way from the walker to the goal over the goal's side, searched from
+// the goal until it first meets the walker: each step costs more beside the
+// trail, where the player would find shortcuts, and a little at random.
+// Returns false when the fences leave no way.
+bool routeToGoal(Walk& walk, std::int64_t firstFence, std::int64_t& draws)
+{
+    const std::int64_t cells = walk.side * walk.side;
+    std::vector<std::int64_t> cost(static_cast<std::size_t>(cells), -1);
+    std::vector<std::int64_t> toward(static_cast<std::size_t>(cells), -1);
+    using Entry = std::pair<std::int64_t, std::int64_t>;
+    std::priority_queue<Entry, std::vector<Entry>, std::greater<>> open;
+    cost.back() = 0;
+    open.emplace(0, cells - 1);
+    while (!open.empty() && cost[static_cast<std::size_t>(walk.cell)] < 0) {
+        const auto [reached, cell] = open.top();
+        open.pop();
+        if (reached != cost[static_cast<std::size_t>(cell)]) {
+            continue;
+        }
+        for (const Direction& d : Directions) {
+            const std::int64_t n = neighbour(walk, cell / walk.side, cell % walk.side, d);
+            if (n < 0 || (board[static_cast<std::size_t>(n)] != TileFloor && n != walk.cell) ||
+                fenced(walk, firstFence, n)) {
+                continue;
+            }
+            std::int64_t step = 1 + std::rand() % 2;
+            for (const Direction& e : Directions) {
+                const std::int64_t m = neighbour(walk, n / walk.side, n % walk.side, e);
+                step += m >= 0 && board[static_cast<std::size_t>(m)] == TileWall ? 8 : 0;
+            }
+            std::int64_t& known = cost[static_cast<std::size_t>(n)];
+            if (known < 0 || reached + step < known) {
+                known = reached + step;
+                toward[static_cast<std::size_t>(n)] = cell;
+                open.emplace(known, n);
+            }
+        }
+    }
+    if (cost[static_cast<std::size_t>(walk.cell)] < 0) {
+        return false;
+    }
+    while (walk.cell != cells - 1) {
+        const std::int64_t to = toward[static_cast<std::size_t>(walk.cell)];
+        const Direction& d = *std::find_if(std::begin(Directions), std::end(Directions),
+            [&](const Direction& x) { return x.dRow * walk.side + x.dCol == to - walk.cell; });
         ++draws;
-        const bool right = std::rand() % 2 == 0;
-        const Direction& d =
-            Directions[walk.row == walk.side - 1 || (right && walk.col < walk.side - 1) ? 1 : 2];
         walk.history.push_back(d.letter);
         stepWalker(walk, d.dRow, d.dCol, TileWall);
     }
+    return true;
 }
 
 }  // namespace
 
-// Half the walks reach the goal within about 8 to 20 draws per cell; one
-// that has not by then has often walled itself into a pocket of its own
-// trail, which it leaves one or two moves at a time. 100,000 draws take about
-// a millisecond, so small boards get at least that many and hardly ever run
-// out: up to level 30 nearly every board is the one the plain walk lays. On
-// large boards the plain walk hardly ever gets there within the budget (none
-// of 50 walks at levels 600 and 999), and a leaning walk lays the board (see
-// generateMazeFromSeed).
+// Small boards get at least 100,000 draws, so that up to level 30 nearly every
+// board is the plain walk's.
 std::int64_t mazeDrawBudget(std::int32_t level)
 {
     const std::int64_t side = std::max<std::int64_t>(std::int64_t{level} + 2, 0);
@@ -168,34 +290,23 @@ std::int64_t generateMazeFromSeed(std::int32_t level, std::uint32_t seed, std::i
     Walk walk{side, 0, 0, 0, {}};
     startWalk(walk);
     std::int64_t draws = 0;
-    // The plain walk first, with the whole budget. It needs at least
-    // 2 x (side - 1) draws, so one per cell always leaves it room. Once it has
-    // spent the budget it is given up, and the walk starts over from the
-    // corner on the random numbers that follow, leaning toward the goal, with
-    // a tenth of the budget: first with a lean of 32 (right and down each
-    // drawn 33 times in 130, hardly less winding than the plain walk), twice
-    // as hard at each start-over down to 1 (right and down twice as often as
-    // up and left), and at last straight. So no board takes much more than
-    // 1.6 budgets, on any runtime's random numbers. Starting the plain walk
-    // over instead took minutes at level 700; at level 999 most boards now
-    // end at a lean of 16 or 8, a few hundred milliseconds after the budget,
-    // with a path about three times the shortest. The budgets stay odd, as
-    // when the plain walk started over: the Windows runtime's rand() mod 4
-    // repeats every 2^18 draws, and an even budget such as 2^18 (level 254)
-    // then made it walk the same walk for ever. A schedule with an end cannot
-    // loop, but no walk starts where the last one did. Any path from corner to
-    // corner has an even number of steps, at least 2 x (side - 1): each step
-    // changes row + column by one, from 0 to 2 x (side - 1).
+    // The plain walk first, with the whole budget; past it, the same walk goes
+    // on from its trail for at most two budgets (and 10,000,000 draws) more,
+    // and a way over the cells still free ends it, which cannot fail. Any path from corner to corner has an even number
+    // of steps, at least 2 x (side - 1): each step changes row + column by one.
+    // The budgets stay odd: the Windows runtime's rand() mod 4 repeats every
+    // 2^18 draws, and an even budget lines the walk's pieces up with it.
     const std::int64_t budget = std::max(drawBudget, side * side) | 1;
-    if (!walkToGoal(walk, budget, 0, draws)) {
-        bool reached = false;
-        for (std::int32_t lean = 32; lean >= 1 && !reached; lean /= 2) {
-            startWalk(walk);
-            reached = walkToGoal(walk, (budget / 10) | 1, lean, draws);
+    if (!walkToGoal(walk, budget, draws) &&
+        !continueToGoal(walk, std::min(2 * budget, std::int64_t{10'000'000}), draws)) {
+        leavePocket(walk);
+        std::int64_t lowest = 0;
+        for (std::int64_t row = 0; const char letter : walk.history) {
+            row += directionOf(letter).dRow;
+            lowest = std::max(lowest, row);
         }
-        if (!reached) {
-            startWalk(walk);
-            walkStraightToGoal(walk, draws);
+        if (!routeToGoal(walk, lowest + 2, draws)) {
+            routeToGoal(walk, side, draws);
         }
     }
 

@@ -10,15 +10,16 @@
 // room for a player and a goal apart, and leaves `board` empty.
 void generateMaze(std::int32_t level);
 
-// How many draws the plain walk may spend before it is given up for a walk
-// that leans toward the goal (see maze.cpp for the reasons behind the figure).
+// How many draws the plain walk may spend before the walk goes on in bounded
+// steps toward the goal.
 std::int64_t mazeDrawBudget(std::int32_t level);
 
 // The whole of generateMaze for a seed already chosen and a given draw budget;
-// a budget below one draw per cell counts as one per cell, which always leaves
-// a walk room to reach the goal, and an even budget counts one draw more.
-// Returns the draws spent: at most that budget, six tenths of it and six more
-// for the leaning walks, and 2 x (level + 1) for the straight one.
+// a budget below one draw per cell counts as one per cell, and an even budget
+// counts one draw more. Returns the draws spent, each step of the closing way
+// counting as one: at most the budget when the plain walk reached the goal
+// within it, and at most three budgets (or the budget and 10,000,000) plus
+// one per cell otherwise.
 // `path`, when given, receives the moves from the player to the goal ("w", "d",
 // "s", "a" for up, right, down, left). generateMaze calls it with the
 // calendar's seconds and mazeDrawBudget(level).

@@ -66,8 +66,8 @@ TEST(Maze, IsThePlainWalksBoardWithinItsBudgetAndAWalkedBoardAfter)
     // The calendar's seconds are cut to the seed's 32 bits.
     EXPECT_EQ(mazeAt((std::int64_t{1} << 32) + 1234, 15), mazeAt(1234, 15));
     // With a budget of a few draws per cell most plain walks run out and the
-    // leaning walks lay the board; below one draw per cell counts as one.
-    int leaned = 0;
+    // walk goes on past the budget; below one draw per cell counts as one.
+    int pastBudget = 0;
     for (const std::int64_t perCell : {0, 1, 3}) {
         for (const std::int32_t level : {0, 1, 4, 9, 16}) {
             const std::int64_t cells = std::int64_t{level + 2} * (level + 2);
@@ -79,11 +79,11 @@ TEST(Maze, IsThePlainWalksBoardWithinItsBudgetAndAWalkedBoardAfter)
                 const auto outcome = plainwalk::walk(plain, level, std::max<std::int64_t>(perCell, 1) * cells | 1);
                 ASSERT_TRUE(laysThePath(board, level, path));
                 ASSERT_TRUE(!outcome.finished || (board == plain && path == outcome.moves));
-                leaned += outcome.finished ? 0 : 1;
+                pastBudget += outcome.finished ? 0 : 1;
             }
         }
     }
-    EXPECT_GT(leaned, 100);
+    EXPECT_GT(pastBudget, 100);
 }
 
 // Whatever board the last level left, the new one is the seed's (at level 60
@@ -105,17 +105,37 @@ TEST(Maze, AnyBoardOnEntryEndsAsTheSeedsAndEmptyBelowZero)
     }
 }
 
-// Starting the plain walk over took minutes on large boards: the leaning walks
-// that follow it lay the board within six tenths of the budget more.
-TEST(Maze, LargeLevelsEndWithinTheirDrawBoundOnAWalkedBoard)
+// Past the plain walk's budget the board still winds far beyond the shortest
+// way, for the path and for the player over the floor alike, and is laid
+// within three budgets and a closing way of at most one step per cell.
+TEST(Maze, BoardsPastTheBudgetWindAndAreLaidInBoundedDraws)
 {
     startFresh();
-    const std::int64_t budget = std::int64_t{1001} * 1001 | 1;
-    for (std::uint32_t seed = 1; seed <= 3; ++seed) {
-        std::string path;
-        const std::int64_t draws = generateMazeFromSeed(999, seed, 0, &path);
-        EXPECT_TRUE(draws > budget && draws < budget * 16 / 10 + 6) << "seed " << seed << ": " << draws;
-        EXPECT_TRUE(laysThePath(board, 999, path)) << "seed " << seed;
+    struct Case {
+        std::int32_t level;
+        std::uint32_t seeds;
+        std::size_t medianPathAtLeast;
+        std::size_t medianPlayerWayAtLeast;
+    };
+    // The shortest way is 2 x (level + 1) steps: 82, 202 and 602; the plain
+    // walk alone, or a walk leaning toward the goal after it, winds less than
+    // 2.7 times that at level 100.
+    for (const Case c : {Case{40, 9, 160, 110}, Case{100, 9, 800, 450}, Case{300, 1, 4800, 2400}}) {
+        std::vector<std::size_t> paths, playerWays;
+        const std::int64_t budget = mazeDrawBudget(c.level);
+        for (std::uint32_t seed = 1; seed <= c.seeds; ++seed) {
+            std::string path;
+            const std::int64_t draws = generateMazeFromSeed(c.level, seed, budget, &path);
+            const std::int64_t side = c.level + 2;
+            ASSERT_TRUE(laysThePath(board, c.level, path)) << "level " << c.level << ", seed " << seed;
+            EXPECT_LE(draws, 3 * (budget | 1) + side * side) << "level " << c.level << ", seed " << seed;
+            paths.push_back(path.size());
+            playerWays.push_back(keysToGoal(c.level).size());
+        }
+        std::sort(paths.begin(), paths.end());
+        std::sort(playerWays.begin(), playerWays.end());
+        EXPECT_GE(paths[paths.size() / 2], c.medianPathAtLeast) << "level " << c.level;
+        EXPECT_GE(playerWays[playerWays.size() / 2], c.medianPlayerWayAtLeast) << "level " << c.level;
     }
 }
 
