@@ -1,3 +1,5 @@
+#include <chrono>
+#include <filesystem>
 #include <utility>
 
 #include "app/game.hpp"
@@ -35,7 +37,8 @@ TEST_P(WholeGame, AnswersEveryPromptAndPausesAsThePlayerAsked)
     typeScript(run.script);
     std::vector<std::string> pauses;
     notePauses(pauses);
-    EXPECT_TRUE(runGame() == 0 && tc::scriptDone() && !tc::consoleIsOpen());
+    runGame();
+    EXPECT_TRUE(tc::scriptDone() && !tc::consoleIsOpen());
     EXPECT_EQ(pauses, run.pauses);
     for (const auto& [y, text] : run.lines) {
         EXPECT_EQ(tc::screen().line(y), text) << "line " << y;
@@ -83,7 +86,7 @@ TEST_F(Game, TheOfferRemindsOnceForEachCodeOfAWrongKey)
     tc::typeKeys({13, 224, 72});
     tc::scriptAction([&prompt] { prompt = tc::screen().text(); });
     tc::typeKeys({'y', 'q'});
-    EXPECT_EQ(runGame(), 0);
+    runGame();
     EXPECT_EQ(prompt,
               "Do you want to use your last saved data (y/n)? If you are using a Xbox controller controller, press "
               "'a' to use your last saved data and press 'b' to not.\nPlease give a proper response.\n"
@@ -96,7 +99,7 @@ TEST_F(Game, OnlyTheFirstLevelAfterALoadIsTheSavedOneAndLevelsFollowOnOneScreen)
     tc::typeText("\rydssd");
     // Level 2's keys are known once it is on the screen; level 3 saves and quits.
     tc::scriptAction([] { tc::typeText(keysToGoal(2) + "eq"); });
-    EXPECT_EQ(runGame(), 0);
+    runGame();
     EXPECT_EQ(tc::screen().line(0), "Level 3");
     EXPECT_EQ(seenBoard(5).find('?'), std::string::npos);
     EXPECT_EQ(tc::screen().line(7), Farewell);
@@ -107,9 +110,72 @@ TEST_F(Game, OnlyTheFirstLevelAfterALoadIsTheSavedOneAndLevelsFollowOnOneScreen)
 TEST_F(Game, WithoutAUsableConsoleOnlyTheFailureIsPrinted)
 {
     tc::failOpen(true);
-    EXPECT_EQ(runGame(), 0);
+    runGame();
     EXPECT_EQ(tc::narrowOutput(), "Something broke within the game. Sorry, but you won't be able to play the game");
     EXPECT_EQ(tc::output(), tc::narrowOutput());
+}
+
+// Every wait of a game, in order: with no pad, or a button that means nothing
+// where the game waits, it idles between reads instead of spinning; "Saving
+// Game" is shown before the save starts.
+TEST_F(Game, IdlesBetweenReadsWhereverItWaits)
+{
+    folder.write(SaveRecordName, FirstLevel);
+    typeScript({NoPad, Pad(ButtonB), '\r', NoPad, Pad(ButtonX), 'y', Pad(0x0100), 'e', 'd', 'd', NoPad, Pad(ButtonX), 'n'});
+    runGame();
+    std::string timeline;
+    for (const std::string& event : tc::timeline()) {
+        timeline += event + ";";
+    }
+    EXPECT_EQ(timeline, "pad;idle;pad;idle;key 13;pad;idle;pad;idle;key 121;pad;idle;key 101;show;pause 3000;"
+                        "key 100;key 100;pad;idle;pad;idle;key 110;pause 3000;");
+}
+
+// At start-up, before any save, what killed saves left is removed: our own
+// names only (the prefix and six letters or digits), untouched for a while.
+TEST_F(Game, StartingRemovesOnlyTheLeftoversOfKilledSaves)
+{
+    const std::string own = NewRecordPrefix;
+    const std::vector<std::string> kept{"my" + own + "Killed", own + "Fresh0", own + "Kil-ed", own + "Kille",
+                                        own + "Killed.bak", own + "mybackup1"};
+    for (const std::string& name : kept) {
+        folder.write(name, "8");
+    }
+    folder.write(own + "Killed", "87");
+    folder.write(own + "k1lle2", "");
+    for (const std::string& name : {own + "Killed", own + "k1lle2", own + "Kille", own + "mybackup1", own + "Kil-ed"}) {
+        std::filesystem::last_write_time(name, std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+    }
+    typeScript({'\r', 'q'});
+    runGame();
+    EXPECT_EQ(folder.entries(), (std::vector<std::string>{"myrecord.quillonex.new-Killed", "record.quillonex.new-Fresh0",
+                                                          "record.quillonex.new-Kil-ed", "record.quillonex.new-Kille",
+                                                          "record.quillonex.new-Killed.bak", "record.quillonex.new-mybackup1"}));
+}
+
+// A window resized at the offer or grown at the notice after a level is
+// measured afresh: the notice while the board does not fit, then the board.
+TEST_F(Game, MeasuresTheWindowAgainAfterTheOfferAndAfterEachLevel)
+{
+    for (const bool resumed : {true, false}) {
+        SCOPED_TRACE(resumed ? "resumed" : "new game");
+        startFresh(100, resumed ? 40 : 6);
+        folder.write(SaveRecordName, SecondLevel);
+        tc::typeText(resumed ? "\r" : "\rn");
+        // At the offer the window shrinks; a new game's first level still fits in six lines.
+        tc::scriptAction([resumed] { resumed ? tc::resize(100, 6) : tc::typeText(keysToGoal(1)); });
+        typeScript(resumed ? std::vector<int>{'y', NoPad} : std::vector<int>{NoPad});
+        std::string notice;
+        tc::scriptAction([&notice] { notice = tc::terminal().text(); });
+        tc::scriptAction([] { tc::resize(100, 8); });
+        typeScript({NoPad, 'q'});
+        runGame();
+        EXPECT_EQ(notice, "The board of level 2 needs a window of at least 9 x 7 characters. Please enlarge the window.");
+        EXPECT_EQ(tc::terminal().line(0), "Level 2");
+        EXPECT_EQ(seenBoard(4).find('?'), std::string::npos);
+        EXPECT_TRUE(!resumed || seenBoard(4) == "P.#./..#./##../###G");
+        EXPECT_EQ(tc::terminal().line(6), Farewell);
+    }
 }
 
 }  // namespace
