@@ -142,8 +142,8 @@ TEST_F(Game, StartingRemovesOnlyTheLeftoversOfKilledSaves)
         folder.write(name, "8");
     }
     folder.write(own + "Killed", "87");
-    folder.write(own + "k1lle2", "");
-    for (const std::string& name : {own + "Killed", own + "k1lle2", own + "Kille", own + "mybackup1", own + "Kil-ed"}) {
+    folder.write(own + "09azAZ", "");
+    for (const std::string& name : {own + "Killed", own + "09azAZ", own + "Kille", own + "mybackup1", own + "Kil-ed"}) {
         std::filesystem::last_write_time(name, std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
     }
     typeScript({'\r', 'q'});

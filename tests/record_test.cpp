@@ -3,6 +3,9 @@
 #include <fstream>
 #include <optional>
 #include <sstream>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 #include "maze/maze.hpp"
 #include "tests/support/ways.hpp"
@@ -148,5 +151,22 @@ TEST_F(Record, ANewRecordReplacesTheOldOnlyOnceItIsWholeOnDiskAndNeverThroughALi
     EXPECT_EQ(folder.entries(), before);
     EXPECT_EQ(tc::interruptsHeld(), 0);
 }
+
+#ifndef _WIN32
+// The record gets the mode bits any new file of the player gets, whatever
+// mode it had and whatever the player's umask.
+TEST_F(Record, TakesTheModeBitsOfTheUmask)
+{
+    const std::pair<mode_t, fs::perms> masks[] = {{022, fs::perms(0644)}, {077, fs::perms(0600)}, {002, fs::perms(0664)}, {0, fs::perms(0666)}};
+    const mode_t before = umask(0);
+    for (const auto& [mask, perms] : masks) {
+        umask(mask);
+        ASSERT_TRUE(writeSaveRecord(LevelOne));
+        EXPECT_EQ(fs::status(SaveRecordName).permissions(), perms) << mask;
+        fs::permissions(SaveRecordName, fs::perms(0400));
+    }
+    umask(before);
+}
+#endif
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <filesystem>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "tests/e2e/pty.hpp"
 #include "tests/e2e/seen_board.hpp"
@@ -97,6 +99,48 @@ TEST(GameThroughTerminal, TitleKeysLevelsSmallWindowDeathRestartSaveQuitAndResum
     ASSERT_TRUE(again.waitForLine(Farewell));
     EXPECT_EQ(again.waitForExit(), 0);
     EXPECT_TRUE(again.terminalSettingsRestored());
+}
+
+// What the title's colours were sent as: 24-bit, the 256-colour palette (with
+// the entries nearest to its red, yellow and brown), or the eight basic colours.
+std::string colourDepthSent(const std::string& bytes)
+{
+    const auto sent = [&bytes](const char* sgr) { return bytes.find(sgr) != std::string::npos; };
+    if (sent("8;2;")) {
+        return "24-bit";
+    }
+    if (sent("8;5;")) {
+        return sent("38;5;196") && sent("38;5;226") && sent("48;5;94") ? "256" : "256, not the nearest entries";
+    }
+    return sent("\x1b[3") || sent(";3") ? "8" : "none";
+}
+
+// Real terminfo entries and the variables terminals and multiplexers set: the
+// game sends its colours in the most the terminal shows, and never more. tmux
+// passes 24-bit colour on in the outer terminal's terms; screen drops it.
+TEST(TerminalTypes, GetTheColourDepthTheirEntryAndEnvironmentTell)
+{
+    const std::string tmux = "TMUX=/tmp/tmux-0/default,1,0", screen = "STY=1.pts-0.host";
+    const std::pair<std::vector<std::string>, const char*> terminals[] = {
+        {{"TERM=xterm-256color", "COLORTERM"}, "256"},
+        {{"TERM=xterm-256color"}, "24-bit"},
+        {{"TERM=xterm-direct", "COLORTERM"}, "24-bit"},
+        {{"TERM=xterm", "COLORTERM"}, "8"},
+        {{"TERM=linux", "COLORTERM"}, "8"},
+        {{"TERM=rxvt-unicode-256color", "COLORTERM"}, "256"},
+        {{"TERM=screen-256color", screen}, "256"},
+        {{"TERM=screen", screen}, "8"},
+        {{"TERM=tmux-256color", tmux, "COLORTERM"}, "24-bit"},
+        {{"TERM=tmux-256color", tmux, screen, "COLORTERM"}, "24-bit"},
+        {{"TERM=screen-256color", tmux, screen}, "256"},
+        {{"TERM=no-such-terminal", "COLORTERM"}, "8"},
+    };
+    for (const auto& [environment, depth] : terminals) {
+        SCOPED_TRACE(environment[0] + (environment.size() > 1 ? " " + environment[1] : ""));
+        GameInTerminal game(100, 30, {}, Launch::SessionLeader, environment);
+        ASSERT_TRUE(game.waitForLine("Press 'enter'"));
+        EXPECT_EQ(colourDepthSent(game.received()), depth);
+    }
 }
 
 }  // namespace

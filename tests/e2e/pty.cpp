@@ -56,7 +56,8 @@ std::string newFolder()
     return pattern;
 }
 
-GameInTerminal::GameInTerminal(int columns, int lines, std::string directory, Launch launch)
+GameInTerminal::GameInTerminal(int columns, int lines, std::string directory, Launch launch,
+                               const std::vector<std::string>& environment)
     : screen_(columns, lines), directory_(std::move(directory)), ownDirectory_(directory_.empty()),
       initial_(cookedSettings())
 {
@@ -78,7 +79,14 @@ GameInTerminal::GameInTerminal(int columns, int lines, std::string directory, La
         // A terminal that shows 24-bit colour, wherever the tests run.
         setenv("TERM", "xterm-256color", 1);
         setenv("COLORTERM", "truecolor", 1);
-        unsetenv("STY");
+        for (const char* name : {"STY", "TMUX", "VTE_VERSION", "KONSOLE_VERSION", "TERM_PROGRAM", "XTERM_VERSION", "WT_SESSION", "NO_COLOR"}) {
+            unsetenv(name);
+        }
+        for (const std::string& variable : environment) {
+            const std::size_t equals = variable.find('=');
+            equals == std::string::npos ? unsetenv(variable.c_str())
+                                        : setenv(variable.substr(0, equals).c_str(), variable.c_str() + equals + 1, 1);
+        }
         if (launch == Launch::UnderShell) {
             // Without job control the shell runs the game in its own process
             // group and waits for it; the exit after the game keeps it from
@@ -157,6 +165,7 @@ void GameInTerminal::readAvailable(int timeoutMs)
     ssize_t got = 0;
     while (poll(&fd, 1, timeoutMs) > 0 && (got = read(master_, bytes, sizeof bytes)) > 0) {
         screen_.feed(std::string_view(bytes, static_cast<std::size_t>(got)));
+        received_.append(bytes, static_cast<std::size_t>(got));
         timeoutMs = 0;
     }
 }

@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "tests/support/screen.hpp"
 
@@ -31,8 +32,11 @@ std::string newFolder();
 class GameInTerminal {
 public:
     // Starts the game in a terminal of the given size, in `directory` (a new
-    // empty one, removed at the end, when none is given).
-    GameInTerminal(int columns, int lines, std::string directory = {}, Launch launch = Launch::SessionLeader);
+    // empty one, removed at the end, when none is given). The environment is
+    // xterm-256color's with COLORTERM=truecolor, changed by `environment`:
+    // "NAME=value" sets a variable, a lone "NAME" removes it.
+    GameInTerminal(int columns, int lines, std::string directory = {}, Launch launch = Launch::SessionLeader,
+                   const std::vector<std::string>& environment = {});
     ~GameInTerminal();
     GameInTerminal(const GameInTerminal&) = delete;
     GameInTerminal& operator=(const GameInTerminal&) = delete;
@@ -67,6 +71,8 @@ public:
     bool terminalSettingsRestored() const;
 
     const Screen& screen() const { return screen_; }
+    // Every byte the game wrote so far.
+    const std::string& received() const { return received_; }
     const std::string& directory() const { return directory_; }
     pid_t pid() const { return pid_; }
 
@@ -74,6 +80,7 @@ private:
     void readAvailable(int timeoutMs);
 
     Screen screen_;
+    std::string received_;
     std::string directory_;
     bool ownDirectory_ = false;
     int master_ = -1;

@@ -1,0 +1,45 @@
+// What the terminfo entries of real terminals, and entries of our own made with
+// tic, tell about colours.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include "platform/posix/terminfo.hpp"
+#include "tests/support/scratch.hpp"
+
+namespace {
+
+std::string told(const char* term)
+{
+    const auto found = terminfo::colourCapabilities(term);
+    return found ? std::string(found->direct ? "24-bit, " : "") + std::to_string(found->colours) : "no entry";
+}
+
+TEST(Terminfo, TellsTheColoursOfEachEntryWhereverRgbIsWritten)
+{
+    const std::pair<const char*, const char*> installed[] = {
+        {"xterm", "8"}, {"xterm-256color", "256"}, {"xterm-direct", "24-bit, 16777216"}, {"linux", "8"},
+        {"screen", "8"}, {"screen-256color", "256"}, {"tmux-256color", "256"}, {"rxvt-unicode-256color", "256"},
+        {"no-such-terminal", "no entry"}, {"", "no entry"}};
+    for (const auto& [term, colours] : installed) {
+        EXPECT_EQ(told(term), colours) << term;
+    }
+    // RGB as a flag, a number or a string, tmux's Tc, a setrgbf string; none of them.
+    ScratchFolder folder;
+    folder.write("entries", "qx-flag|a,colors#256,RGB,\nqx-number|b,colors#256,RGB#8,\nqx-string|c,colors#256,RGB=8/8/8,\n"
+                            "qx-tc|d,colors#256,Tc,\nqx-setrgbf|e,colors#88,setrgbf=\\E[38;2;%p1%d;%p2%d;%p3%dm,\n"
+                            "qx-plain|f,colors#16,\nqx-none|g,\n");
+    ASSERT_EQ(std::system("tic -x -o terminfo entries"), 0);
+    setenv("TERMINFO", "terminfo", 1);
+    const std::pair<const char*, const char*> own[] = {
+        {"qx-flag", "24-bit, 256"}, {"qx-number", "24-bit, 256"}, {"qx-string", "24-bit, 256"}, {"qx-tc", "24-bit, 256"},
+        {"qx-setrgbf", "24-bit, 88"}, {"qx-plain", "16"}, {"qx-none", "-1"}};
+    for (const auto& [term, colours] : own) {
+        EXPECT_EQ(told(term), colours) << term;
+    }
+    unsetenv("TERMINFO");
+}
+
+}  // namespace
