@@ -1,4 +1,4 @@
-// The terminal writer: the colour depth it picks, and its lean frames in each depth.
+// The terminal writer's lean frames in each colour depth.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,21 +14,6 @@
 namespace {
 
 using colours::Depth;
-
-TEST(ColourDepth, IsTheBestTheTerminalAtHandShows)
-{
-    const std::pair<colours::TerminalFacts, Depth> terminals[] = {
-        {{.term = "xterm-256color", .xtermVersion = "XTerm(379)", .terminfoColours = 256}, Depth::Direct},
-        {{.term = "screen", .colorTerm = "truecolor", .sty = "9", .xtermVersion = "XTerm(379)"}, Depth::Basic},
-        {{.term = "screen-256color", .sty = "9", .vteVersion = "7006", .terminfoColours = 256}, Depth::Palette},
-        {{.term = "tmux-256color", .sty = "9", .tmux = "/t", .terminfoColours = 256}, Depth::Direct},
-        {{.term = "linux", .colorTerm = "truecolor", .terminfoColours = 8}, Depth::Direct},
-        {{.term = "xterm-256color", .vteVersion = "3405", .terminfoColours = 256}, Depth::Palette},
-    };
-    for (const auto& [facts, depth] : terminals) {
-        EXPECT_EQ(colours::chooseDepth(facts), depth) << facts.term << " " << facts.sty << facts.vteVersion;
-    }
-}
 
 int brightness(Rgb c) { return (299 * c.r + 587 * c.g + 114 * c.b) / 1000; }
 

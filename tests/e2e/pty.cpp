@@ -216,3 +216,11 @@ bool GameInTerminal::terminalSettingsRestored() const
            now.c_oflag == initial_.c_oflag && now.c_lflag == initial_.c_lflag && now.c_cflag == initial_.c_cflag &&
            std::memcmp(now.c_cc, initial_.c_cc, sizeof now.c_cc) == 0;
 }
+
+bool GameInTerminal::coloursRestored() const
+{
+    Screen after(80, 30);
+    after.feed(received_ + "\r\nX");
+    const ScreenCell cell = after.cell(0, after.cursor().y);
+    return cell.ch == U'X' && !cell.fg && !cell.bg;
+}

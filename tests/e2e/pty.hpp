@@ -69,6 +69,8 @@ public:
 
     // The terminal's settings are what they were before the game started.
     bool terminalSettingsRestored() const;
+    // What a shell prints after the game shows in the terminal's own colours.
+    bool coloursRestored() const;
 
     const Screen& screen() const { return screen_; }
     // Every byte the game wrote so far.
