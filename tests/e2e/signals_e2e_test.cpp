@@ -134,7 +134,7 @@ TEST(TerminalStallsOrGoesAway, TheGameStillEndsWithoutSpinning)
 
 // A script's bash stops along with the game, and the interactive shell takes
 // the terminal back at once; the game must still come back on every fg, with
-// its keys read at once, not after an Enter.
+// its keys read at once, not after an Enter, and still end on Ctrl+C.
 TEST(SuspendThroughTerminal, CtrlZAndFgFromAScriptBringRawModeAndTheBoardBack)
 {
     GameInTerminal shell(80, 30, {}, Launch::InteractiveShell);
@@ -159,8 +159,11 @@ TEST(SuspendThroughTerminal, CtrlZAndFgFromAScriptBringRawModeAndTheBoardBack)
         const char first = round % 2 == 0 ? '.' : 'P';
         ASSERT_TRUE(shell.waitFor([first](const Screen& s) { return readBoard(s) && readBoard(s)->cells[0] == first; }));
     }
-    shell.type("q");
-    EXPECT_TRUE(shell.waitForLine("Thank you for playing"));
+    // Ctrl+C still ends it, and the script with it.
+    shell.type("\x03");
+    ASSERT_TRUE(shell.waitForLine("bash-"));
+    shell.type("echo ended $?\r");
+    EXPECT_TRUE(shell.waitForLine("ended 130"));
 }
 
 }  // namespace

@@ -233,6 +233,32 @@ def runTests(folder, binaries, limit):
     return "survived", ""
 
 
+def summarise(report):
+    """The report's figures, each survivor the listing calls equivalent counted so."""
+    equivalents = readEquivalents()
+    counts = {"killed": 0, "survived": 0, "equivalent": 0}
+    survivors = []
+    lines = report.read_text().splitlines()
+    # A fault run again (--retry) counts as its last run went.
+    last = {}
+    for line in lines[1:]:
+        mutantId, status, _ = (line.split("\t") + ["", ""])[:3]
+        last[mutantId] = status
+    for mutantId, status in last.items():
+        if status == "survived" and mutantId in equivalents:
+            status = "equivalent"
+        if status in counts:
+            counts[status] += 1
+        if status == "survived":
+            survivors.append(mutantId)
+    for mutantId in survivors:
+        print("survived:", mutantId)
+    run = counts["killed"] + counts["survived"]
+    print(f"{lines[0][2:]}; {sum(counts.values())} compiled faults run or listed: killed {counts['killed']}, "
+          f"equivalent {counts['equivalent']}, survived {counts['survived']}; "
+          f"caught {100 * counts['killed'] // max(run, 1)} % of those not equivalent")
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--seed", type=int, default=17)
@@ -240,11 +266,18 @@ def main():
     parser.add_argument("--build", default=str(ROOT / "build/mutants"))
     parser.add_argument("--timeout", type=int, default=240, help="seconds per test program")
     parser.add_argument("--resume", action="store_true", help="go on from the report of an earlier run")
+    parser.add_argument("--retry", action="store_true",
+                        help="with --resume: run the survivors of the earlier run again, against the tests as they are now")
     parser.add_argument("--list", action="store_true", help="only list every fault")
     parser.add_argument("--only", help="run only the faults whose id contains this")
+    parser.add_argument("--summary", action="store_true",
+                        help="only sum up the report, with the equivalent faults as listed now")
     options = parser.parse_args()
 
     folder = Path(options.build)
+    if options.summary:
+        summarise(folder / "report.tsv")
+        return
     if not (folder / "CMakeCache.txt").exists():
         subprocess.run(["cmake", "-S", str(ROOT), "-B", str(folder), "-DCMAKE_BUILD_TYPE=Debug",
                         "-DCMAKE_CXX_FLAGS=-O1"], check=True, stdout=subprocess.DEVNULL)
@@ -267,7 +300,8 @@ def main():
     if options.resume and report.exists():
         for line in report.read_text().splitlines()[1:]:
             mutantId, status, detail = (line.split("\t") + ["", ""])[:3]
-            done[mutantId] = (status, detail)
+            if not (options.retry and status == "survived"):
+                done[mutantId] = (status, detail)
     else:
         report.write_text(f"# seed {options.seed}, sample {options.sample}, {len(mutants)} faults in all\n")
 
