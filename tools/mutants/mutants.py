@@ -15,7 +15,10 @@ that change nothing anybody can see are listed, with the reason, in
 tools/mutants/equivalent.tsv; they are reported as such and not run.
 
 The report (build/mutants/report.tsv) grows as the run goes, so a run cut
-short still tells its figures; --resume goes on from it.
+short still tells its figures; --resume goes on from it, --resume --retry runs
+its survivors again against the tests as they are now, --summary sums it up.
+--listed runs instead the faults written by hand in tools/mutants/listed.tsv
+(sed expressions, for faults no rule makes, such as a text or a table changed).
 
 The Windows sources are left out: nothing runs them here.
 """
@@ -61,6 +64,26 @@ class Mutant:
 
     def apply(self, text):
         return text[:self.start] + self.replacement + text[self.end:]
+
+
+class ListedMutant:
+    """A fault written by hand as a sed expression (tools/mutants/listed.tsv)."""
+
+    def __init__(self, mutantId, path, expression):
+        self.id, self.path, self.expression = "listed:" + mutantId, path, expression
+
+    def apply(self, text):
+        return subprocess.run(["sed", "-e", self.expression], input=text, capture_output=True,
+                              text=True, check=True).stdout
+
+
+def listedMutants():
+    mutants = []
+    for line in (ROOT / "tools/mutants/listed.tsv").read_text().splitlines():
+        if line and not line.startswith("#"):
+            mutantId, path, expression = line.split("\t")[:3]
+            mutants.append(ListedMutant(mutantId, path, expression))
+    return mutants
 
 
 def sources():
@@ -270,13 +293,15 @@ def main():
                         help="with --resume: run the survivors of the earlier run again, against the tests as they are now")
     parser.add_argument("--list", action="store_true", help="only list every fault")
     parser.add_argument("--only", help="run only the faults whose id contains this")
+    parser.add_argument("--listed", action="store_true",
+                        help="run the faults written by hand in tools/mutants/listed.tsv instead of a sample")
     parser.add_argument("--summary", action="store_true",
                         help="only sum up the report, with the equivalent faults as listed now")
     options = parser.parse_args()
 
     folder = Path(options.build)
     if options.summary:
-        summarise(folder / "report.tsv")
+        summarise(folder / ("listed.tsv" if options.listed else "report.tsv"))
         return
     if not (folder / "CMakeCache.txt").exists():
         subprocess.run(["cmake", "-S", str(ROOT), "-B", str(folder), "-DCMAKE_BUILD_TYPE=Debug",
@@ -285,17 +310,18 @@ def main():
     if not build(folder, log):
         sys.exit("the unchanged sources do not build: see " + str(folder / "build.log"))
 
-    mutants = allMutants(folder)
+    mutants = listedMutants() if options.listed else allMutants(folder)
     if options.list:
         for mutant in mutants:
             print(mutant.id)
         print(f"{len(mutants)} faults", file=sys.stderr)
         return
-    random.Random(options.seed).shuffle(mutants)
+    if not options.listed:
+        random.Random(options.seed).shuffle(mutants)
     if options.only:
         mutants = [m for m in mutants if options.only in m.id]
     equivalents = readEquivalents()
-    report = folder / "report.tsv"
+    report = folder / ("listed.tsv" if options.listed else "report.tsv")
     done = {}
     if options.resume and report.exists():
         for line in report.read_text().splitlines()[1:]:
@@ -329,8 +355,12 @@ def main():
                 status, detail = "equivalent", equivalents[mutant.id]
             else:
                 original = (ROOT / mutant.path).read_text()
+                changed = mutant.apply(original)
+                if changed == original:
+                    print(f"not applied: {mutant.id}", flush=True)
+                    continue
                 current[mutant.path] = original
-                (ROOT / mutant.path).write_text(mutant.apply(original))
+                (ROOT / mutant.path).write_text(changed)
                 began = time.time()
                 try:
                     if build(folder, log):
