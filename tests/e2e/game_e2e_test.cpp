@@ -76,7 +76,7 @@ TEST(GameThroughTerminal, TitleKeysLevelsSmallWindowDeathRestartSaveQuitAndResum
     game.type("q");
     ASSERT_TRUE(game.waitFor([](const Screen& s) { return s.line(5) == Farewell; }));
     EXPECT_EQ(game.waitForExit(), 0);
-    EXPECT_TRUE(game.terminalSettingsRestored() && game.coloursRestored());
+    EXPECT_TRUE(game.terminalSettingsRestored() && game.coloursRestored() && cursorRightBelowTheGame(game.screen()));
 
     GameInTerminal again(80, 30, game.directory());
     ASSERT_TRUE(again.waitForLine("Press 'enter'"));
@@ -88,7 +88,7 @@ TEST(GameThroughTerminal, TitleKeysLevelsSmallWindowDeathRestartSaveQuitAndResum
     again.type("q");
     ASSERT_TRUE(again.waitForLine(Farewell));
     EXPECT_EQ(again.waitForExit(), 0);
-    EXPECT_TRUE(again.terminalSettingsRestored());
+    EXPECT_TRUE(again.terminalSettingsRestored() && cursorRightBelowTheGame(again.screen()));
 }
 
 // What the title's colours were sent as: 24-bit, the 256-colour palette (with

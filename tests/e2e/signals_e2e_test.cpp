@@ -67,13 +67,6 @@ void play(GameInTerminal& game, const Place& place)
     }
 }
 
-// The cursor starts the line right below the lowest the game wrote on.
-bool cursorRightBelowTheGame(const Screen& s)
-{
-    const std::string text = s.text();
-    return s.cursor() == (CursorPosition{0, static_cast<int>(std::count(text.begin(), text.end(), '\n')) + 1});
-}
-
 std::string recordIn(const GameInTerminal& game)
 {
     std::ifstream file(game.directory() + "/record.quillonex", std::ios::binary);
