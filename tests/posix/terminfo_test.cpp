@@ -1,5 +1,4 @@
-// What the terminfo entries of real terminals, and entries of our own made with
-// tic, tell about colours.
+// What terminfo entries, Debian's and our own made with tic, tell about colours.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -19,13 +18,9 @@ std::string told(const char* term)
 
 TEST(Terminfo, TellsTheColoursOfEachEntryWhereverRgbIsWritten)
 {
-    const std::pair<const char*, const char*> installed[] = {
-        {"xterm", "8"}, {"xterm-256color", "256"}, {"xterm-direct", "24-bit, 16777216"}, {"linux", "8"},
-        {"screen", "8"}, {"screen-256color", "256"}, {"tmux-256color", "256"}, {"rxvt-unicode-256color", "256"},
-        {"no-such-terminal", "no entry"}, {"", "no entry"}};
-    for (const auto& [term, colours] : installed) {
-        EXPECT_EQ(told(term), colours) << term;
-    }
+    // Debian's own entries (the end-to-end tests meet more of them).
+    EXPECT_EQ(told("xterm-256color") + "; " + told("xterm-direct") + "; " + told("linux") + "; " + told("nowhere") + "; " + told(""),
+              "256; 24-bit, 16777216; 8; no entry; no entry");
     // RGB as a flag, a number or a string, tmux's Tc, a setrgbf string; none of them.
     ScratchFolder folder;
     folder.write("entries", "qx-flag|a,colors#256,RGB,\nqx-number|b,colors#256,RGB#8,\nqx-string|c,colors#256,RGB=8/8/8,\n"
