@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <regex>
+#include <string>
+#include <tuple>
 
 #include "board/board.hpp"
 #include "board/render.hpp"
@@ -69,6 +71,28 @@ TEST(LeanFrames, ShowTheGamesScreenWithOneColourChangePerRun)
                 EXPECT_LE(std::ranges::count(bytes, 'm'), frame == 0 ? runs : std::ranges::count(plain, 'm') / 2 + 1);
             }
         }
+    }
+}
+
+// What the terminal receives for each change of colours: the colours that
+// differ, or a reset and those that stay, whichever is shorter; nothing for
+// colours it is already in, or for a foreground nothing shows.
+TEST(LeanFrames, ChangeColoursInTheFewestBytes)
+{
+    const std::string red = "\x1b[38;2;255;0;0m", yellow = "\x1b[38;2;255;255;0m", brown = "\x1b[48;2;150;75;0m";
+    const std::tuple<Depth, std::string, std::string> changes[] = {
+        {Depth::Direct, red + "A" + yellow + "B" + red + red + "C", "\x1b[38;2;255;0;0mA\x1b[38;2;255;255;0mB\x1b[38;2;255;0;0mC"},
+        {Depth::Direct, yellow + brown + "A\x1b[0m" + yellow + "B\x1b[0m" + brown + "C\x1b[0mD",
+         "\x1b[38;2;255;255;0;48;2;150;75;0mA\x1b[49mB\x1b[0;48;2;150;75;0mC\x1b[mD"},
+        {Depth::Direct, red + brown + "A\x1b[0m" + brown + " \x1b[0m" + red + "B", "\x1b[38;2;255;0;0;48;2;150;75;0mA \x1b[49mB"},
+        {Depth::Palette, red + "A" + brown + "B\x1b[0mC", "\x1b[38;5;196mA\x1b[48;5;94mB\x1b[mC"},
+        {Depth::Basic, red + "A" + brown + "B\x1b[0m" + yellow + "C", "\x1b[31mA\x1b[43mB\x1b[0;33mC"},
+    };
+    for (const auto& [depth, text, bytes] : changes) {
+        colours::Writer writer{depth};
+        std::string out;
+        colours::writeLean(writer, text, out);
+        EXPECT_EQ(out, bytes);
     }
 }
 
