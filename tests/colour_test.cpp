@@ -96,4 +96,21 @@ TEST(LeanFrames, ChangeColoursInTheFewestBytes)
     }
 }
 
+// The nearest entry of the 256-colour cube or grey ramp, and the basic colour
+// of the same hue (greys black or white, brown yellow).
+TEST(LeanFrames, ColoursTakeTheNearestPaletteEntryAndTheirHuesBasicColour)
+{
+    const std::tuple<colours::Rgb, int, int> nearest[] = {
+        {{255, 0, 0}, 196, 1}, {{20, 200, 50}, 41, 2}, {{255, 255, 0}, 226, 3}, {{150, 75, 0}, 94, 3},
+        {{0, 0, 255}, 21, 4}, {{255, 0, 255}, 201, 5}, {{0, 255, 255}, 51, 6}, {{0, 0, 0}, 16, 0},
+        {{255, 255, 255}, 231, 7}, {{250, 250, 250}, 231, 7}, {{8, 8, 8}, 232, 0}, {{45, 45, 45}, 236, 0},
+        {{100, 100, 100}, 241, -1}, {{128, 128, 128}, 244, -1}, {{238, 238, 238}, 255, 7}, {{220, 30, 90}, 161, 1}};
+    for (const auto& [rgb, palette, basic] : nearest) {
+        EXPECT_EQ(colours::paletteIndex(rgb), palette) << +rgb.r << "," << +rgb.g << "," << +rgb.b;
+        // A mid grey may go either way (-1).
+        const int seen = colours::basicIndex(rgb);
+        EXPECT_TRUE(seen == basic || (basic == -1 && (seen == 0 || seen == 7))) << +rgb.r << "," << +rgb.g << "," << +rgb.b;
+    }
+}
+
 }  // namespace
