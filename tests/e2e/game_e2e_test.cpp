@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <csignal>
 #include <cstddef>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -137,6 +138,17 @@ TEST(TerminalTypes, GetTheColourDepthTheirEntryAndEnvironmentTell)
         ASSERT_TRUE(game.waitForLine("Press 'enter'"));
         EXPECT_EQ(colourDepthSent(game.received()), depth);
     }
+}
+
+// Without a terminal to read keys from, the game says it cannot run, and ends.
+TEST(GameWithoutTerminal, SaysItCannotRun)
+{
+    FILE* game = popen((std::string("'") + QUILLONEX_BINARY + "' </dev/null 2>&1").c_str(), "r");
+    ASSERT_NE(game, nullptr);
+    std::string said(200, '\0');
+    said.resize(std::fread(said.data(), 1, said.size(), game));
+    EXPECT_EQ(pclose(game), 0);
+    EXPECT_EQ(said, "Something broke within the game. Sorry, but you won't be able to play the game");
 }
 
 }  // namespace
