@@ -39,6 +39,12 @@ TEST(GameThroughTerminal, TitleKeysLevelsSmallWindowDeathRestartSaveQuitAndResum
     ASSERT_EQ(mkfifo(record.c_str(), 0600), 0);
     game.type("\r");
     ASSERT_TRUE(game.waitFor([](const Screen& s) { return showsLevel(s, 1); }));
+    // Raw keys: each byte as it comes, unechoed and unchanged (Enter, Ctrl+S and
+    // Ctrl+V too), while Ctrl+C, Ctrl+Z and the line ends still work.
+    const termios raw = game.settings();
+    EXPECT_TRUE((raw.c_lflag & (ICANON | ECHO | IEXTEN)) == 0 && (raw.c_lflag & ISIG) != 0);
+    EXPECT_TRUE((raw.c_iflag & (ICRNL | INLCR | IGNCR | IXON)) == 0 && (raw.c_oflag & (OPOST | ONLCR)) == (OPOST | ONLCR));
+    EXPECT_TRUE(raw.c_cc[VMIN] == 1 && raw.c_cc[VTIME] == 0);
     EXPECT_EQ(game.screen().findLine("Please input"), -1);
     // Overlong forms of w, a, s, d, e, q and Enter are no commands; an arrow
     // spaced out by a laggy link still moves.

@@ -224,3 +224,10 @@ bool GameInTerminal::coloursRestored() const
     const ScreenCell cell = after.cell(0, after.cursor().y);
     return cell.ch == U'X' && !cell.fg && !cell.bg;
 }
+
+termios GameInTerminal::settings() const
+{
+    termios now{};
+    tcgetattr(master_, &now);
+    return now;
+}

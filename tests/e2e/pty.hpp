@@ -69,6 +69,8 @@ public:
 
     // The terminal's settings are what they were before the game started.
     bool terminalSettingsRestored() const;
+    // The terminal's settings as they are now.
+    termios settings() const;
     // What a shell prints after the game shows in the terminal's own colours.
     bool coloursRestored() const;
 
