@@ -130,21 +130,21 @@ TEST_F(Game, IdlesBetweenReadsWhereverItWaits)
 TEST_F(Game, StartingRemovesOnlyTheLeftoversOfKilledSaves)
 {
     const std::string own = NewRecordPrefix;
-    const std::vector<std::string> kept{"my" + own + "Killed", own + "Fresh0", own + "Kil-ed", own + "Kille",
-                                        own + "Killed.bak", own + "mybackup1"};
-    for (const std::string& name : kept) {
-        folder.write(name, "8");
-    }
-    folder.write(own + "Killed", "87");
-    folder.write(own + "09azAZ", "");
-    for (const std::string& name : {own + "Killed", own + "09azAZ", own + "Kille", own + "mybackup1", own + "Kil-ed"}) {
-        std::filesystem::last_write_time(name, std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+    // Names and seconds untouched.
+    const std::pair<std::string, int> files[] = {
+        {own + "Killed", 3600}, {own + "09azAZ", 3600}, {own + "Aged12", 12}, {own + "Young8", 8}, {own + "Fresh0", 0},
+        {"my" + own + "Killed", 3600}, {own + "Kil-ed", 3600}, {own + "Kille", 3600}, {own + "Killed.bak", 3600},
+        {own + "mybackup1", 3600}};
+    for (const auto& [name, age] : files) {
+        folder.write(name, "87");
+        std::filesystem::last_write_time(name, std::filesystem::file_time_type::clock::now() - std::chrono::seconds(age));
     }
     typeScript({'\r', 'q'});
     runGame();
     EXPECT_EQ(folder.entries(), (std::vector<std::string>{"myrecord.quillonex.new-Killed", "record.quillonex.new-Fresh0",
                                                           "record.quillonex.new-Kil-ed", "record.quillonex.new-Kille",
-                                                          "record.quillonex.new-Killed.bak", "record.quillonex.new-mybackup1"}));
+                                                          "record.quillonex.new-Killed.bak", "record.quillonex.new-Young8",
+                                                          "record.quillonex.new-mybackup1"}));
 }
 
 // A window resized at the offer or grown at the notice after a level is
