@@ -44,8 +44,9 @@ void typeText(std::string_view text);
 void scriptAction(std::function<void()> action);
 bool scriptDone();
 
-// What the game did: the screen, every byte written, the narrow text printed
-// (the start-up failure message), the pauses in milliseconds.
+// What the game did: the screen with every byte written on it (flushed or
+// not), every byte written, the narrow text printed (the start-up failure
+// message), the pauses in milliseconds.
 Screen& screen();
 const std::string& output();
 const std::string& narrowOutput();
