@@ -158,4 +158,20 @@ TEST(GameWithoutTerminal, SaysItCannotRun)
     EXPECT_EQ(said, "Something broke within the game. Sorry, but you won't be able to play the game");
 }
 
+// With its output through a pipe the game measures the window by its keyboard;
+// with an output it cannot write to, it cannot run and ends at once.
+TEST(GameThroughAPipe, MeasuresTheWindowByItsKeyboard)
+{
+    GameInTerminal shell(40, 5, {}, Launch::InteractiveShell);
+    const std::string game = std::string("'") + QUILLONEX_BINARY + "'";
+    shell.type(game + " 1</dev/tty; echo ended $?\r");
+    EXPECT_TRUE(shell.waitForLine("ended 0"));
+    shell.type(game + " | cat\r");
+    ASSERT_TRUE(shell.waitForLine("Press 'enter'"));
+    shell.type("\r");
+    EXPECT_TRUE(shell.waitForLine("The board of level 1"));
+    shell.type("q");
+    EXPECT_TRUE(shell.waitForLine("Thank you for playing"));
+}
+
 }  // namespace

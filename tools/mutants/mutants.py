@@ -176,7 +176,8 @@ def mutantsOf(path, args, index):
                 cs, ce = offsets(condition)
                 if text[cs:ce] and "=" not in text[cs:ce].replace("==", "").replace("!=", "").replace("<=", "").replace(">=", ""):
                     add(cs, ce, "!(" + text[cs:ce] + ")", "condition")
-        if kind == ci.CursorKind.CALL_EXPR:
+        # Swapping the arguments of min and max changes nothing.
+        if kind == ci.CursorKind.CALL_EXPR and cursor.spelling not in ("min", "max"):
             arguments = list(cursor.get_arguments())
             if len(arguments) >= 2 and all(inFile(a, path) for a in arguments[:2]):
                 (a0, a1), (b0, b1) = offsets(arguments[0]), offsets(arguments[1])
