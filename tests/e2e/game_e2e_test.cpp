@@ -165,7 +165,7 @@ TEST(GameThroughAPipe, MeasuresTheWindowByItsKeyboard)
     GameInTerminal shell(40, 5, {}, Launch::InteractiveShell);
     const std::string game = std::string("'") + QUILLONEX_BINARY + "'";
     shell.type(game + " 1</dev/tty; echo ended $?\r");
-    EXPECT_TRUE(shell.waitForLine("ended 0"));
+    EXPECT_TRUE(shell.waitFor([](const Screen& s) { return s.text().find("ended 0") != std::string::npos; }));
     shell.type(game + " | cat\r");
     ASSERT_TRUE(shell.waitForLine("Press 'enter'"));
     shell.type("\r");
