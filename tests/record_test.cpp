@@ -4,7 +4,10 @@
 #include <optional>
 #include <sstream>
 #ifndef _WIN32
+#include <sys/resource.h>
 #include <sys/stat.h>
+
+#include <csignal>
 #endif
 
 #include "maze/maze.hpp"
@@ -166,6 +169,23 @@ TEST_F(Record, TakesTheModeBitsOfTheUmask)
         fs::permissions(SaveRecordName, fs::perms(0400));
     }
     umask(before);
+}
+
+// A disk that takes only part of the new record: no save, the last record whole.
+TEST_F(Record, ASaveThatCannotBeWrittenWholeKeepsTheLastRecord)
+{
+    folder.write(SaveRecordName, "8777979997799770");
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    const rlimit full{4, limit.rlim_max};
+    const auto ignored = std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &full);
+    const bool saved = writeSaveRecord(LevelOne);
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, ignored);
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(folder.read(SaveRecordName), "8777979997799770");
+    EXPECT_EQ(folder.entries(), std::vector<std::string>{SaveRecordName});
 }
 #endif
 
