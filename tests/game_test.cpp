@@ -62,13 +62,13 @@ const GameRun Runs[] = {
     {SecondLevel, {'\r', 'n', 'q'}, FarewellOnly, {FirstHeader}},
     {SecondLevel, {'\r', 'Y', 'q'}, FarewellOnly, {{0, "Level 2"}, {6, Farewell}}, "P.#./..#./##../###G"},
     // A pauses before the screen clears, at the title and at the offer; still held, it moves down.
-    {FirstLevel, {Pad(ButtonA), Pad(ButtonA), Pad(ButtonA), 'q'}, {"150", "150", "150", "3000"}, {}, "..#/P.#/#.G"},
-    {FirstLevel, {'\r', Pad(ButtonA | ButtonB), 'q'}, {"150", "3000"}, {}, "P.#/..#/#.G"},
-    {FirstLevel, {'\r', Pad(ButtonB), 'q'}, {"150", "3000"}, {FirstHeader}},
+    {FirstLevel, {Pad(0x1000), Pad(0x1000), Pad(0x1000), 'q'}, {"150", "150", "150", "3000"}, {}, "..#/P.#/#.G"},
+    {FirstLevel, {'\r', Pad(0x3000), 'q'}, {"150", "3000"}, {}, "P.#/..#/#.G"},
+    {FirstLevel, {'\r', Pad(0x2000), 'q'}, {"150", "3000"}, {FirstHeader}},
     // A death by a key, then the restart prompt: A restarts at level 1, clearing and then pausing.
-    {SecondLevel, {'\r', 'y', 'd', 'd', Pad(ButtonA), 'q'}, {"150 blank", "3000"}, {FirstHeader, {5, Farewell}}},
+    {SecondLevel, {'\r', 'y', 'd', 'd', Pad(0x1000), 'q'}, {"150 blank", "3000"}, {FirstHeader, {5, Farewell}}},
     // No: the farewell comes below the prompt and its reminders, B without a pause.
-    {SecondLevel, {'\r', 'y', 'd', 'd', Pad(ButtonB)}, FarewellOnly,
+    {SecondLevel, {'\r', 'y', 'd', 'd', Pad(0x2000)}, FarewellOnly,
      {{6, "You have died!"}, {7, RestartQuestion}, {8, Farewell}}},
     {FirstLevel, {'\r', 'y', 'd', 'd', 'x', 224, 72, 'N'}, FarewellOnly,
      {{5, "You have died!"}, {6, RestartQuestion}, {7, "Please input your answer again"},
@@ -108,10 +108,10 @@ TEST_F(Game, WithoutAUsableConsoleOnlyTheFailureIsPrinted)
 TEST_F(Game, IdlesBetweenReadsWhereverItWaits)
 {
     folder.write(SaveRecordName, FirstLevel);
-    typeScript({NoPad, Pad(ButtonB), '\r', NoPad, Pad(ButtonX), 224, 72});
+    typeScript({NoPad, Pad(0x2000), '\r', NoPad, Pad(0x4000), 224, 72});
     std::string prompt;
     tc::scriptAction([&prompt] { prompt = tc::terminal().text(); });
-    typeScript({'y', Pad(0x0100), 'e', 'd', 'd', NoPad, Pad(ButtonX), 'n'});
+    typeScript({'y', Pad(0x0100), 'e', 'd', 'd', NoPad, Pad(0x4000), 'n'});
     runGame();
     EXPECT_EQ(prompt,
               "Do you want to use your last saved data (y/n)? If you are using a Xbox controller controller, press "

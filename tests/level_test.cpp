@@ -69,16 +69,16 @@ const Case Cases[] = {
     {Open, {'w', 'a', 'x', 224, 27, Pad(0), Pad(0x0100), NoPad}, {}, Open, Home, {}},
     {Open, {'s', 'd', 'd', 'd'}, {}, ".../..P/..G", {4, 3}, {}},
     // Buttons: d-pad or letters, the first matching row wins, a pause after each, blocked or not.
-    {Open, {Pad(ButtonDpadRight), Pad(ButtonDpadDown), Pad(ButtonDpadUp | ButtonDpadDown), Pad(ButtonDpadLeft)}, {},
+    {Open, {Pad(0x0008), Pad(0x0002), Pad(0x0003), Pad(0x0004)}, {},
      Open, Home, {"150", "150", "150", "150"}},
-    {Open, {Pad(ButtonB), Pad(ButtonA | ButtonB), Pad(ButtonY), Pad(ButtonX)}, {}, Open, Home, {"150", "150", "150", "150"}},
+    {Open, {Pad(0x2000), Pad(0x3000), Pad(0x8000), Pad(0x4000)}, {}, Open, Home, {"150", "150", "150", "150"}},
     // A save comes back to the player after its words; quitting leaves the cursor below the board.
-    {Open, {'s', 'E', 'd', 'e', 'd', Pad(ButtonBack)}, {}, ".../..P/..G", {4, 3}, {"3000", "3000", "3000"}},
+    {Open, {'s', 'E', 'd', 'e', 'd', Pad(0x0020)}, {}, ".../..P/..G", {4, 3}, {"3000", "3000", "3000"}},
     {Open, {'d', 'q'}, LevelQuit, ".P./.../..G", Below, {}},
-    {Open, {'Q'}, LevelQuit, Open, Below, {}}, {Open, {Pad(ButtonStart | ButtonBack)}, LevelQuit, Open, Below, {}},
+    {Open, {'Q'}, LevelQuit, Open, Below, {}}, {Open, {Pad(0x0030)}, LevelQuit, Open, Below, {}},
     // The player is drawn over the wall it entered; the goal ends the level with the cursor on it.
     {Walled, {'d', 'd'}, LevelDied, "..P/..#/#.G", Below, {}},
-    {Walled, {Pad(ButtonDpadRight), Pad(ButtonB)}, LevelDied, "..P/..#/#.G", Below, {"150", "150", "1000"}},
+    {Walled, {Pad(0x0008), Pad(0x2000)}, LevelDied, "..P/..#/#.G", Below, {"150", "150", "1000"}},
     {Walled, {'d', 's', 's', 'd'}, LevelCompleted, "..#/..#/#.P", {4, 4}, {}},
     // Without a goal the first input of any kind ends the level; without a player, moves change nothing.
     {"P../.../...", {'x'}, LevelCompleted, "P../.../...", Home, {}},
@@ -183,7 +183,7 @@ TEST(Level, NeedsAWindowOfTheBoardsSizeAndQuitsAtTheNotice)
     for (const auto& [columns, lines, fits] : sizes) {
         SCOPED_TRACE(std::to_string(columns) + " x " + std::to_string(lines));
         startFresh(columns, lines);
-        EXPECT_EQ(play(Open, {NoPad, Pad(ButtonDpadDown), 'q'}), LevelQuit);
+        EXPECT_EQ(play(Open, {NoPad, Pad(0x0002), 'q'}), LevelQuit);
         EXPECT_EQ(fits ? seenBoard(3) : unwrapped(tc::terminal()), fits ? ".../P../..G" : unwrappedNotice());
         EXPECT_EQ(tc::screen().cursor(), (fits ? CursorPosition{0, 5} : CursorPosition{0, lines == 5 ? 1 : 16}));
         // Waiting at the notice, a held button or no pad idles between reads; in play D-pad down moves.

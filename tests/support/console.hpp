@@ -14,7 +14,9 @@
 #include "tests/support/screen.hpp"
 
 // A script for the test console: key codes 0..255, Pad(word) a gamepad read,
-// NoPad a read that finds no pad.
+// NoPad a read that finds no pad. The words are written as XInput gives them
+// (up 0x0001, down 0x0002, left 0x0004, right 0x0008, start 0x0010, back
+// 0x0020, A 0x1000, B 0x2000, X 0x4000, Y 0x8000), not by the game's names.
 constexpr int Pad(int word) { return 0x10000 + word; }
 constexpr int NoPad = -1;
 void typeScript(const std::vector<int>& steps);
