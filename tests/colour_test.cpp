@@ -87,6 +87,8 @@ TEST(LeanFrames, ChangeColoursInTheFewestBytes)
         {Depth::Direct, red + brown + "A\x1b[0m" + brown + " \x1b[0m" + red + "B", "\x1b[38;2;255;0;0;48;2;150;75;0mA \x1b[49mB"},
         {Depth::Palette, red + "A" + brown + "B\x1b[0mC", "\x1b[38;5;196mA\x1b[48;5;94mB\x1b[mC"},
         {Depth::Basic, red + "A" + brown + "B\x1b[0m" + yellow + "C", "\x1b[31mA\x1b[43mB\x1b[0;33mC"},
+        // The goal's yellow on brown is yellow on yellow: the bars give way to black.
+        {Depth::Basic, yellow + brown + "G", "\x1b[30;43mG"},
     };
     for (const auto& [depth, text, bytes] : changes) {
         colours::Writer writer{depth};
