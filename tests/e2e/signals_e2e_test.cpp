@@ -38,8 +38,8 @@ struct Place {
 };
 const Step Resume{"\r", AsksToResume};
 const Step NewGame{"n", "Level 1"};
-// The notice's 92 characters fill one line and one more.
-const Step TooSmall{nullptr, "The board of level 1", 91, 4};
+// The notice's 92 characters fill two lines of 45 and spill onto a third.
+const Step TooSmall{nullptr, "The board of level 1", 45, 4};
 const Place Places[] = {
     {"the title", {}},
     {"the resume prompt", {Resume}},
