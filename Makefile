@@ -10,7 +10,7 @@ PREFIX ?= /usr/local
 # CMake's progress lines without make's "Entering directory" ones.
 MAKEFLAGS += --no-print-directory
 
-.PHONY: play build test lint bench measure fuzz windows package lintian install uninstall clean
+.PHONY: play build test lint bench measure fuzz mutants windows package lintian install uninstall clean
 
 # ---- sudo -------------------------------------------------------------------
 # `sudo make ...` installs the packages the goals need as root, and makes
@@ -146,6 +146,18 @@ measure:
 	bench/idle_cpu.sh build/bench/quillonex 10
 	build/bench/bench/peak_memory
 	build/bench/bench/colour_distances
+
+# Small faults planted in the game's sources one at a time, a fixed random
+# sample of them, each run against the unit, POSIX and end-to-end tests (see
+# tools/mutants/mutants.py). Hours, not minutes: it stays out of CI. The report
+# grows in build/mutants/report.tsv; MUTANTS_FLAGS=--resume goes on from it.
+SEED ?= 17
+SAMPLE ?= 300
+mutants:
+	@tools/deps.sh test
+	@tools/deps.sh mutants
+	nice /usr/bin/python3 tools/mutants/mutants.py --seed $(SEED) --sample $(SAMPLE) $(MUTANTS_FLAGS)
+	@/usr/bin/python3 tools/mutants/mutants.py --summary
 
 # Each target starts from the seeds in fuzz/corpus, copied into the build
 # folder so that what a run finds never lands in the repository by itself.

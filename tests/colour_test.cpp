@@ -1,8 +1,10 @@
-// The terminal writer: the colour depth it picks, and its lean frames in each depth.
+// The terminal writer's lean frames in each colour depth.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <regex>
+#include <string>
+#include <tuple>
 
 #include "board/board.hpp"
 #include "bench/colour_vision.hpp"
@@ -17,21 +19,6 @@ namespace {
 using colours::Depth;
 using colours::Palette;
 using vision::Vision;
-
-TEST(ColourDepth, IsTheBestTheTerminalAtHandShows)
-{
-    const std::pair<colours::TerminalFacts, Depth> terminals[] = {
-        {{.term = "xterm-256color", .xtermVersion = "XTerm(379)", .terminfoColours = 256}, Depth::Direct},
-        {{.term = "screen", .colorTerm = "truecolor", .sty = "9", .xtermVersion = "XTerm(379)"}, Depth::Basic},
-        {{.term = "screen-256color", .sty = "9", .vteVersion = "7006", .terminfoColours = 256}, Depth::Palette},
-        {{.term = "tmux-256color", .sty = "9", .tmux = "/t", .terminfoColours = 256}, Depth::Direct},
-        {{.term = "linux", .colorTerm = "truecolor", .terminfoColours = 8}, Depth::Direct},
-        {{.term = "xterm-256color", .vteVersion = "3405", .terminfoColours = 256}, Depth::Palette},
-    };
-    for (const auto& [facts, depth] : terminals) {
-        EXPECT_EQ(colours::chooseDepth(facts), depth) << facts.term << " " << facts.sty << facts.vteVersion;
-    }
-}
 
 TEST(Palette, IsThePlayersElseNoneWhereTheTerminfoEntryShowsNoColour)
 {
@@ -161,6 +148,49 @@ TEST(ClassicPalette, KeepsItsMeaningThroughScreensFallbackToEightColours)
     // And in 256 colours outside screen the bars stand out as clearly.
     const ScreenCell goal = vision::boardCells(Palette::Classic, Depth::Palette).goal;
     EXPECT_GE(std::abs(vision::seenLab(*goal.fg, Vision::Normal).l - vision::seenLab(*goal.bg, Vision::Normal).l), 60);
+}
+
+// What the terminal receives for each change of colours: the colours that
+// differ, or a reset and those that stay, whichever is shorter; nothing for
+// colours it is already in, or for a foreground nothing shows.
+TEST(LeanFrames, ChangeColoursInTheFewestBytes)
+{
+    const std::string red = "\x1b[38;2;255;0;0m", yellow = "\x1b[38;2;255;255;0m", brown = "\x1b[48;2;150;75;0m";
+    const std::tuple<Depth, std::string, std::string> changes[] = {
+        {Depth::Direct, red + "A" + yellow + "B" + red + red + "C", "\x1b[38;2;255;0;0mA\x1b[38;2;255;255;0mB\x1b[38;2;255;0;0mC"},
+        {Depth::Direct, yellow + brown + "A\x1b[0m" + yellow + "B\x1b[0m" + brown + "C\x1b[0mD",
+         "\x1b[38;2;255;255;0;48;2;150;75;0mA\x1b[49mB\x1b[0;48;2;150;75;0mC\x1b[mD"},
+        {Depth::Direct, red + brown + "A\x1b[0m" + brown + " \x1b[0m" + red + "B", "\x1b[38;2;255;0;0;48;2;150;75;0mA \x1b[49mB"},
+        {Depth::Palette, red + "A" + brown + "B\x1b[0mC", "\x1b[38;5;196mA\x1b[48;5;184mB\x1b[mC"},
+        {Depth::Basic, red + "A" + brown + "B\x1b[0m" + yellow + "C", "\x1b[31mA\x1b[43mB\x1b[0;33mC"},
+        // The goal's yellow on brown is yellow on yellow: the bars give way to black.
+        {Depth::Basic, yellow + brown + "G", "\x1b[30;43mG"},
+    };
+    for (const auto& [depth, text, bytes] : changes) {
+        colours::Writer writer{depth};
+        std::string out;
+        colours::writeLean(writer, text, out);
+        EXPECT_EQ(out, bytes);
+    }
+}
+
+// The nearest entry of the 256-colour cube or grey ramp, unless GNU screen
+// would show that entry in another basic colour (brown: the yellow entry), and
+// the basic colour of the same hue (greys black or white, brown yellow).
+TEST(LeanFrames, ColoursTakeTheNearestPaletteEntryAndTheirHuesBasicColour)
+{
+    const std::tuple<colours::Rgb, int, int> nearest[] = {
+        {{255, 0, 0}, 196, 1}, {{20, 200, 50}, 41, 2}, {{255, 255, 0}, 226, 3}, {{150, 75, 0}, 184, 3},
+        {{0, 0, 255}, 21, 4}, {{255, 0, 255}, 201, 5}, {{0, 255, 255}, 51, 6}, {{0, 0, 0}, 16, 0},
+        {{255, 255, 255}, 231, 7}, {{250, 250, 250}, 231, 7}, {{8, 8, 8}, 232, 0}, {{45, 45, 45}, 236, 0},
+        {{100, 100, 100}, 241, -1}, {{128, 128, 128}, 244, -1}, {{238, 238, 238}, 255, 7}, {{220, 30, 90}, 161, 1},
+        {{48, 0, 255}, 57, 4}, {{47, 0, 255}, 21, 4}, {{114, 194, 0}, 70, 2}};
+    for (const auto& [rgb, palette, basic] : nearest) {
+        EXPECT_EQ(colours::paletteIndex(rgb), palette) << +rgb.r << "," << +rgb.g << "," << +rgb.b;
+        // A mid grey may go either way (-1).
+        const int seen = colours::basicIndex(rgb);
+        EXPECT_TRUE(seen == basic || (basic == -1 && (seen == 0 || seen == 7))) << +rgb.r << "," << +rgb.g << "," << +rgb.b;
+    }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -44,7 +45,8 @@ TEST_P(WholeGame, AnswersEveryPromptAndPausesAsThePlayerAsked)
     typeScript(run.script);
     std::vector<std::string> pauses;
     notePauses(pauses);
-    EXPECT_TRUE(runGame() == 0 && tc::scriptDone() && !tc::consoleIsOpen());
+    runGame();
+    EXPECT_TRUE(tc::scriptDone() && !tc::consoleIsOpen());
     EXPECT_EQ(pauses, run.pauses);
     for (const auto& [y, text] : run.lines) {
         EXPECT_EQ(tc::screen().line(y), text) << "line " << y;
@@ -68,13 +70,13 @@ const GameRun Runs[] = {
     {SecondLevel, {'\r', 'n', 'q'}, FarewellOnly, {FirstHeader}},
     {SecondLevel, {'\r', 'Y', 'q'}, FarewellOnly, {{0, "Level 2"}, {6, Farewell}}, "P.#./..#./##../###G"},
     // A pauses before the screen clears, at the title and at the offer; still held, it moves down.
-    {FirstLevel, {Pad(ButtonA), Pad(ButtonA), Pad(ButtonA), 'q'}, {"150", "150", "150", "3000"}, {}, "..#/P.#/#.G"},
-    {FirstLevel, {'\r', Pad(ButtonA | ButtonB), 'q'}, {"150", "3000"}, {}, "P.#/..#/#.G"},
-    {FirstLevel, {'\r', Pad(ButtonB), 'q'}, {"150", "3000"}, {FirstHeader}},
+    {FirstLevel, {Pad(0x1000), Pad(0x1000), Pad(0x1000), 'q'}, {"150", "150", "150", "3000"}, {}, "..#/P.#/#.G"},
+    {FirstLevel, {'\r', Pad(0x3000), 'q'}, {"150", "3000"}, {}, "P.#/..#/#.G"},
+    {FirstLevel, {'\r', Pad(0x2000), 'q'}, {"150", "3000"}, {FirstHeader}},
     // A death by a key, then the restart prompt: A restarts at level 1, clearing and then pausing.
-    {SecondLevel, {'\r', 'y', 'd', 'd', Pad(ButtonA), 'q'}, {"150 blank", "3000"}, {FirstHeader, {5, Farewell}}},
+    {SecondLevel, {'\r', 'y', 'd', 'd', Pad(0x1000), 'q'}, {"150 blank", "3000"}, {FirstHeader, {5, Farewell}}},
     // No: the farewell comes below the prompt and its reminders, B without a pause.
-    {SecondLevel, {'\r', 'y', 'd', 'd', Pad(ButtonB)}, FarewellOnly,
+    {SecondLevel, {'\r', 'y', 'd', 'd', Pad(0x2000)}, FarewellOnly,
      {{6, "You have died!"}, {7, RestartQuestion}, {8, Farewell}}},
     {FirstLevel, {'\r', 'y', 'd', 'd', 'x', 224, 72, 'N'}, FarewellOnly,
      {{5, "You have died!"}, {6, RestartQuestion}, {7, "Please input your answer again"},
@@ -85,27 +87,13 @@ INSTANTIATE_TEST_SUITE_P(Runs, WholeGame, ::testing::ValuesIn(Runs));
 
 using Game = WholeGame;
 
-TEST_F(Game, TheOfferRemindsOnceForEachCodeOfAWrongKey)
-{
-    folder.write(SaveRecordName, FirstLevel);
-    std::string prompt;
-    tc::typeKeys({13, 224, 72});
-    tc::scriptAction([&prompt] { prompt = tc::screen().text(); });
-    tc::typeKeys({'y', 'q'});
-    EXPECT_EQ(runGame(), 0);
-    EXPECT_EQ(prompt,
-              "Do you want to use your last saved data (y/n)? If you are using a Xbox controller controller, press "
-              "'a' to use your last saved data and press 'b' to not.\nPlease give a proper response.\n"
-              "Please give a proper response.");
-}
-
 TEST_F(Game, OnlyTheFirstLevelAfterALoadIsTheSavedOneAndLevelsFollowOnOneScreen)
 {
     folder.write(SaveRecordName, FirstLevel);
     tc::typeText("\rydssd");
     // Level 2's keys are known once it is on the screen; level 3 saves and quits.
     tc::scriptAction([] { tc::typeText(keysToGoal(2) + "eq"); });
-    EXPECT_EQ(runGame(), 0);
+    runGame();
     EXPECT_EQ(tc::screen().line(0), "Level 3");
     EXPECT_EQ(seenBoard(5).find('?'), std::string::npos);
     EXPECT_EQ(tc::screen().line(7), Farewell);
@@ -163,9 +151,80 @@ TEST_F(Game, NothingButAPlainFileOfARecordsLengthIsOffered)
 TEST_F(Game, WithoutAUsableConsoleOnlyTheFailureIsPrinted)
 {
     tc::failOpen(true);
-    EXPECT_EQ(runGame(), 0);
+    runGame();
     EXPECT_EQ(tc::narrowOutput(), "Something broke within the game. Sorry, but you won't be able to play the game");
     EXPECT_EQ(tc::output(), tc::narrowOutput());
+}
+
+// Every wait of a game, in order: with no pad, or a button that means nothing
+// where the game waits, it idles between reads instead of spinning; "Saving
+// Game" is shown before the save starts. The offer reminds once for each code
+// of a wrong key.
+TEST_F(Game, IdlesBetweenReadsWhereverItWaits)
+{
+    folder.write(SaveRecordName, FirstLevel);
+    typeScript({NoPad, Pad(0x2000), '\r', NoPad, Pad(0x4000), 224, 72});
+    std::string prompt;
+    tc::scriptAction([&prompt] { prompt = tc::terminal().text(); });
+    typeScript({'y', Pad(0x0100), 'e', 'd', 'd', NoPad, Pad(0x4000), 'n'});
+    runGame();
+    EXPECT_EQ(prompt,
+              "Do you want to use your last saved data (y/n)? If you are using a Xbox controller controller, press "
+              "'a' to use your last saved data and press 'b' to not.\nPlease give a proper response.\n"
+              "Please give a proper response.");
+    std::string timeline;
+    for (const std::string& event : tc::timeline()) {
+        timeline += event + ";";
+    }
+    EXPECT_EQ(timeline, "pad;idle;pad;idle;key 13;pad;idle;pad;idle;key 224;key 72;key 121;pad;idle;key 101;show;pause 3000;"
+                        "key 100;key 100;pad;idle;pad;idle;key 110;pause 3000;");
+}
+
+// At start-up, before any save, what killed saves left is removed: our own
+// names only (the prefix and six letters or digits), untouched for a while.
+TEST_F(Game, StartingRemovesOnlyTheLeftoversOfKilledSaves)
+{
+    const std::string own = NewRecordPrefix;
+    // Names and seconds untouched.
+    const std::pair<std::string, int> files[] = {
+        {own + "Killed", 3600}, {own + "09azAZ", 3600}, {own + "Aged12", 12}, {own + "Young8", 8}, {own + "Fresh0", 0},
+        {"my" + own + "Killed", 3600}, {own + "Kil-ed", 3600}, {own + "Kille", 3600}, {own + "Killed.bak", 3600},
+        {own + "mybackup1", 3600}};
+    for (const auto& [name, age] : files) {
+        folder.write(name, "87");
+        std::filesystem::last_write_time(name, std::filesystem::file_time_type::clock::now() - std::chrono::seconds(age));
+    }
+    typeScript({'\r', 'q'});
+    runGame();
+    EXPECT_EQ(folder.entries(), (std::vector<std::string>{"myrecord.quillonex.new-Killed", "record.quillonex.new-Fresh0",
+                                                          "record.quillonex.new-Kil-ed", "record.quillonex.new-Kille",
+                                                          "record.quillonex.new-Killed.bak", "record.quillonex.new-Young8",
+                                                          "record.quillonex.new-mybackup1"}));
+}
+
+// A window resized at the offer or grown at the notice after a level is
+// measured afresh: the notice while the board does not fit, then the board.
+TEST_F(Game, MeasuresTheWindowAgainAfterTheOfferAndAfterEachLevel)
+{
+    for (const bool resumed : {true, false}) {
+        SCOPED_TRACE(resumed ? "resumed" : "new game");
+        startFresh(100, resumed ? 40 : 6);
+        folder.write(SaveRecordName, SecondLevel);
+        tc::typeText(resumed ? "\r" : "\rn");
+        // At the offer the window shrinks; a new game's first level still fits in six lines.
+        tc::scriptAction([resumed] { resumed ? tc::resize(100, 6) : tc::typeText(keysToGoal(1)); });
+        typeScript(resumed ? std::vector<int>{'y', NoPad} : std::vector<int>{NoPad});
+        std::string notice;
+        tc::scriptAction([&notice] { notice = tc::terminal().text(); });
+        tc::scriptAction([] { tc::resize(100, 8); });
+        typeScript({NoPad, 'q'});
+        runGame();
+        EXPECT_EQ(notice, "The board of level 2 needs a window of at least 9 x 7 characters. Please enlarge the window.");
+        EXPECT_EQ(tc::terminal().line(0), "Level 2");
+        EXPECT_EQ(seenBoard(4).find('?'), std::string::npos);
+        EXPECT_TRUE(!resumed || seenBoard(4) == "P.#./..#./##../###G");
+        EXPECT_EQ(tc::terminal().line(6), Farewell);
+    }
 }
 
 }  // namespace

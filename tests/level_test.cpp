@@ -46,7 +46,7 @@ TEST_P(LevelPlay, ShowsWhereEveryKeyAndButtonTakesThePlayer)
     EXPECT_EQ(tc::screen().cursor(), c.cursor);
     EXPECT_EQ(pauses, c.pauses);
     // A save writes the level as it began, wherever the player stands.
-    EXPECT_EQ(folder.read(SaveRecordName), c.pauses.empty() || c.pauses[0] != "3000" ? "" : recordText(cellsOf(c.board)));
+    EXPECT_EQ(folder.read(SaveRecordName), c.pauses.empty() || c.pauses[0] != "3000" ? "" : "877777770");
     // The snapshot is the level as it began, gone after a death; only a death
     // by a gamepad move rumbles: a second at full speed.
     EXPECT_EQ(shownBoard, c.outcome == LevelDied ? std::vector<std::int32_t>() : cellsOf(c.board));
@@ -65,23 +65,21 @@ const Case Cases[] = {
     // key left out stops the player short of where the rest take it.
     {Open, {'d', 'S', 0, 80}, {}, ".../.../.PG", {2, 4}, {}},
     {Open, {'D', 224, 77, 's'}, {}, ".../..P/..G", {4, 3}, {}}, {Open, {'s', 'd', 224, 72, 0, 75}, {}, Open, Home, {}},
-    {Open, {'s', 'd', 'w', 'a'}, {}, Open, Home, {}}, {Open, {'s', 'd', 'W', 'A'}, {}, Open, Home, {}},
-    // The board's edges hold on every row, and nothing else moves the player.
+    {Open, {'s', 'd', 'W', 'A'}, {}, Open, Home, {}},
+    // The board's edges hold (walked at random below too), and nothing else moves the player.
     {Open, {'w', 'a', 'x', 224, 27, Pad(0), Pad(0x0100), NoPad}, {}, Open, Home, {}},
-    {Open, {'d', 'd', 'd', 's', 'a', 'a', 'a'}, {}, ".../P../..G", {0, 3}, {}},
     {Open, {'s', 'd', 'd', 'd'}, {}, ".../..P/..G", {4, 3}, {}},
-    {Open, {'s', 's', 's', 'a'}, {}, ".../.../P.G", {0, 4}, {}},
     // Buttons: d-pad or letters, the first matching row wins, a pause after each, blocked or not.
-    {Open, {Pad(ButtonDpadRight), Pad(ButtonDpadDown), Pad(ButtonDpadUp | ButtonDpadDown), Pad(ButtonDpadLeft)}, {},
+    {Open, {Pad(0x0008), Pad(0x0002), Pad(0x0003), Pad(0x0004)}, {},
      Open, Home, {"150", "150", "150", "150"}},
-    {Open, {Pad(ButtonB), Pad(ButtonA | ButtonB), Pad(ButtonY), Pad(ButtonX)}, {}, Open, Home, {"150", "150", "150", "150"}},
+    {Open, {Pad(0x2000), Pad(0x3000), Pad(0x8000), Pad(0x4000)}, {}, Open, Home, {"150", "150", "150", "150"}},
     // A save comes back to the player after its words; quitting leaves the cursor below the board.
-    {Open, {'s', 'E', 'd', 'e', 'd', Pad(ButtonBack)}, {}, ".../..P/..G", {4, 3}, {"3000", "3000", "3000"}},
+    {Open, {'s', 'E', 'd', 'e', 'd', Pad(0x0020)}, {}, ".../..P/..G", {4, 3}, {"3000", "3000", "3000"}},
     {Open, {'d', 'q'}, LevelQuit, ".P./.../..G", Below, {}},
-    {Open, {'Q'}, LevelQuit, Open, Below, {}}, {Open, {Pad(ButtonStart | ButtonBack)}, LevelQuit, Open, Below, {}},
+    {Open, {'Q'}, LevelQuit, Open, Below, {}}, {Open, {Pad(0x0030)}, LevelQuit, Open, Below, {}},
     // The player is drawn over the wall it entered; the goal ends the level with the cursor on it.
     {Walled, {'d', 'd'}, LevelDied, "..P/..#/#.G", Below, {}},
-    {Walled, {Pad(ButtonDpadRight), Pad(ButtonB)}, LevelDied, "..P/..#/#.G", Below, {"150", "150", "1000"}},
+    {Walled, {Pad(0x0008), Pad(0x2000)}, LevelDied, "..P/..#/#.G", Below, {"150", "150", "1000"}},
     {Walled, {'d', 's', 's', 'd'}, LevelCompleted, "..#/..#/#.P", {4, 4}, {}},
     // Without a goal the first input of any kind ends the level; without a player, moves change nothing.
     {"P../.../...", {'x'}, LevelCompleted, "P../.../...", Home, {}},
@@ -103,7 +101,7 @@ TEST(Level, SaysOnTheMessageLineWhileItSavesAndWhetherTheSaveWorked)
             std::filesystem::remove(SaveRecordName);
             std::filesystem::create_symlink("elsewhere", SaveRecordName);
         }
-        return seen.emplace_back("writing: " + tc::screen().line(5)), true;
+        return seen.emplace_back("writing: " + tc::terminal().line(5)), true;
     });
     tc::onPause([&](std::int32_t ms) { seen.push_back(std::to_string(ms) + ": " + tc::screen().line(5)); });
     EXPECT_EQ(play(Walled, {'e'}), std::nullopt);
@@ -172,10 +170,61 @@ TEST(Level, KeepingThePlayersCellEndsAndDrawsAsSearchingTheBoardAfterEveryKey)
             EXPECT_EQ(outcome, playPlainly(side, plain, at, keys));
             EXPECT_EQ(board, plain);
             EXPECT_EQ(cellsOf(seenBoard(side)), plain);
-            EXPECT_EQ(tc::screen().cursor(), (outcome == LevelDied ? CursorPosition{0, messageLine(level)}
-                                                                   : CursorPosition{cellX(at.x), cellY(at.y)}));
+            // Below the board after a death, else on the player's cell (two columns a cell, after two lines).
+            EXPECT_EQ(tc::screen().cursor(), (outcome == LevelDied ? CursorPosition{0, side + 2} : CursorPosition{2 * at.x, at.y + 2}));
         }
     }
+}
+
+// A text without its blanks and line breaks, as it reads however it wraps.
+std::string unwrapped(std::string text)
+{
+    std::erase_if(text, [](char c) { return c == ' ' || c == '\n'; });
+    return text;
+}
+std::string unwrapped(const Screen& s) { return unwrapped(s.text()); }
+std::string unwrappedNotice()
+{
+    return unwrapped("The board of level 1 needs a window of at least 7 x 6 characters. Please enlarge the window.");
+}
+
+// A window one line or one column short of the board gets the notice, which Q
+// leaves on a line of its own; a window of exactly the board's size plays.
+TEST(Level, NeedsAWindowOfTheBoardsSizeAndQuitsAtTheNotice)
+{
+    const std::tuple<int, int, bool> sizes[] = {{7, 6, true}, {6, 40, false}, {100, 5, false}, {7, 40, true}, {100, 6, true}};
+    for (const auto& [columns, lines, fits] : sizes) {
+        SCOPED_TRACE(std::to_string(columns) + " x " + std::to_string(lines));
+        startFresh(columns, lines);
+        EXPECT_EQ(play(Open, {NoPad, Pad(0x0002), 'q'}), LevelQuit);
+        EXPECT_EQ(fits ? seenBoard(3) : unwrapped(tc::terminal()), fits ? ".../P../..G" : unwrappedNotice());
+        EXPECT_EQ(tc::screen().cursor(), (fits ? CursorPosition{0, 5} : CursorPosition{0, lines == 5 ? 1 : 16}));
+        // Waiting at the notice, a held button or no pad idles between reads; in play D-pad down moves.
+        EXPECT_EQ(tc::timeline(), (std::vector<std::string>{"pad", "idle", "pad", fits ? "pause 150" : "idle", "key 113"}));
+    }
+}
+
+// After a resize the level is drawn afresh with the player where it stands and
+// the cursor on it; a window made too small waits with the notice until it grows.
+TEST(Level, ResizedRedrawsWithThePlayerWhereItStands)
+{
+    startFresh(100, 40);
+    std::vector<std::string> seen;
+    const auto note = [&seen] { seen.push_back(seenBoard(3) + " " + std::to_string(tc::terminal().cursor().x) + "," +
+                                               std::to_string(tc::terminal().cursor().y)); };
+    typeScript({'s', 'd'});
+    tc::scriptAction([] { tc::resize(60, 20); });
+    typeScript({NoPad});
+    tc::scriptAction(note);
+    tc::scriptAction([] { tc::resize(100, 5); });
+    typeScript({NoPad, NoPad});
+    tc::scriptAction([&seen] { seen.push_back(unwrapped(tc::terminal())); });
+    tc::scriptAction([] { tc::resize(100, 40); });
+    typeScript({NoPad, 'd'});
+    tc::scriptAction(note);
+    EXPECT_EQ(play(Open, {}), std::nullopt);
+    EXPECT_EQ(seen, (std::vector<std::string>{".../.P./..G 2,3", unwrappedNotice(), ".../..P/..G 4,3"}));
+    EXPECT_EQ(tc::screen().line(0), "Level 1");
 }
 
 }  // namespace

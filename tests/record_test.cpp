@@ -1,6 +1,13 @@
 #include <algorithm>
 #include <chrono>
 #include <optional>
+#include <sstream>
+#ifndef _WIN32
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <csignal>
+#endif
 
 #include "maze/maze.hpp"
 #include "platform/platform.hpp"
@@ -143,5 +150,39 @@ TEST_F(Record, ANewRecordReplacesTheOldOnlyOnceItIsWholeOnDiskAndNeverThroughALi
     EXPECT_EQ(folder.entries(), before);
     EXPECT_EQ(tc::interruptsHeld(), 0);
 }
+
+#ifndef _WIN32
+// The record gets the mode bits any new file of the player gets, whatever
+// mode it had and whatever the player's umask.
+TEST_F(Record, TakesTheModeBitsOfTheUmask)
+{
+    const std::pair<mode_t, fs::perms> masks[] = {{022, fs::perms(0644)}, {077, fs::perms(0600)}, {002, fs::perms(0664)}, {0, fs::perms(0666)}};
+    const mode_t before = umask(0);
+    for (const auto& [mask, perms] : masks) {
+        umask(mask);
+        ASSERT_TRUE(writeSaveRecord(LevelOne));
+        EXPECT_EQ(fs::status(SaveRecordName).permissions(), perms) << mask;
+        fs::permissions(SaveRecordName, fs::perms(0400));
+    }
+    umask(before);
+}
+
+// A disk that takes only part of the new record: no save, the last record whole.
+TEST_F(Record, ASaveThatCannotBeWrittenWholeKeepsTheLastRecord)
+{
+    folder.write(SaveRecordName, "8777979997799770");
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    const rlimit full{4, limit.rlim_max};
+    const auto ignored = std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &full);
+    const bool saved = writeSaveRecord(LevelOne);
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, ignored);
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(folder.read(SaveRecordName), "8777979997799770");
+    EXPECT_EQ(folder.entries(), std::vector<std::string>{SaveRecordName});
+}
+#endif
 
 }  // namespace

@@ -139,8 +139,17 @@ void writeAll(const char* data, std::size_t size, int fd = OutputFd)
     }
 }
 
+void takeSize();
+
 void print(std::string_view plain)
 {
+    // After a resize the writer must know the new size before it follows the
+    // cursor through what comes next (a wrapped line, a clamped move), or the
+    // exit bytes would put the shell's prompt over the game's last lines.
+    if (sizeStale != 0) {
+        sizeStale = 0;
+        takeSize();
+    }
     colours::writeLean(writer, plain, outputBuffer);
 }
 

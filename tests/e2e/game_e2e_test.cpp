@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <csignal>
 #include <cstddef>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -41,6 +42,12 @@ TEST(GameThroughTerminal, TitleKeysLevelsSmallWindowDeathRestartSaveQuitAndResum
     ASSERT_EQ(mkfifo(record.c_str(), 0600), 0);
     game.type("\r");
     ASSERT_TRUE(game.waitFor([](const Screen& s) { return showsLevel(s, 1); }));
+    // Raw keys: each byte as it comes, unechoed and unchanged (Enter, Ctrl+S and
+    // Ctrl+V too), while Ctrl+C, Ctrl+Z and the line ends still work.
+    const termios raw = game.settings();
+    EXPECT_TRUE((raw.c_lflag & (ICANON | ECHO | IEXTEN)) == 0 && (raw.c_lflag & ISIG) != 0);
+    EXPECT_TRUE((raw.c_iflag & (ICRNL | INLCR | IGNCR | IXON)) == 0 && (raw.c_oflag & (OPOST | ONLCR)) == (OPOST | ONLCR));
+    EXPECT_TRUE(raw.c_cc[VMIN] == 1 && raw.c_cc[VTIME] == 0);
     EXPECT_EQ(game.screen().findLine("Please input"), -1);
     // Overlong forms of w, a, s, d, e, q and Enter are no commands, nor is a
     // mouse click reported the X10 way (this one carries a 'q'); an arrow
@@ -55,17 +62,7 @@ TEST(GameThroughTerminal, TitleKeysLevelsSmallWindowDeathRestartSaveQuitAndResum
     const auto moved = static_cast<std::size_t>(right ? 1 : start.side);
     ASSERT_TRUE(game.waitFor([moved](const Screen& s) { return readBoard(s) && readBoard(s)->cells[moved] == 'P'; }));
     EXPECT_TRUE(std::filesystem::is_fifo(record));
-    // A window too small for the board gets a notice, then the board back.
     const SeenBoard before = *readBoard(game.screen());
-    game.resize(40, 4);
-    game.signal(SIGWINCH);
-    ASSERT_TRUE(game.waitFor([](const Screen& s) {
-        return s.line(0) == "The board of level 1 needs a window of a" && s.line(1).starts_with("t least 7 x 6 ");
-    }));
-    game.resize(100, 30);
-    game.signal(SIGWINCH);
-    ASSERT_TRUE(game.waitFor([](const Screen& s) { return readBoard(s).has_value(); }));
-    EXPECT_EQ(readBoard(game.screen())->cells, before.cells);
     // Two levels walked to their goals by reading the screen.
     game.type(keysTo(before, 'G'));
     ASSERT_TRUE(game.waitFor([](const Screen& s) { return showsLevel(s, 2); }));
@@ -90,7 +87,7 @@ TEST(GameThroughTerminal, TitleKeysLevelsSmallWindowDeathRestartSaveQuitAndResum
     game.type("q");
     ASSERT_TRUE(game.waitFor([](const Screen& s) { return s.line(5) == Farewell; }));
     EXPECT_EQ(game.waitForExit(), 0);
-    EXPECT_TRUE(game.terminalSettingsRestored());
+    EXPECT_TRUE(game.terminalSettingsRestored() && game.coloursRestored() && cursorRightBelowTheGame(game.screen()));
 
     GameInTerminal again(80, 30, game.directory());
     ASSERT_TRUE(again.waitForLine("Press 'enter'"));
@@ -102,7 +99,84 @@ TEST(GameThroughTerminal, TitleKeysLevelsSmallWindowDeathRestartSaveQuitAndResum
     again.type("q");
     ASSERT_TRUE(again.waitForLine(Farewell));
     EXPECT_EQ(again.waitForExit(), 0);
-    EXPECT_TRUE(again.terminalSettingsRestored());
+    EXPECT_TRUE(again.terminalSettingsRestored() && cursorRightBelowTheGame(again.screen()));
+}
+
+// What the title's colours were sent as: 24-bit, the 256-colour palette (with
+// the entries of its red wall and of its goal: black bars on yellow, as GNU
+// screen would show them too), or the eight basic colours.
+std::string colourDepthSent(const std::string& bytes)
+{
+    const auto sent = [&bytes](const char* sgr) { return bytes.find(sgr) != std::string::npos; };
+    if (sent("8;2;")) {
+        return "24-bit";
+    }
+    if (sent("8;5;")) {
+        return sent("38;5;196") && sent("48;5;184") && !sent("5;94m") ? "256" : "256, not the game's entries";
+    }
+    return sent("\x1b[3") || sent(";3") ? "8" : "none";
+}
+
+// Real terminfo entries and the variables terminals and multiplexers set: the
+// game sends its colours in the most the terminal shows, and never more. tmux
+// passes 24-bit colour on in the outer terminal's terms; screen drops it.
+TEST(TerminalTypes, GetTheColourDepthTheirEntryAndEnvironmentTell)
+{
+    const std::string tmux = "TMUX=/tmp/tmux-0/default,1,0", screen = "STY=1.pts-0.host";
+    const std::pair<std::vector<std::string>, const char*> terminals[] = {
+        {{"TERM=xterm-256color", "COLORTERM"}, "256"},
+        {{"TERM=xterm-256color"}, "24-bit"},
+        {{"TERM=xterm-direct", "COLORTERM"}, "24-bit"},
+        {{"TERM=xterm", "COLORTERM"}, "8"},
+        {{"TERM=linux", "COLORTERM"}, "8"},
+        {{"TERM=rxvt-unicode-256color", "COLORTERM"}, "256"},
+        {{"TERM=screen-256color", screen}, "256"},
+        {{"TERM=screen", screen}, "8"},
+        {{"TERM=tmux-256color", tmux, "COLORTERM"}, "24-bit"},
+        {{"TERM=tmux-256color", tmux, screen, "COLORTERM"}, "24-bit"},
+        {{"TERM=screen-256color", tmux, screen}, "256"},
+        {{"TERM=no-such-terminal", "COLORTERM"}, "8"},
+        // Terminals known by their own variables, unless screen stands between.
+        {{"TERM=xterm-256color", "COLORTERM", "XTERM_VERSION=XTerm(379)"}, "24-bit"},
+        {{"TERM=screen", screen, "XTERM_VERSION=XTerm(379)"}, "8"},
+        {{"TERM=xterm-256color", "COLORTERM", "VTE_VERSION=3405"}, "256"},
+        {{"TERM=xterm-256color", "COLORTERM", "VTE_VERSION=7006"}, "24-bit"},
+        {{"TERM=linux"}, "24-bit"},
+    };
+    for (const auto& [environment, depth] : terminals) {
+        SCOPED_TRACE(environment[0] + (environment.size() > 1 ? " " + environment[1] : ""));
+        GameInTerminal game(100, 30, {}, Launch::SessionLeader, environment);
+        ASSERT_TRUE(game.waitForLine("Press 'enter'"));
+        EXPECT_EQ(colourDepthSent(game.received()), depth);
+    }
+}
+
+// Without a terminal to read keys from, the game says it cannot run, and ends.
+TEST(GameWithoutTerminal, SaysItCannotRun)
+{
+    // A fixed command of the test's own: the game with nothing to read from.
+    FILE* game = popen((std::string("'") + QUILLONEX_BINARY + "' </dev/null 2>&1").c_str(), "r");  // NOLINT(cert-env33-c)
+    ASSERT_NE(game, nullptr);
+    std::string said(200, '\0');
+    said.resize(std::fread(said.data(), 1, said.size(), game));
+    EXPECT_EQ(pclose(game), 0);
+    EXPECT_EQ(said, "Something broke within the game. Sorry, but you won't be able to play the game");
+}
+
+// With its output through a pipe the game measures the window by its keyboard;
+// with an output it cannot write to, it cannot run and ends at once.
+TEST(GameThroughAPipe, MeasuresTheWindowByItsKeyboard)
+{
+    GameInTerminal shell(40, 5, {}, Launch::InteractiveShell);
+    const std::string game = std::string("'") + QUILLONEX_BINARY + "'";
+    shell.type(game + " 1</dev/tty; echo ended $?\r");
+    EXPECT_TRUE(shell.waitFor([](const Screen& s) { return s.text().find("ended 0") != std::string::npos; }));
+    shell.type(game + " | cat\r");
+    ASSERT_TRUE(shell.waitForLine("Press 'enter'"));
+    shell.type("\r");
+    EXPECT_TRUE(shell.waitForLine("The board of level 1"));
+    shell.type("q");
+    EXPECT_TRUE(shell.waitForLine("Thank you for playing"));
 }
 
 // Where SDL cannot be loaded (here a damaged library file, found before the
@@ -135,7 +209,7 @@ TEST(GameThroughTerminal, PlaysByKeyboardAndSaysNothingWhereSdlCannotBeLoaded)
 
 namespace {
 
-using Variables = std::vector<std::pair<std::string, std::string>>;
+using Variables = std::vector<std::string>;
 
 struct Start {
     std::vector<std::string> arguments;
@@ -151,15 +225,15 @@ TEST(PaletteThroughTerminal, ChosenByTheCommandLineNoColorOrTheTerminfoEntry)
 {
     const Start starts[] = {
         {{"--colours=none"}, {}, true},
-        {{}, {{"NO_COLOR", "1"}}, true, true},
+        {{}, {"NO_COLOR=1"}, true, true},
         // An entry that says it shows no colour outweighs COLORTERM and XTERM_VERSION.
-        {{}, {{"TERM", "xterm-mono"}, {"XTERM_VERSION", "XTerm(379)"}}, true},
-        {{}, {{"TERM", "vt100"}}, true},
-        {{"--colors", "classic"}, {{"NO_COLOR", "1"}}, false},
+        {{}, {"TERM=xterm-mono", "XTERM_VERSION=XTerm(379)"}, true},
+        {{}, {"TERM=vt100"}, true},
+        {{"--colors", "classic"}, {"NO_COLOR=1"}, false},
     };
     for (const Start& start : starts) {
         SCOPED_TRACE(testing::PrintToString(start.arguments) + testing::PrintToString(start.environment));
-        GameInTerminal game(80, 30, {}, Launch::SessionLeader, start.arguments, start.environment);
+        GameInTerminal game(80, 30, {}, Launch::SessionLeader, start.environment, start.arguments);
         ASSERT_TRUE(game.waitForLine("Press 'enter'"));
         EXPECT_EQ(game.screen().line(1), start.shapes ? "     []" : "     \u2588\u2588");
         EXPECT_EQ(game.screen().cell(42, 4).fg, start.shapes ? Colour{} : Colour(Rgb{255, 0, 0}));
@@ -187,10 +261,10 @@ TEST(CommandLineThroughTerminal, GetsOneLineAndTheTerminalAsItWas)
         {{"--version"}, {}, "quillonex " QUILLONEX_VERSION, 0},
         {{"--colours=grey"}, {},
          "quillonex: unknown palette 'grey' for --colours (classic, clear or none); see 'quillonex --help'", 2},
-        {{}, {{"TERM", "dumb"}}, "Something broke within the game. Sorry, but you won't be able to play the game", 0},
+        {{}, {"TERM=dumb"}, "Something broke within the game. Sorry, but you won't be able to play the game", 0},
     };
     for (const auto& [arguments, environment, line, status] : refusals) {
-        GameInTerminal game(100, 10, {}, Launch::SessionLeader, arguments, environment);
+        GameInTerminal game(100, 10, {}, Launch::SessionLeader, environment, arguments);
         EXPECT_EQ(game.waitForExit(), status);
         EXPECT_EQ(game.screen().text(), line);
         EXPECT_TRUE(game.terminalSettingsRestored() && game.screen().cursorVisible());

@@ -57,8 +57,7 @@ std::string newFolder()
 }
 
 GameInTerminal::GameInTerminal(int columns, int lines, std::string directory, Launch launch,
-                               std::vector<std::string> arguments,
-                               const std::vector<std::pair<std::string, std::string>>& environment)
+                               const std::vector<std::string>& environment, std::vector<std::string> arguments)
     : screen_(columns, lines), directory_(std::move(directory)), ownDirectory_(directory_.empty()),
       initial_(cookedSettings())
 {
@@ -80,10 +79,13 @@ GameInTerminal::GameInTerminal(int columns, int lines, std::string directory, La
         // A terminal that shows 24-bit colour, wherever the tests run.
         setenv("TERM", "xterm-256color", 1);
         setenv("COLORTERM", "truecolor", 1);
-        unsetenv("STY");
-        unsetenv("NO_COLOR");
-        for (const auto& [name, value] : environment) {
-            setenv(name.c_str(), value.c_str(), 1);
+        for (const char* name : {"STY", "TMUX", "VTE_VERSION", "KONSOLE_VERSION", "TERM_PROGRAM", "XTERM_VERSION", "WT_SESSION", "NO_COLOR"}) {
+            unsetenv(name);
+        }
+        for (const std::string& variable : environment) {
+            const std::size_t equals = variable.find('=');
+            equals == std::string::npos ? unsetenv(variable.c_str())
+                                        : setenv(variable.substr(0, equals).c_str(), variable.c_str() + equals + 1, 1);
         }
         if (launch == Launch::UnderShell) {
             // Without job control the shell runs the game in its own process
@@ -170,6 +172,7 @@ void GameInTerminal::readAvailable(int timeoutMs)
     ssize_t got = 0;
     while (poll(&fd, 1, timeoutMs) > 0 && (got = read(master_, bytes, sizeof bytes)) > 0) {
         screen_.feed(std::string_view(bytes, static_cast<std::size_t>(got)));
+        received_.append(bytes, static_cast<std::size_t>(got));
         timeoutMs = 0;
     }
 }
@@ -219,4 +222,19 @@ bool GameInTerminal::terminalSettingsRestored() const
     return master_ >= 0 && tcgetattr(master_, &now) == 0 && now.c_iflag == initial_.c_iflag &&
            now.c_oflag == initial_.c_oflag && now.c_lflag == initial_.c_lflag && now.c_cflag == initial_.c_cflag &&
            std::memcmp(now.c_cc, initial_.c_cc, sizeof now.c_cc) == 0;
+}
+
+bool GameInTerminal::coloursRestored() const
+{
+    Screen after(80, 30);
+    after.feed(received_ + "\r\nX");
+    const ScreenCell cell = after.cell(0, after.cursor().y);
+    return cell.ch == U'X' && !cell.fg && !cell.bg;
+}
+
+termios GameInTerminal::settings() const
+{
+    termios now{};
+    tcgetattr(master_, &now);
+    return now;
 }

@@ -10,7 +10,6 @@
 #include <functional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 #include "tests/support/screen.hpp"
@@ -33,11 +32,11 @@ std::string newFolder();
 class GameInTerminal {
 public:
     // Starts the game in a terminal of the given size, in `directory` (a new
-    // empty one, removed at the end, when none is given), with the arguments,
-    // and with the variables set over those of a 24-bit xterm.
+    // empty one, removed at the end, when none is given), with the arguments.
+    // The environment is xterm-256color's with COLORTERM=truecolor, changed by
+    // `environment`: "NAME=value" sets a variable, a lone "NAME" removes it.
     GameInTerminal(int columns, int lines, std::string directory = {}, Launch launch = Launch::SessionLeader,
-                   std::vector<std::string> arguments = {},
-                   const std::vector<std::pair<std::string, std::string>>& environment = {});
+                   const std::vector<std::string>& environment = {}, std::vector<std::string> arguments = {});
     ~GameInTerminal();
     GameInTerminal(const GameInTerminal&) = delete;
     GameInTerminal& operator=(const GameInTerminal&) = delete;
@@ -70,8 +69,14 @@ public:
 
     // The terminal's settings are what they were before the game started.
     bool terminalSettingsRestored() const;
+    // The terminal's settings as they are now.
+    termios settings() const;
+    // What a shell prints after the game shows in the terminal's own colours.
+    bool coloursRestored() const;
 
     const Screen& screen() const { return screen_; }
+    // Every byte the game wrote so far.
+    const std::string& received() const { return received_; }
     const std::string& directory() const { return directory_; }
     pid_t pid() const { return pid_; }
 
@@ -79,6 +84,7 @@ private:
     void readAvailable(int timeoutMs);
 
     Screen screen_;
+    std::string received_;
     std::string directory_;
     bool ownDirectory_ = false;
     int master_ = -1;

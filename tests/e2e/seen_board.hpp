@@ -117,3 +117,11 @@ inline std::string recordOf(const SeenBoard& b)
     }
     return record;
 }
+
+// Where the game leaves the cursor for the shell: at the start of the line
+// right below the lowest it wrote on.
+inline bool cursorRightBelowTheGame(const Screen& s)
+{
+    const std::string text = s.text();
+    return s.cursor() == (CursorPosition{0, static_cast<int>(std::count(text.begin(), text.end(), '\n')) + 1});
+}

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
@@ -24,19 +25,33 @@ const std::string OldRecord = "8777977797779770";
 const char* const AsksToResume = "Do you want to use your last saved data";
 
 // Keys typed one after another, each once the screen shows the line before
-// it, and the line the cursor ends on (level 1's board fills lines 2 to 4, a
-// save writes its words on line 5), 0 where that is not looked at.
+// it; a step without keys resizes the window instead.
+struct Step {
+    const char* keys;
+    const char* shown;
+    int columns = 0, lines = 0;
+};
 struct Place {
     const char* name;
-    std::vector<std::pair<const char*, const char*>> steps;
-    int cursorLine;
+    std::vector<Step> steps;
+    int lines = 30;
+    // A question waits for its answer; elsewhere a board is shown, without a cursor.
+    bool asks = false;
 };
+const Step Resume{"\r", AsksToResume};
+const Step NewGame{"n", "Level 1"};
+// The notice's 92 characters fill two lines of 45 and spill onto a third.
+const Step TooSmall{nullptr, "The board of level 1", 45, 4};
 const Place Places[] = {
-    {"the title", {}, 0},
-    {"the resume prompt", {{"\r", AsksToResume}}, 0},
-    {"a level", {{"\r", AsksToResume}, {"n", "Level 1"}}, 5},
-    {"the restart prompt", {{"\r", AsksToResume}, {"y", "Level 2"}, {"s", "Do you wanna restart"}}, 0},
-    {"the save's pause", {{"\r", AsksToResume}, {"n", "Level 1"}, {"e", "Saved Game"}}, 6},
+    {"the title", {}, 30, true},
+    {"the resume prompt", {Resume}, 30, true},
+    {"a level", {Resume, NewGame}},
+    {"the restart prompt", {Resume, {"y", "Level 2"}, {"s", "Do you wanna restart"}}, 30, true},
+    {"the save's pause", {Resume, NewGame, {"e", "Saved Game"}}},
+    // Its words on the window's last line: the shell must start below them.
+    {"the save's pause in a window the board fills", {Resume, NewGame, {"e", "Saved Game"}}, 6},
+    {"the notice of a window too small", {Resume, NewGame, TooSmall}},
+    {"a level redrawn after a resize", {Resume, NewGame, TooSmall, {nullptr, "Level 1", 80, 30}}},
 };
 
 // Puts the old record beside the game at its title and plays the steps.
@@ -44,9 +59,14 @@ void play(GameInTerminal& game, const Place& place)
 {
     ASSERT_TRUE(game.waitForLine("Press 'enter'"));
     std::ofstream(game.directory() + "/record.quillonex", std::ios::binary) << OldRecord;
-    for (const auto& [keys, shown] : place.steps) {
-        game.type(keys);
-        ASSERT_TRUE(game.waitForLine(shown)) << shown;
+    for (const Step& step : place.steps) {
+        if (step.keys != nullptr) {
+            game.type(step.keys);
+        } else {
+            game.resize(step.columns, step.lines);
+            game.signal(SIGWINCH);
+        }
+        ASSERT_TRUE(game.waitForLine(step.shown)) << step.shown;
     }
 }
 
@@ -64,18 +84,18 @@ TEST(SignalEndsTheGame, AnywhereLeavingTheTerminalAsItWasFoundAndTheRecordWhole)
     for (const Place& place : Places) {
         for (const auto& [signal, key] : endings) {
             SCOPED_TRACE("signal " + std::to_string(signal) + (key ? " by key" : "") + " at " + place.name);
-            GameInTerminal game(80, 30);
+            GameInTerminal game(80, place.lines);
             ASSERT_NO_FATAL_FAILURE(play(game, place));
             // A save shows its words below the board it wrote.
             const bool saved = game.screen().findLine("Saved Game") >= 0;
             const std::string expected = saved ? recordOf(*readBoard(game.screen())) : OldRecord;
             // Hidden over a board, and shown again however the game ends.
-            EXPECT_EQ(game.screen().cursorVisible(), place.cursorLine == 0);
+            EXPECT_EQ(game.screen().cursorVisible(), place.asks);
             key ? game.type(key) : game.signal(signal);
             ASSERT_NE(game.waitForExit(3000), -2) << "the game did not end";
             EXPECT_TRUE(game.killedBy(signal) && game.terminalSettingsRestored() && game.screen().cursorVisible());
-            const CursorPosition cursor = game.screen().cursor();
-            EXPECT_TRUE(place.cursorLine == 0 || cursor == (CursorPosition{0, place.cursorLine})) << cursor.y;
+            EXPECT_TRUE(game.coloursRestored());
+            EXPECT_TRUE(cursorRightBelowTheGame(game.screen())) << game.screen().cursor().y << "\n" << game.screen().text();
             // The record whole, and no file beside it.
             EXPECT_EQ(recordIn(game), expected);
             EXPECT_EQ(std::distance(std::filesystem::directory_iterator(game.directory()), {}), 1);
@@ -100,6 +120,8 @@ TEST(TerminalStallsOrGoesAway, TheGameStillEndsWithoutSpinning)
             SCOPED_TRACE(std::string(launch == Launch::UnderShell ? "under a shell at " : "") + place.name);
             GameInTerminal game(80, 30, {}, launch);
             ASSERT_NO_FATAL_FAILURE(play(game, place));
+            // Waiting for a key at a level must not keep a processor busy either.
+            game.settle(launch == Launch::SessionLeader && place.steps.size() == 2 ? 2500 : 0);
             game.closeTerminal();
             const int status = game.waitForExit(2000);
             ASSERT_NE(status, -2) << "the game went on without its terminal";
@@ -112,7 +134,7 @@ TEST(TerminalStallsOrGoesAway, TheGameStillEndsWithoutSpinning)
 
 // A script's bash stops along with the game, and the interactive shell takes
 // the terminal back at once; the game must still come back on every fg, with
-// its keys read at once, not after an Enter.
+// its keys read at once, not after an Enter, and still end on Ctrl+C.
 TEST(SuspendThroughTerminal, CtrlZAndFgFromAScriptBringRawModeAndTheBoardBack)
 {
     GameInTerminal shell(80, 30, {}, Launch::InteractiveShell);
@@ -139,8 +161,11 @@ TEST(SuspendThroughTerminal, CtrlZAndFgFromAScriptBringRawModeAndTheBoardBack)
         const char first = round % 2 == 0 ? '.' : 'P';
         ASSERT_TRUE(shell.waitFor([first](const Screen& s) { return readBoard(s) && readBoard(s)->cells[0] == first; }));
     }
-    shell.type("q");
-    EXPECT_TRUE(shell.waitForLine("Thank you for playing"));
+    // Ctrl+C still ends it, and the script with it.
+    shell.type("\x03");
+    ASSERT_TRUE(shell.waitForLine("bash-"));
+    shell.type("echo ended $?\r");
+    EXPECT_TRUE(shell.waitForLine("ended 130"));
 }
 
 }  // namespace

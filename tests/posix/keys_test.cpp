@@ -13,6 +13,8 @@ struct KeyCase {
     const char* name;
     std::string bytes;
     std::vector<int> codes;
+    // The bytes end with a whole key: it is decoded without waiting for more.
+    bool endsWhole = true;
 };
 
 class KeyDecoder : public ::testing::TestWithParam<KeyCase> {};
@@ -30,6 +32,10 @@ TEST_P(KeyDecoder, DecodesLikeTheConsoleWhereverTheBytesAreSplit)
         EXPECT_TRUE(pending.empty());
         EXPECT_EQ(std::vector<int>(codes.begin(), codes.end()), GetParam().codes) << "split at " << cut;
     }
+    std::string pending = bytes;
+    std::deque<int> codes;
+    keys::decodeKeys(pending, codes);
+    EXPECT_EQ(pending.empty() && std::vector<int>(codes.begin(), codes.end()) == GetParam().codes, GetParam().endsWhole);
 }
 
 const KeyCase Cases[] = {
@@ -42,16 +48,19 @@ const KeyCase Cases[] = {
      {0, 59, 0, 60, 0, 61, 0, 62, 0, 59, 0, 62, 0, 63, 0, 64, 0, 65, 0, 66, 0, 67, 0, 68, 224, 133, 224, 134}},
     {"LinuxConsole", "\x1b[[A\x1b[[B\x1b[[E\x1b[[Zd", {0, 59, 0, 60, 0, 63, 0, 0, 'd'}},
     {"ShiftF1", "\x1bO2P\x1bO1;2P", {0, 59, 0, 59}},
-    {"LoneEscAndAlt", "\x1bx\x1b", {27, 'x', 27}},
+    {"LoneEscAndAlt", "\x1bx\x1b", {27, 'x', 27}, false},
     {"UnknownSequencesAreConsumedWhole", "\x1b[99~d\x1b[Zd\x1b[<0;3;4M", {0, 0, 'd', 0, 0, 'd', 0, 0}},
     // Mouse clicks reported the X10 way give nothing, the keys around them their own codes;
     // a report broken off by a control byte or Esc gives nothing either.
     {"MouseReports", std::string("w\x1b[M q%\x1b[M#\xff!\x1b[M \0\0d\x1b[M q%\x1b[A", 29), {'w', 'd', 224, 72}},
-    {"MouseReportsCutShort", "\x1b[M q\re\x1b[M\x1b[Ba\x1b[M!", {13, 'e', 224, 80, 'a'}},
-    {"BrokenSequences", "\x1bO\r\x1b[1\r\x1b[1;5", {0, 0, 13, 0, 0, 13, 0, 0}},
+    {"MouseReportsCutShort", "\x1b[M q\re\x1b[M\x1b[Ba\x1b[M!", {13, 'e', 224, 80, 'a'}, false},
+    {"BrokenSequences", "\x1bO\r\x1b[1\r\x1b[1;5", {0, 0, 13, 0, 0, 13, 0, 0}, false},
     // One code for one character: its Latin-1 value, or '?' beyond.
     {"Utf8", "\xc3\xa9\xe2\x96\x88\xf0\x9f\x98\x80w", {0xE9, '?', '?', 'w'}},
-    {"DamagedUtf8", "\x80w\xe2\x96", {'?', 'w', '?'}},
+    {"DamagedUtf8", "\x80w\xe2\x96", {'?', 'w', '?'}, false},
+    // A lead byte cut short gives '?' and leaves the key after it as it is.
+    {"CutLeadThenAscii", "\xc3w\xe2\x96s\xf0\x9f\x98" "d\xe2\r", {'?', 'w', '?', 's', '?', 'd', '?', 13}},
+    {"CutLeadThenEsc", "\xc3\x1b[A\xe2\x96\x1bOB\xf0\x1b[C\xf4\x8f\x1bx", {'?', 224, 72, '?', 224, 80, '?', 224, 77, '?', 27, 'x'}},
     {"Latin1Bounds", "\xc2\x80\xc3\xbf", {0x80, 0xFF}},
     // Malformed forms give '?', never the command key they disguise.
     {"Overlong", "\xc0\x8d\xc1\xb1\xc1\xb9\xe0\x81\xb7\xf0\x80\x81\xa5", {'?', '?', '?', '?', '?'}},

@@ -31,7 +31,10 @@ struct State {
     std::vector<std::int32_t> pauses;
     std::int64_t clockMs = 0, calendarSeconds = 1'700'000'000;
     std::vector<RumbleRequest> rumbles;
-    bool open = false, failOpen = false, diskFlushFails = false;
+    bool open = false, failOpen = false, diskFlushFails = false, changed = false;
+    // Bytes written and not yet shown on the terminal.
+    std::string unshown;
+    std::vector<std::string> timeline;
     int interruptsHeld = 0;
     std::function<void(std::int32_t)> pauseHook;
     std::function<bool(const std::string&)> diskFlushHook;
@@ -41,7 +44,20 @@ State st;
 
 #ifndef QUILLONEX_NO_SCREEN  // the Windows build of the tests only records the output
 std::unique_ptr<Screen> heldScreen = std::make_unique<Screen>(120, 40);
+std::unique_ptr<Screen> heldTerminal = std::make_unique<Screen>(120, 40);
 #endif
+
+// The written bytes reach the terminal; `event`, when given, goes on the timeline.
+void flush(std::string event = {})
+{
+#ifndef QUILLONEX_NO_SCREEN
+    heldTerminal->feed(st.unshown);
+#endif
+    st.unshown.clear();
+    if (!event.empty()) {
+        st.timeline.push_back(std::move(event));
+    }
+}
 
 void write(std::string_view plain)
 {
@@ -59,6 +75,7 @@ void write(std::string_view plain)
         tty += c == '\n' ? "\r\n" : std::string_view(&c, 1);
     }
     heldScreen->feed(tty);
+    st.unshown += tty;
 #endif
 }
 
@@ -109,6 +126,18 @@ void reset(int columns, int lines)
     st.lines = lines;
 #ifndef QUILLONEX_NO_SCREEN
     heldScreen = std::make_unique<Screen>(columns, lines);
+    heldTerminal = std::make_unique<Screen>(columns, lines);
+#endif
+}
+
+void resize(int columns, int lines)
+{
+    st.columns = columns;
+    st.lines = lines;
+    st.changed = true;
+#ifndef QUILLONEX_NO_SCREEN
+    heldScreen->resize(columns, lines);
+    heldTerminal->resize(columns, lines);
 #endif
 }
 
@@ -126,7 +155,9 @@ bool scriptDone() { return st.script.empty(); }
 
 #ifndef QUILLONEX_NO_SCREEN
 Screen& screen() { return *heldScreen; }
+const Screen& terminal() { return *heldTerminal; }
 #endif
+const std::vector<std::string>& timeline() { return st.timeline; }
 const std::string& output() { return st.output; }
 const std::string& narrowOutput() { return st.narrow; }
 const std::string& standardOutput() { return st.standardOutput; }
@@ -158,7 +189,11 @@ using testconsole::st;
 
 void chooseColours(std::optional<colours::Palette> palette) { st.writer.palette = palette.value_or(colours::Palette::Classic); }
 bool openConsole() { return st.open = !st.failOpen; }
-void closeConsole() { st.open = false; }
+void closeConsole()
+{
+    testconsole::flush();
+    st.open = false;
+}
 
 void printText(std::wstring_view wide) { testconsole::writeAppended(text::appendUtf8, wide); }
 
@@ -168,6 +203,7 @@ void printNarrow(std::string_view narrow)
 {
     st.narrow += narrow;
     testconsole::write(narrow);
+    testconsole::flush();
 }
 
 void writeStandardOutput(std::string_view narrow) { st.standardOutput += narrow; }
@@ -181,17 +217,23 @@ std::string environmentVariable(const char* name)
 
 void moveCursor(std::int16_t x, std::int16_t y) { testconsole::writeAppended(text::appendCursorMove, x, y); }
 
-void showOutput() {}
+void showOutput() { testconsole::flush("show"); }
 void clearScreen() { testconsole::write(text::ClearScreen); }
 void showCursor(bool visible) { testconsole::write(visible ? "\x1b[?25h" : "\x1b[?25l"); }
-bool keyWaiting() { return testconsole::isKey(testconsole::nextStep()); }
+bool keyWaiting()
+{
+    testconsole::flush();
+    return testconsole::isKey(testconsole::nextStep());
+}
 
 int readKey()
 {
     if (!keyWaiting()) {
         throw std::logic_error("a key was read while none was waiting");
     }
-    return testconsole::takeStep();
+    const int code = testconsole::takeStep();
+    st.timeline.push_back("key " + std::to_string(code));
+    return code;
 }
 
 std::optional<std::uint16_t> readGamepad()
@@ -204,6 +246,7 @@ std::optional<std::uint16_t> readGamepad()
         throw std::logic_error("the gamepad was read while a key was waiting");
     }
     const int code = testconsole::takeStep();
+    st.timeline.emplace_back("pad");
     return code == NoPad ? std::nullopt : std::optional(static_cast<std::uint16_t>(code - Pad(0)));
 }
 
@@ -211,6 +254,7 @@ void setRumble(std::uint16_t left, std::uint16_t right) { st.rumbles.push_back({
 
 void pause(std::int32_t milliseconds)
 {
+    testconsole::flush("pause " + std::to_string(milliseconds));
     if (st.pauseHook) {
         st.pauseHook(milliseconds);
     }
@@ -218,10 +262,10 @@ void pause(std::int32_t milliseconds)
     st.clockMs += milliseconds;
 }
 
-void idle() {}
+void idle() { testconsole::flush("idle"); }
 std::int64_t calendarSeconds() { return st.calendarSeconds; }
 std::optional<ConsoleSize> consoleSize() { return ConsoleSize{st.columns, st.lines}; }
-bool consoleChanged() { return false; }
+bool consoleChanged() { return std::exchange(st.changed, false); }
 bool flushNewFile(const NewFile& file) { return flushFileToDisk(file.name.c_str()); }
 bool flushFileToDisk(const char* path) { return !(st.diskFlushHook && !st.diskFlushHook(path)) && !st.diskFlushFails; }
 void holdInterrupts() { ++st.interruptsHeld; }

@@ -14,7 +14,9 @@
 #include "tests/support/screen.hpp"
 
 // A script for the test console: key codes 0..255, Pad(word) a gamepad read,
-// NoPad a read that finds no pad.
+// NoPad a read that finds no pad. The words are written as XInput gives them
+// (up 0x0001, down 0x0002, left 0x0004, right 0x0008, start 0x0010, back
+// 0x0020, A 0x1000, B 0x2000, X 0x4000, Y 0x8000), not by the game's names.
 constexpr int Pad(int word) { return 0x10000 + word; }
 constexpr int NoPad = -1;
 void typeScript(const std::vector<int>& steps);
@@ -44,9 +46,10 @@ void typeText(std::string_view text);
 void scriptAction(std::function<void()> action);
 bool scriptDone();
 
-// What the game did: the screen, every byte written, the narrow text printed
-// (the start-up failure message), what went to standard output and standard
-// error, the pauses in milliseconds.
+// What the game did: the screen with every byte written on it (flushed or
+// not), every byte written, the narrow text printed (the start-up failure
+// message), what went to standard output and standard error, the pauses in
+// milliseconds.
 Screen& screen();
 const std::string& output();
 const std::string& narrowOutput();
@@ -55,6 +58,15 @@ const std::string& standardError();
 const std::vector<std::int32_t>& pauses();
 const std::vector<RumbleRequest>& rumbles();
 bool consoleIsOpen();
+
+// What the terminal shows: only the output that reached it, through
+// showOutput or a wait (a key poll, idle, a pause) or the console's close.
+const Screen& terminal();
+// The waits and flushes in order: "show", "idle", "pause 150", "pad" (a read
+// of the gamepad) and "key 13" (a key read).
+const std::vector<std::string>& timeline();
+// The window takes a new size; the game learns it as a change of the console.
+void resize(int columns, int lines);
 
 // Called at each pause, with its length, before the clock moves on.
 void onPause(std::function<void(std::int32_t)> hook);

@@ -13,7 +13,8 @@
 
 namespace tc = testconsole;
 
-// Tile codes from letters as cellLetter gives them; '/' between rows is skipped.
+// Tile codes from the letters P . # and G (any other letter is a goal too);
+// '/' between rows is skipped.
 inline std::vector<std::int32_t> cellsOf(std::string_view letters)
 {
     std::vector<std::int32_t> cells;

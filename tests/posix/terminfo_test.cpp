@@ -1,0 +1,41 @@
+// What terminfo entries, Debian's and our own made with tic, tell about colours.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include "platform/posix/terminfo.hpp"
+#include "tests/support/scratch.hpp"
+
+namespace {
+
+std::string told(const char* term)
+{
+    const auto found = terminfo::capabilities(term);
+    return found ? std::string(found->direct ? "24-bit, " : "") + std::to_string(found->colours) : "no entry";
+}
+
+TEST(Terminfo, TellsTheColoursOfEachEntryWhereverRgbIsWritten)
+{
+    // Debian's own entries (the end-to-end tests meet more of them).
+    EXPECT_EQ(told("xterm-256color") + "; " + told("xterm-direct") + "; " + told("linux") + "; " + told("nowhere") + "; " + told(""),
+              "256; 24-bit, 16777216; 8; no entry; no entry");
+    // RGB as a flag, a number or a string, tmux's Tc, a setrgbf string; none of them.
+    ScratchFolder folder;
+    folder.write("entries", "qx-flag|a,colors#256,RGB,\nqx-number|b,colors#256,RGB#8,\nqx-string|c,colors#256,RGB=8/8/8,\n"
+                            "qx-tc|d,colors#256,Tc,\nqx-setrgbf|e,colors#88,setrgbf=\\E[38;2;%p1%d;%p2%d;%p3%dm,\n"
+                            "qx-plain|f,colors#16,\nqx-none|g,\n");
+    // A fixed command of the test's own, in its scratch folder.
+    ASSERT_EQ(std::system("tic -x -o terminfo entries"), 0);  // NOLINT(cert-env33-c)
+    setenv("TERMINFO", "terminfo", 1);
+    const std::pair<const char*, const char*> own[] = {
+        {"qx-flag", "24-bit, 256"}, {"qx-number", "24-bit, 256"}, {"qx-string", "24-bit, 256"}, {"qx-tc", "24-bit, 256"},
+        {"qx-setrgbf", "24-bit, 88"}, {"qx-plain", "16"}, {"qx-none", "0"}};
+    for (const auto& [term, colours] : own) {
+        EXPECT_EQ(told(term), colours) << term;
+    }
+    unsetenv("TERMINFO");
+}
+
+}  // namespace
