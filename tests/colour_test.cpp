@@ -22,7 +22,6 @@ using vision::Vision;
 
 TEST(Palette, IsThePlayersElseNoneWhereTheTerminfoEntryShowsNoColour)
 {
-    using colours::Palette;
     const colours::TerminalFacts mono{.term = "xterm-mono", .colorTerm = "truecolor", .xtermVersion = "XTerm(379)",
                                       .terminfoColours = 0},
         direct{.term = "xterm-direct", .terminfoDirect = true, .terminfoColours = 0},

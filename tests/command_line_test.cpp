@@ -67,29 +67,18 @@ TEST(Palette, ComesFromTheCommandLineOrNoColorAndShapesShowEveryCellWithoutColou
             tc::setEnvironment("NO_COLOR", choice.noColor);
         }
         std::string title, offer, level, died;
-        const auto note = [](std::string& into) {
-            tc::scriptAction([&into] { into = tc::screen().text() + (tc::screen().cursorVisible() ? "|shown" : "|hidden"); });
-        };
-        note(title);
-        tc::typeKeys({'\r'});
-        note(offer);
-        tc::typeKeys({'y', 'd'});
-        note(level);
-        tc::typeKeys({'d'});
-        note(died);
-        tc::typeKeys({'n'});
+        for (const auto& [into, keys] : {std::pair{&title, "\r"}, {&offer, "yd"}, {&level, "d"}, {&died, "n"}}) {
+            tc::scriptAction([into] { *into = tc::screen().text() + (tc::screen().cursorVisible() ? "|shown" : "|hidden"); });
+            tc::typeText(keys);
+        }
         EXPECT_EQ(runGame(choice.arguments), 0);
 
         const std::string block = choice.shapes ? "[]" : "\u2588\u2588";
-        EXPECT_EQ(title,
-                  "Welcome to the quillonex. YOU are this.\n     " + block +
-                      "\nAren't you so pretty\nMove around by pressing the wasd or arrow keys\n"
-                      "Try to get to the \u25ac\u25ac without touching the \u2588\u2588.\n"
-                      "Press 'e' to save your progress and press 'q' to quit the game.\n"
-                      "If you are using an Xbox controller, use the d-pad or the letter buttons to move\naround.\n"
-                      "Press the start button to quit and press the back button to save.\nGood Luck\n"
-                      "DO NOT PRESS KEYS WHILE THE GAME IS DOING STUFF, SUCH AS SAVING OR UPDATING THE\nGAME.\n"
-                      "Press 'enter' to continue. Press 'A' on a Xbox controller to continue as well.|shown");
+        // The title's words are checked elsewhere: here the player's block and the breaks at the 80th column.
+        EXPECT_TRUE(title.starts_with("Welcome to the quillonex. YOU are this.\n     " + block + "\n")) << title;
+        EXPECT_NE(title.find("letter buttons to move\naround.\n"), std::string::npos) << title;
+        EXPECT_NE(title.find("SAVING OR UPDATING THE\nGAME.\n"), std::string::npos) << title;
+        EXPECT_TRUE(title.ends_with("as well.|shown")) << title;
         EXPECT_EQ(offer,
                   "Do you want to use your last saved data (y/n)? If you are using a Xbox\n"
                   "controller controller, press 'a' to use your last saved data and press 'b' to\nnot.|shown");

@@ -51,7 +51,7 @@ std::pair<std::string, std::string> titleIn(int columns)
     tc::reset(columns, 100);
     std::string seen;
     tc::scriptAction([&seen] { seen = std::regex_replace(tc::screen().text(), std::regex("\n"), " "); });
-    tc::typeKeys({13});
+    typeScript({13});
     showTitleScreen();
     return {tc::output().substr(0, tc::output().rfind(text::ClearScreen)), seen};
 }

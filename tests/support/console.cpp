@@ -24,7 +24,7 @@ struct State {
     std::deque<Step> script;
     // While an action runs, what it adds to the script goes where it stood.
     std::optional<std::size_t> insertAt;
-    std::string output, narrow, standardOutput, standardError;
+    std::string output, standardOutput, standardError;
     std::map<std::string, std::string, std::less<>> environment;
     // Another palette than the game's own goes through the terminal writer, as on a real terminal.
     colours::Writer writer{};
@@ -141,8 +141,6 @@ void resize(int columns, int lines)
 #endif
 }
 
-void typeKeys(std::initializer_list<int> codes) { typeScript(codes); }
-
 void typeText(std::string_view text)
 {
     for (const char c : text) {
@@ -159,7 +157,6 @@ const Screen& terminal() { return *heldTerminal; }
 #endif
 const std::vector<std::string>& timeline() { return st.timeline; }
 const std::string& output() { return st.output; }
-const std::string& narrowOutput() { return st.narrow; }
 const std::string& standardOutput() { return st.standardOutput; }
 const std::string& standardError() { return st.standardError; }
 void setEnvironment(const std::string& name, const std::string& value) { st.environment[name] = value; }
@@ -201,7 +198,6 @@ void printLevelHeader(std::int32_t level) { testconsole::write("Level " + std::t
 
 void printNarrow(std::string_view narrow)
 {
-    st.narrow += narrow;
     testconsole::write(narrow);
     testconsole::flush();
 }

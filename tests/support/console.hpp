@@ -5,7 +5,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <initializer_list>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -38,21 +37,17 @@ struct RumbleRequest {
 // clock at 0, nothing recorded, and the calendar at 1,700,000,000 s.
 void reset(int columns = 120, int lines = 40);
 
-// The script, consumed in order by the game's poll steps: key codes as the keyboard
-// reader delivers them (an arrow key is two codes), or each byte of the text.
-void typeKeys(std::initializer_list<int> codes);
+// Each byte of the text as a key code, after what the script holds already.
 void typeText(std::string_view text);
 // Runs when the script reaches it; what it adds to the script comes right after it.
 void scriptAction(std::function<void()> action);
 bool scriptDone();
 
 // What the game did: the screen with every byte written on it (flushed or
-// not), every byte written, the narrow text printed (the start-up failure
-// message), what went to standard output and standard error, the pauses in
-// milliseconds.
+// not), every byte written, what went to standard output and standard error,
+// the pauses in milliseconds.
 Screen& screen();
 const std::string& output();
-const std::string& narrowOutput();
 const std::string& standardOutput();
 const std::string& standardError();
 const std::vector<std::int32_t>& pauses();
