@@ -65,7 +65,6 @@ const std::pair<int, std::string> FirstHeader{0, "Level 1"};
 const GameRun Runs[] = {
     // Without a playable record there is no prompt; the farewell follows a quit on the message line.
     {nullptr, {'\r', 'q'}, FarewellOnly, {FirstHeader, {5, Farewell}}},
-    {"X79779970", {'\r', 'q'}, FarewellOnly, {FirstHeader, {5, Farewell}}},
     // Keys answer at once, either case; the record's length gives the level.
     {SecondLevel, {'\r', 'n', 'q'}, FarewellOnly, {FirstHeader}},
     {SecondLevel, {'\r', 'Y', 'q'}, FarewellOnly, {{0, "Level 2"}, {6, Farewell}}, "P.#./..#./##../###G"},
@@ -127,8 +126,7 @@ TEST_F(Game, NothingButAPlainFileOfARecordsLengthIsOffered)
     const std::function<void()> records[] = {
         // A board, then more than any record holds.
         [this] { folder.write(SaveRecordName, SecondLevel + std::string(MaxRecordBytes, '\n')); },
-        [] { mkfifo(SaveRecordName, 0600); },  // a named pipe no program writes to
-        [&readEnd] {  // one that holds a whole board
+        [&readEnd] {  // a named pipe that holds a whole board
             mkfifo(SaveRecordName, 0600);
             readEnd = open(SaveRecordName, O_RDONLY | O_NONBLOCK);
             const int writeEnd = open(SaveRecordName, O_WRONLY);

@@ -176,17 +176,15 @@ TEST(Level, KeepingThePlayersCellEndsAndDrawsAsSearchingTheBoardAfterEveryKey)
     }
 }
 
-// A text without its blanks and line breaks, as it reads however it wraps.
-std::string unwrapped(std::string text)
+// The screen's text without its blanks and line breaks, as it reads however it wraps.
+std::string unwrapped(const Screen& s)
 {
+    std::string text = s.text();
     std::erase_if(text, [](char c) { return c == ' ' || c == '\n'; });
     return text;
 }
-std::string unwrapped(const Screen& s) { return unwrapped(s.text()); }
-std::string unwrappedNotice()
-{
-    return unwrapped("The board of level 1 needs a window of at least 7 x 6 characters. Please enlarge the window.");
-}
+// The board of level 1 needs a window of at least 7 x 6 characters. Please enlarge the window.
+const char* const Notice = "Theboardoflevel1needsawindowofatleast7x6characters.Pleaseenlargethewindow.";
 
 // A window one line or one column short of the board gets the notice, which Q
 // leaves on a line of its own; a window of exactly the board's size plays.
@@ -197,7 +195,7 @@ TEST(Level, NeedsAWindowOfTheBoardsSizeAndQuitsAtTheNotice)
         SCOPED_TRACE(std::to_string(columns) + " x " + std::to_string(lines));
         startFresh(columns, lines);
         EXPECT_EQ(play(Open, {NoPad, Pad(0x0002), 'q'}), LevelQuit);
-        EXPECT_EQ(fits ? seenBoard(3) : unwrapped(tc::terminal()), fits ? ".../P../..G" : unwrappedNotice());
+        EXPECT_EQ(fits ? seenBoard(3) : unwrapped(tc::terminal()), fits ? ".../P../..G" : Notice);
         EXPECT_EQ(tc::screen().cursor(), (fits ? CursorPosition{0, 5} : CursorPosition{0, lines == 5 ? 1 : 16}));
         // Waiting at the notice, a held button or no pad idles between reads; in play D-pad down moves.
         EXPECT_EQ(tc::timeline(), (std::vector<std::string>{"pad", "idle", "pad", fits ? "pause 150" : "idle", "key 113"}));
@@ -218,7 +216,7 @@ TEST(Level, ResizedRedrawsWithThePlayerWhereItStands)
     typeScript({NoPad});
     tc::scriptAction([&seen] { seen.push_back(tc::terminal().line(0) + " " + seenBoard(3)); });
     EXPECT_EQ(play(Open, {}), std::nullopt);
-    EXPECT_EQ(seen, (std::vector<std::string>{unwrappedNotice(), "Level 1 .../.P./..G"}));
+    EXPECT_EQ(seen, (std::vector<std::string>{Notice, "Level 1 .../.P./..G"}));
     EXPECT_EQ(tc::terminal().cursor(), (CursorPosition{2, 3}));
 }
 

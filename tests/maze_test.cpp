@@ -2,6 +2,7 @@
 #include <cstdlib>
 #include <limits>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "maze/maze.hpp"
@@ -112,31 +113,27 @@ TEST(Maze, AnyBoardOnEntryEndsAsTheSeedsAndEmptyBelowZero)
 TEST(Maze, BoardsPastTheBudgetWindAndAreLaidInBoundedDraws)
 {
     startFresh();
-    struct Case {
-        std::int32_t level;
-        std::uint32_t seeds;
-        std::size_t medianPathAtLeast;
-        std::size_t medianPlayerWayAtLeast;
-    };
     // The shortest way is 2 x (level + 1) steps: 82, 202 and 602; the plain
     // walk alone, or a walk leaning toward the goal after it, winds less than
     // 2.7 times that at level 100.
-    for (const Case c : {Case{40, 9, 160, 110}, Case{100, 9, 800, 450}, Case{300, 1, 4800, 2400}}) {
+    const std::tuple<std::int32_t, std::uint32_t, std::size_t, std::size_t> cases[] = {
+        {40, 9, 160, 110}, {100, 9, 800, 450}, {300, 1, 4800, 2400}};
+    for (const auto& [level, seeds, medianPathAtLeast, medianPlayerWayAtLeast] : cases) {
         std::vector<std::size_t> paths, playerWays;
-        const std::int64_t budget = mazeDrawBudget(c.level);
-        for (std::uint32_t seed = 1; seed <= c.seeds; ++seed) {
+        const std::int64_t budget = mazeDrawBudget(level);
+        for (std::uint32_t seed = 1; seed <= seeds; ++seed) {
             std::string path;
-            const std::int64_t draws = generateMazeFromSeed(c.level, seed, budget, &path);
-            const std::int64_t side = c.level + 2;
-            ASSERT_TRUE(laysThePath(board, c.level, path)) << "level " << c.level << ", seed " << seed;
-            EXPECT_LE(draws, 3 * (budget | 1) + side * side) << "level " << c.level << ", seed " << seed;
+            const std::int64_t draws = generateMazeFromSeed(level, seed, budget, &path);
+            const std::int64_t side = level + 2;
+            ASSERT_TRUE(laysThePath(board, level, path)) << "level " << level << ", seed " << seed;
+            EXPECT_LE(draws, 3 * (budget | 1) + side * side) << "level " << level << ", seed " << seed;
             paths.push_back(path.size());
-            playerWays.push_back(keysToGoal(c.level).size());
+            playerWays.push_back(keysToGoal(level).size());
         }
         std::sort(paths.begin(), paths.end());
         std::sort(playerWays.begin(), playerWays.end());
-        EXPECT_GE(paths[paths.size() / 2], c.medianPathAtLeast) << "level " << c.level;
-        EXPECT_GE(playerWays[playerWays.size() / 2], c.medianPlayerWayAtLeast) << "level " << c.level;
+        EXPECT_GE(paths[paths.size() / 2], medianPathAtLeast) << "level " << level;
+        EXPECT_GE(playerWays[playerWays.size() / 2], medianPlayerWayAtLeast) << "level " << level;
     }
 }
 
