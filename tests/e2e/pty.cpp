@@ -7,6 +7,7 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utmp.h>
 
 #include <cerrno>
 #include <cstdlib>
@@ -21,30 +22,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-// A terminal as a shell leaves it: cooked, echoing, with the usual keys.
-termios cookedSettings()
-{
-    termios t{};
-    t.c_iflag = ICRNL | IXON | BRKINT | IUTF8;
-    t.c_oflag = OPOST | ONLCR;
-    t.c_cflag = CS8 | CREAD | HUPCL;
-    t.c_lflag = ISIG | ICANON | ECHO | ECHOE | ECHOK | IEXTEN | ECHOCTL | ECHOKE;
-    const std::pair<int, cc_t> keys[] = {{VINTR, 3}, {VQUIT, 28}, {VERASE, 127}, {VKILL, 21},
-                                         {VEOF, 4},  {VSUSP, 26}, {VMIN, 1},      {VTIME, 0}};
-    for (const auto& [key, code] : keys) {
-        t.c_cc[key] = code;
-    }
-    cfsetispeed(&t, B38400);
-    cfsetospeed(&t, B38400);
-    return t;
-}
-
-// Rows first: winsize's order.
-winsize windowSize(int columns, int lines)
-{
-    return {static_cast<unsigned short>(lines), static_cast<unsigned short>(columns), 0, 0};
-}
-
 }  // namespace
 
 std::string newFolder()
@@ -58,18 +35,19 @@ std::string newFolder()
 
 GameInTerminal::GameInTerminal(int columns, int lines, std::string directory, Launch launch,
                                const std::vector<std::string>& environment, std::vector<std::string> arguments)
-    : screen_(columns, lines), directory_(std::move(directory)), ownDirectory_(directory_.empty()),
-      initial_(cookedSettings())
+    : screen_(columns, lines), directory_(std::move(directory)), ownDirectory_(directory_.empty())
 {
     if (ownDirectory_) {
         directory_ = newFolder();
     }
-    winsize size = windowSize(columns, lines);
-    pid_ = forkpty(&master_, nullptr, &initial_, &size);
-    if (pid_ < 0) {
-        throw std::runtime_error("forkpty failed");
+    // A new terminal starts cooked, echoing, with the usual keys: as a shell leaves it.
+    const winsize size{static_cast<unsigned short>(lines), static_cast<unsigned short>(columns), 0, 0};
+    int player = -1;
+    if (openpty(&master_, &player, nullptr, nullptr, &size) != 0 || tcgetattr(player, &initial_) != 0 || (pid_ = fork()) < 0) {
+        throw std::runtime_error("no terminal for the game");
     }
     if (pid_ == 0) {
+        login_tty(player);
         // Ctrl+\ leaves no core file in the test's folder.
         const rlimit noCore{0, 0};
         setrlimit(RLIMIT_CORE, &noCore);
@@ -106,6 +84,7 @@ GameInTerminal::GameInTerminal(int columns, int lines, std::string directory, La
         }
         _exit(127);
     }
+    close(player);
     fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
 }
 
@@ -140,7 +119,7 @@ void GameInTerminal::type(std::string_view keys)
 
 void GameInTerminal::resize(int columns, int lines)
 {
-    const winsize size = windowSize(columns, lines);
+    const winsize size{static_cast<unsigned short>(lines), static_cast<unsigned short>(columns), 0, 0};
     ioctl(master_, TIOCSWINSZ, &size);
     screen_.resize(columns, lines);
 }

@@ -78,7 +78,6 @@ public:
     // Every byte the game wrote so far.
     const std::string& received() const { return received_; }
     const std::string& directory() const { return directory_; }
-    pid_t pid() const { return pid_; }
 
 private:
     void readAvailable(int timeoutMs);

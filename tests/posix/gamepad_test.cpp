@@ -20,7 +20,6 @@ using Word = std::optional<std::uint16_t>;
 struct VirtualPad {
     explicit VirtualPad(std::uint16_t product)
     {
-        // SDL asks for the pad's state whenever the game reads it.
         SDL_VirtualJoystickDesc desc{};
         desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
         desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
@@ -87,7 +86,6 @@ TEST(Gamepad, ReadsAndRumblesTheFirstPadPluggedInUntilItIsPulledOut)
         word = static_cast<std::uint16_t>(word | bits[b]);
         ASSERT_EQ(platform::readGamepad(), Word(word)) << b;
     }
-    EXPECT_EQ(platform::readGamepad(), Word(0xF3FF));
     first.held = {};
     first.held[SDL_CONTROLLER_BUTTON_B] = 1;
     EXPECT_EQ(platform::readGamepad(), Word(0x2000));

@@ -16,11 +16,9 @@ std::string told(const char* term)
     return found ? std::string(found->direct ? "24-bit, " : "") + std::to_string(found->colours) : "no entry";
 }
 
-TEST(Terminfo, TellsTheColoursOfEachEntryWhereverRgbIsWritten)
+TEST(Terminfo, TellsTheColoursOfEachEntryWhereverRgbIsWrittenAndOfNoEntry)
 {
-    // Debian's own entries (the end-to-end tests meet more of them).
-    EXPECT_EQ(told("xterm-256color") + "; " + told("xterm-direct") + "; " + told("linux") + "; " + told("nowhere") + "; " + told(""),
-              "256; 24-bit, 16777216; 8; no entry; no entry");
+    EXPECT_EQ(told("nowhere") + "; " + told(""), "no entry; no entry");
     // RGB as a flag, a number or a string, tmux's Tc, a setrgbf string; none of them.
     ScratchFolder folder;
     folder.write("entries", "qx-flag|a,colors#256,RGB,\nqx-number|b,colors#256,RGB#8,\nqx-string|c,colors#256,RGB=8/8/8,\n"
