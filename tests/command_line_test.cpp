@@ -36,7 +36,7 @@ TEST(CommandLine, HelpVersionAndMistakesAnswerWithoutTouchingTheTerminal)
         EXPECT_TRUE(std::regex_match(tc::standardOutput(), std::regex(refusal.standardOutput))) << tc::standardOutput();
         EXPECT_EQ(tc::standardError(),
                   refusal.mistake ? "quillonex: " + std::string(refusal.mistake) + "; see 'quillonex --help'\n" : "");
-        EXPECT_TRUE(tc::output().empty() && tc::pauses().empty());
+        EXPECT_TRUE(tc::output().empty() && tc::timeline().empty());
     }
 }
 

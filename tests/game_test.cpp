@@ -100,48 +100,42 @@ TEST_F(Game, OnlyTheFirstLevelAfterALoadIsTheSavedOneAndLevelsFollowOnOneScreen)
     EXPECT_EQ(folder.read(SaveRecordName).size(), 25u);
 }
 
-TEST_F(Game, YesLoadsTheBoardOfferedWhateverBecomesOfTheFileBeforeTheAnswer)
-{
-    const std::function<void()> changes[] = {
-        [this] { folder.write(SaveRecordName, ""); },  // emptied in place, as a shell's > does
-        [] { std::ofstream(SaveRecordName, std::ios::app) << "999999990"; },  // grown in place
-        [this] { folder.write("other", FirstLevel), fs::rename("other", SaveRecordName); },  // replaced
-        [] { fs::remove(SaveRecordName); },
-    };
-    for (const auto& change : changes) {
-        startFresh(160, 50);
-        folder.write(SaveRecordName, SecondLevel);
-        tc::typeText("\r");
-        tc::scriptAction(change);
-        tc::typeText("yq");
-        EXPECT_EQ(runGame(), 0);
-        EXPECT_EQ(tc::screen().line(0), "Level 2");
-        EXPECT_EQ(seenBoard(4), "P.#./..#./##../###G");
-    }
-}
-
-TEST_F(Game, NothingButAPlainFileOfARecordsLengthIsOffered)
+// Before the game starts, a board followed by more than any record holds, or a
+// named pipe that holds a whole board: nothing is offered. At the offer, the file
+// emptied in place (as a shell's > does), grown, replaced or removed: yes still
+// loads the board offered.
+TEST_F(Game, OffersOnlyAPlainFileOfARecordsLengthAndYesLoadsTheBoardItOffered)
 {
     int readEnd = -1;
-    const std::function<void()> records[] = {
-        // A board, then more than any record holds.
-        [this] { folder.write(SaveRecordName, SecondLevel + std::string(MaxRecordBytes, '\n')); },
-        [&readEnd] {  // a named pipe that holds a whole board
-            mkfifo(SaveRecordName, 0600);
-            readEnd = open(SaveRecordName, O_RDONLY | O_NONBLOCK);
-            const int writeEnd = open(SaveRecordName, O_WRONLY);
-            EXPECT_EQ(write(writeEnd, SecondLevel, 16), 16);
-            close(writeEnd);
-        },
+    const std::pair<std::function<void()>, bool> records[] = {
+        {[this] { folder.write(SaveRecordName, SecondLevel + std::string(MaxRecordBytes, '\n')); }, false},
+        {[&readEnd] {
+             fs::remove(SaveRecordName);
+             mkfifo(SaveRecordName, 0600);
+             readEnd = open(SaveRecordName, O_RDONLY | O_NONBLOCK);
+             const int writeEnd = open(SaveRecordName, O_WRONLY);
+             EXPECT_EQ(write(writeEnd, SecondLevel, 16), 16);
+             close(writeEnd);
+         },
+         false},
+        {[this] { folder.write(SaveRecordName, ""); }, true},
+        {[] { std::ofstream(SaveRecordName, std::ios::app) << "999999990"; }, true},
+        {[this] { folder.write("other", FirstLevel), fs::rename("other", SaveRecordName); }, true},
+        {[] { fs::remove(SaveRecordName); }, true},
     };
-    for (const auto& put : records) {
+    for (const auto& [change, offered] : records) {
         startFresh(160, 50);
         fs::remove(SaveRecordName);
-        put();
-        tc::typeText("\rq");
+        folder.write(SaveRecordName, SecondLevel);
+        if (!offered) {
+            change();
+        }
+        tc::typeText("\r");
+        tc::scriptAction(offered ? change : [] {});
+        tc::typeText("yq");
         EXPECT_EQ(runGame(), 0);
-        EXPECT_EQ(tc::screen().line(0), "Level 1");
-        EXPECT_EQ(tc::screen().findLine("Do you want"), -1);
+        EXPECT_EQ(tc::screen().line(0), offered ? "Level 2" : "Level 1");
+        EXPECT_TRUE(!offered || seenBoard(4) == "P.#./..#./##../###G") << seenBoard(4);
     }
     close(readEnd);
 }

@@ -28,7 +28,6 @@ struct State {
     std::map<std::string, std::string, std::less<>> environment;
     // Another palette than the game's own goes through the terminal writer, as on a real terminal.
     colours::Writer writer{};
-    std::vector<std::int32_t> pauses;
     std::int64_t clockMs = 0, calendarSeconds = 1'700'000'000;
     std::vector<RumbleRequest> rumbles;
     bool open = false, failOpen = false, diskFlushFails = false, changed = false;
@@ -160,7 +159,6 @@ const std::string& output() { return st.output; }
 const std::string& standardOutput() { return st.standardOutput; }
 const std::string& standardError() { return st.standardError; }
 void setEnvironment(const std::string& name, const std::string& value) { st.environment[name] = value; }
-const std::vector<std::int32_t>& pauses() { return st.pauses; }
 const std::vector<RumbleRequest>& rumbles() { return st.rumbles; }
 bool consoleIsOpen() { return st.open; }
 void onPause(std::function<void(std::int32_t)> hook) { st.pauseHook = std::move(hook); }
@@ -254,7 +252,6 @@ void pause(std::int32_t milliseconds)
     if (st.pauseHook) {
         st.pauseHook(milliseconds);
     }
-    st.pauses.push_back(milliseconds);
     st.clockMs += milliseconds;
 }
 

@@ -44,13 +44,11 @@ void scriptAction(std::function<void()> action);
 bool scriptDone();
 
 // What the game did: the screen with every byte written on it (flushed or
-// not), every byte written, what went to standard output and standard error,
-// the pauses in milliseconds.
+// not), every byte written, what went to standard output and standard error.
 Screen& screen();
 const std::string& output();
 const std::string& standardOutput();
 const std::string& standardError();
-const std::vector<std::int32_t>& pauses();
 const std::vector<RumbleRequest>& rumbles();
 bool consoleIsOpen();
 
