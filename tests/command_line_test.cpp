@@ -2,6 +2,7 @@
 // shapes, and what a mistake gets instead of a game.
 #include <regex>
 #include <string_view>
+#include <tuple>
 
 #include "app/game.hpp"
 #include "tests/support/ways.hpp"
@@ -40,17 +41,12 @@ TEST(CommandLine, HelpVersionAndMistakesAnswerWithoutTouchingTheTerminal)
     }
 }
 
-struct Choice {
-    std::vector<std::string_view> arguments;
-    const char* noColor;  // nothing: not set
-    bool shapes;
-};
-
 // A whole run in a window of 80 columns, as the player would see it: the title,
 // the offer to resume, the saved level, a death on the wall, no restart.
 TEST(Palette, ComesFromTheCommandLineOrNoColorAndShapesShowEveryCellWithoutColour)
 {
-    const Choice choices[] = {
+    // The arguments, NO_COLOR (nothing: not set) and whether shapes show the cells.
+    const std::tuple<std::vector<std::string_view>, const char*, bool> choices[] = {
         {{}, nullptr, false},
         {{}, "", false},
         {{"--colours=none"}, nullptr, true},
@@ -58,22 +54,22 @@ TEST(Palette, ComesFromTheCommandLineOrNoColorAndShapesShowEveryCellWithoutColou
         {{"--colors", "classic"}, "1", false},
         {{"--colours=none", "--colors=classic"}, nullptr, false},
     };
-    for (const Choice& choice : choices) {
-        SCOPED_TRACE(testing::PrintToString(choice.arguments) + " NO_COLOR=" + (choice.noColor ? choice.noColor : "-"));
+    for (const auto& [arguments, noColor, shapes] : choices) {
+        SCOPED_TRACE(testing::PrintToString(arguments) + " NO_COLOR=" + (noColor ? noColor : "-"));
         startFresh(80, 24);
         ScratchFolder folder;
         folder.write(SaveRecordName, "879779970");  // the player, floor and a wall on top, the goal bottom right
-        if (choice.noColor != nullptr) {
-            tc::setEnvironment("NO_COLOR", choice.noColor);
+        if (noColor != nullptr) {
+            tc::setEnvironment("NO_COLOR", noColor);
         }
         std::string title, offer, level, died;
         for (const auto& [into, keys] : {std::pair{&title, "\r"}, {&offer, "yd"}, {&level, "d"}, {&died, "n"}}) {
             tc::scriptAction([into] { *into = tc::screen().text() + (tc::screen().cursorVisible() ? "|shown" : "|hidden"); });
             tc::typeText(keys);
         }
-        EXPECT_EQ(runGame(choice.arguments), 0);
+        EXPECT_EQ(runGame(arguments), 0);
 
-        const std::string block = choice.shapes ? "[]" : "\u2588\u2588";
+        const std::string block = shapes ? "[]" : "\u2588\u2588";
         // The title's words are checked elsewhere: here the player's block and the breaks at the 80th column.
         EXPECT_TRUE(title.starts_with("Welcome to the quillonex. YOU are this.\n     " + block + "\n")) << title;
         EXPECT_NE(title.find("letter buttons to move\naround.\n"), std::string::npos) << title;
@@ -82,13 +78,13 @@ TEST(Palette, ComesFromTheCommandLineOrNoColorAndShapesShowEveryCellWithoutColou
         EXPECT_EQ(offer,
                   "Do you want to use your last saved data (y/n)? If you are using a Xbox\n"
                   "controller controller, press 'a' to use your last saved data and press 'b' to\nnot.|shown");
-        if (choice.shapes) {
+        if (shapes) {
             EXPECT_EQ(level, "Level 1\n\n\u2591\u2591[]\u2588\u2588\n\u2591\u2591\u2591\u2591\u2588\u2588\n"
                              "\u2588\u2588\u2591\u2591\u25ac\u25ac|hidden");
             // Not one colour sequence went out.
             EXPECT_FALSE(std::regex_search(tc::output(), std::regex("\x1b\\[[0-9;:]*m")));
         }
-        EXPECT_EQ(seenBoard(3, choice.shapes), "..P/..#/#.G");
+        EXPECT_EQ(seenBoard(3, shapes), "..P/..#/#.G");
         EXPECT_TRUE(level.ends_with("|hidden"));
         EXPECT_TRUE(died.ends_with("You have died!\nDo you wanna restart (y/n)? If you are using an Xbox controller, "
                                    "press 'a' to\nrestart and 'b' to not.|shown"))

@@ -141,10 +141,9 @@ TEST_F(Record, ANewRecordReplacesTheOldOnlyOnceItIsWholeOnDiskAndNeverThroughALi
     EXPECT_EQ(folder.read(SaveRecordName), swapped ? LevelOneRecord : newText);
 
     // A failing disk: no save, the last record kept byte for byte, no file left.
-    tc::onDiskFlush(nullptr);
     folder.write(SaveRecordName, newText + "\nkept");
     const std::vector<std::string> before = folder.entries();
-    tc::failDiskFlush(true);
+    tc::onDiskFlush([](const std::string&) { return false; });
     EXPECT_FALSE(writeSaveRecord(LevelOne));
     EXPECT_EQ(folder.read(SaveRecordName), newText + "\nkept");
     EXPECT_EQ(folder.entries(), before);

@@ -30,7 +30,7 @@ struct State {
     colours::Writer writer{};
     std::int64_t clockMs = 0, calendarSeconds = 1'700'000'000;
     std::vector<RumbleRequest> rumbles;
-    bool open = false, failOpen = false, diskFlushFails = false, changed = false;
+    bool open = false, failOpen = false, changed = false;
     // Bytes written and not yet shown on the terminal.
     std::string unshown;
     std::vector<std::string> timeline;
@@ -165,7 +165,6 @@ void onPause(std::function<void(std::int32_t)> hook) { st.pauseHook = std::move(
 void setCalendarSeconds(std::int64_t seconds) { st.calendarSeconds = seconds; }
 void failOpen(bool fail) { st.failOpen = fail; }
 int interruptsHeld() { return st.interruptsHeld; }
-void failDiskFlush(bool fail) { st.diskFlushFails = fail; }
 void onDiskFlush(std::function<bool(const std::string&)> hook) { st.diskFlushHook = std::move(hook); }
 
 }  // namespace testconsole
@@ -260,7 +259,7 @@ std::int64_t calendarSeconds() { return st.calendarSeconds; }
 std::optional<ConsoleSize> consoleSize() { return ConsoleSize{st.columns, st.lines}; }
 bool consoleChanged() { return std::exchange(st.changed, false); }
 bool flushNewFile(const NewFile& file) { return flushFileToDisk(file.name.c_str()); }
-bool flushFileToDisk(const char* path) { return !(st.diskFlushHook && !st.diskFlushHook(path)) && !st.diskFlushFails; }
+bool flushFileToDisk(const char* path) { return !st.diskFlushHook || st.diskFlushHook(path); }
 void holdInterrupts() { ++st.interruptsHeld; }
 void releaseInterrupts() { --st.interruptsHeld; }
 

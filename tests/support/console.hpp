@@ -31,6 +31,7 @@ struct ScriptExhausted : std::runtime_error {
 struct RumbleRequest {
     std::uint16_t left, right;
     std::int64_t atMs;  // virtual time of the request
+    friend bool operator==(const RumbleRequest&, const RumbleRequest&) = default;
 };
 
 // A fresh console: a blank screen of the given size, an empty script, the
@@ -69,10 +70,9 @@ void setEnvironment(const std::string& name, const std::string& value);
 void failOpen(bool fail);
 // How many holds of the interrupts are not released yet (0 when balanced).
 int interruptsHeld();
-// Makes flushing a file to disk fail, as a full or failing disk would.
-void failDiskFlush(bool fail);
 // Called at each flush to disk with its path (a new file's name), while the game
-// waits for it, to look at or change the files then; false fails that flush.
+// waits for it, to look at or change the files then; false fails that flush, as
+// a full or failing disk would.
 void onDiskFlush(std::function<bool(const std::string& path)> hook);
 
 }  // namespace testconsole
