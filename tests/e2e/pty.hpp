@@ -26,9 +26,6 @@ enum class Launch {
     InteractiveShell,
 };
 
-// A new empty folder under the system's temporary one; the caller removes it.
-std::string newFolder();
-
 class GameInTerminal {
 public:
     // Starts the game in a terminal of the given size, in `directory` (a new
