@@ -3,6 +3,7 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <tuple>
 
 #include "maze/maze.hpp"
 #include "play/level.hpp"
@@ -23,35 +24,30 @@ std::optional<LevelOutcome> play(const char* letters, const std::vector<int>& sc
     return outcome;
 }
 
-struct Case {
-    const char* board;
-    std::vector<int> script;
-    std::optional<LevelOutcome> outcome;
-    const char* seen;
-    CursorPosition cursor;
-    std::vector<std::string> pauses;
-};
+// The board, the script, how the level ends, the board and cursor then, the pauses.
+using Case = std::tuple<const char*, std::vector<int>, std::optional<LevelOutcome>, const char*, CursorPosition,
+                        std::vector<std::string>>;
 
 class LevelPlay : public ::testing::TestWithParam<Case> {};
 
 TEST_P(LevelPlay, ShowsWhereEveryKeyAndButtonTakesThePlayer)
 {
-    const Case& c = GetParam();
+    const auto& [letters, script, outcome, seen, cursor, expectedPauses] = GetParam();
     startFresh(100, 40);
     ScratchFolder folder;
     std::vector<std::string> pauses;
     notePauses(pauses);
-    EXPECT_EQ(play(c.board, c.script), c.outcome);
-    EXPECT_EQ(seenBoard(3), c.seen);
-    EXPECT_EQ(tc::screen().cursor(), c.cursor);
-    EXPECT_EQ(pauses, c.pauses);
+    EXPECT_EQ(play(letters, script), outcome);
+    EXPECT_EQ(seenBoard(3), seen);
+    EXPECT_EQ(tc::screen().cursor(), cursor);
+    EXPECT_EQ(pauses, expectedPauses);
     // A save writes the level as it began, wherever the player stands.
-    EXPECT_EQ(folder.read(SaveRecordName), c.pauses.empty() || c.pauses[0] != "3000" ? "" : "877777770");
+    EXPECT_EQ(folder.read(SaveRecordName), expectedPauses.empty() || expectedPauses[0] != "3000" ? "" : "877777770");
     // The snapshot is the level as it began, gone after a death; only a death
     // by a gamepad move rumbles: a second at full speed.
-    EXPECT_EQ(shownBoard, c.outcome == LevelDied ? std::vector<std::int32_t>() : cellsOf(c.board));
+    EXPECT_EQ(shownBoard, outcome == LevelDied ? std::vector<std::int32_t>() : cellsOf(letters));
     using Rumbles = std::vector<tc::RumbleRequest>;
-    const bool rumbled = c.pauses.size() > 1 && c.pauses.back() == "1000";
+    const bool rumbled = expectedPauses.size() > 1 && expectedPauses.back() == "1000";
     EXPECT_EQ(tc::rumbles(), (rumbled ? Rumbles{{65535, 65535, 300}, {0, 0, 1300}} : Rumbles{}));
 }
 
