@@ -6,12 +6,10 @@
 #include <string>
 #include <tuple>
 
-#include "board/board.hpp"
 #include "bench/colour_vision.hpp"
 #include "board/render.hpp"
 #include "maze/maze.hpp"
 #include "platform/colours.hpp"
-#include "tests/support/console.hpp"
 #include "tests/support/ways.hpp"
 
 namespace {

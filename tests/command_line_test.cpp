@@ -9,17 +9,12 @@
 
 namespace {
 
-struct Refusal {
-    std::vector<std::string_view> arguments;
-    int status;
-    const char* standardOutput;  // a regular expression
-    const char* mistake;         // what standard error names, before "; see 'quillonex --help'"
-};
-
 TEST(CommandLine, HelpVersionAndMistakesAnswerWithoutTouchingTheTerminal)
 {
     const char* const Usage = "Usage: quillonex \\[--colours=classic\\|clear\\|none\\]\n[^]*--help[^]*--version[^]*";
-    const Refusal refusals[] = {
+    // The arguments, the exit status, standard output as a regular expression, and the mistake
+    // standard error names before "; see 'quillonex --help'".
+    const std::tuple<std::vector<std::string_view>, int, const char*, const char*> refusals[] = {
         {{"--help"}, 0, Usage, nullptr},
         {{"--colours=none", "--help", "--bogus"}, 0, Usage, nullptr},
         {{"--version"}, 0, "quillonex [0-9]+\\.[0-9]+\\.[0-9]+\n", nullptr},
@@ -30,13 +25,12 @@ TEST(CommandLine, HelpVersionAndMistakesAnswerWithoutTouchingTheTerminal)
         // Control characters in an argument would reach the terminal as commands.
         {{"-x\x1b[2J\x07\xc2\x9b\xc3\xa9"}, 2, "", "unknown option '-x\\x1b[2J\\x07\\x9b\xc3\xa9'"},
     };
-    for (const Refusal& refusal : refusals) {
-        SCOPED_TRACE(std::string(refusal.arguments.front()));
+    for (const auto& [arguments, status, standardOutput, mistake] : refusals) {
+        SCOPED_TRACE(std::string(arguments.front()));
         startFresh(80, 24);
-        EXPECT_EQ(runGame(refusal.arguments), refusal.status);
-        EXPECT_TRUE(std::regex_match(tc::standardOutput(), std::regex(refusal.standardOutput))) << tc::standardOutput();
-        EXPECT_EQ(tc::standardError(),
-                  refusal.mistake ? "quillonex: " + std::string(refusal.mistake) + "; see 'quillonex --help'\n" : "");
+        EXPECT_EQ(runGame(arguments), status);
+        EXPECT_TRUE(std::regex_match(tc::standardOutput(), std::regex(standardOutput))) << tc::standardOutput();
+        EXPECT_EQ(tc::standardError(), mistake ? "quillonex: " + std::string(mistake) + "; see 'quillonex --help'\n" : "");
         EXPECT_TRUE(tc::output().empty() && tc::timeline().empty());
     }
 }

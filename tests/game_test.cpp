@@ -187,7 +187,7 @@ TEST_F(Game, StartingRemovesOnlyTheLeftoversOfKilledSaves)
     }
     typeScript({'\r', 'q'});
     runGame();
-    EXPECT_EQ(folder.entries(), (std::vector<std::string>{"myrecord.quillonex.new-Killed", "record.quillonex.new-Fresh0",
+    EXPECT_EQ(folder.entries(), (std::set<std::string>{"myrecord.quillonex.new-Killed", "record.quillonex.new-Fresh0",
                                                           "record.quillonex.new-Kil-ed", "record.quillonex.new-Kille",
                                                           "record.quillonex.new-Killed.bak", "record.quillonex.new-Young8",
                                                           "record.quillonex.new-mybackup1"}));

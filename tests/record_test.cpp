@@ -1,4 +1,3 @@
-#include <algorithm>
 #include <chrono>
 #include <optional>
 #include <sstream>
@@ -82,7 +81,7 @@ TEST_F(Record, AnythingButAPlayableBoardIsNoSavedGame)
     EXPECT_EQ(load(), std::nullopt);
     EXPECT_FALSE(writeSaveRecord(LevelOne));
     EXPECT_EQ(folder.read(fs::path(SaveRecordName) / "inside"), "mine");
-    EXPECT_EQ(folder.entries(), std::vector<std::string>{SaveRecordName});
+    EXPECT_EQ(folder.entries(), std::set<std::string>{SaveRecordName});
 }
 
 TEST_F(Record, ANewRecordReplacesTheOldOnlyOnceItIsWholeOnDiskAndNeverThroughALink)
@@ -103,7 +102,7 @@ TEST_F(Record, ANewRecordReplacesTheOldOnlyOnceItIsWholeOnDiskAndNeverThroughALi
     EXPECT_TRUE(writeSaveRecord(cells));
     ASSERT_EQ(flushed.size(), 2u);
     EXPECT_TRUE(flushed[0].starts_with(NewRecordPrefix) && flushed[1] == ".") << flushed[0];
-    EXPECT_EQ(folder.entries(), std::vector<std::string>{SaveRecordName});
+    EXPECT_EQ(folder.entries(), std::set<std::string>{SaveRecordName});
     EXPECT_EQ(tc::interruptsHeld(), 0);
 
     // Leftovers of other saves; links planted under our own names and as the record.
@@ -120,11 +119,10 @@ TEST_F(Record, ANewRecordReplacesTheOldOnlyOnceItIsWholeOnDiskAndNeverThroughALi
         fs::create_symlink("other", name, noLinks);
     }
     EXPECT_TRUE(writeSaveRecord(LevelOne));
-    std::vector<std::string> left{"other", SaveRecordName, own + "Folder", own + "Fresh0"};
+    std::set<std::string> left{"other", SaveRecordName, own + "Folder", own + "Fresh0"};
     if (!noLinks) {
-        left.insert(left.end(), {own + "Linked", flushed[0]});
+        left.insert({own + "Linked", flushed[0]});
     }
-    std::sort(left.begin(), left.end());
     EXPECT_EQ(folder.entries(), left);
     // A link swapped in for the new file while it is written does not become the record.
     bool swapped = false;
@@ -142,7 +140,7 @@ TEST_F(Record, ANewRecordReplacesTheOldOnlyOnceItIsWholeOnDiskAndNeverThroughALi
 
     // A failing disk: no save, the last record kept byte for byte, no file left.
     folder.write(SaveRecordName, newText + "\nkept");
-    const std::vector<std::string> before = folder.entries();
+    const std::set<std::string> before = folder.entries();
     tc::onDiskFlush([](const std::string&) { return false; });
     EXPECT_FALSE(writeSaveRecord(LevelOne));
     EXPECT_EQ(folder.read(SaveRecordName), newText + "\nkept");
@@ -180,7 +178,7 @@ TEST_F(Record, ASaveThatCannotBeWrittenWholeKeepsTheLastRecord)
     std::signal(SIGXFSZ, ignored);
     EXPECT_FALSE(saved);
     EXPECT_EQ(folder.read(SaveRecordName), "8777979997799770");
-    EXPECT_EQ(folder.entries(), std::vector<std::string>{SaveRecordName});
+    EXPECT_EQ(folder.entries(), std::set<std::string>{SaveRecordName});
 }
 #endif
 

@@ -7,7 +7,6 @@
 #include <random>
 #include <set>
 #include <string>
-#include <vector>
 
 class ScratchFolder {
 public:
@@ -37,14 +36,14 @@ public:
     {
         std::ofstream(path_ / name, std::ios::binary) << content;
     }
-    // Names of everything in the folder, sorted.
-    std::vector<std::string> entries() const
+    // Names of everything in the folder.
+    std::set<std::string> entries() const
     {
         std::set<std::string> names;
         for (const auto& entry : std::filesystem::directory_iterator(path_)) {
             names.insert(entry.path().filename().string());
         }
-        return {names.begin(), names.end()};
+        return names;
     }
 
 private:
