@@ -30,7 +30,8 @@ TEST(CommandLine, HelpVersionAndMistakesAnswerWithoutTouchingTheTerminal)
         startFresh(80, 24);
         EXPECT_EQ(runGame(arguments), status);
         EXPECT_TRUE(std::regex_match(tc::standardOutput(), std::regex(standardOutput))) << tc::standardOutput();
-        EXPECT_EQ(tc::standardError(), mistake ? "quillonex: " + std::string(mistake) + "; see 'quillonex --help'\n" : "");
+        EXPECT_EQ(tc::standardError(),
+                  mistake ? "quillonex: " + std::string(mistake) + "; see 'quillonex --help'\n" : "");
         EXPECT_TRUE(tc::output().empty() && tc::timeline().empty());
     }
 }
@@ -58,7 +59,7 @@ TEST(Palette, ComesFromTheCommandLineOrNoColorAndShapesShowEveryCellWithoutColou
         }
         std::string title, offer, level, died;
         for (const auto& [into, keys] : {std::pair{&title, "\r"}, {&offer, "yd"}, {&level, "d"}, {&died, "n"}}) {
-            tc::scriptAction([into] { *into = tc::screen().text() + (tc::screen().cursorVisible() ? "|shown" : "|hidden"); });
+            tc::scriptAction([into] { *into = tc::screen().text() + (tc::screen().cursorVisible() ? "|on" : "|off"); });
             tc::typeText(keys);
         }
         EXPECT_EQ(runGame(arguments), 0);
@@ -68,20 +69,20 @@ TEST(Palette, ComesFromTheCommandLineOrNoColorAndShapesShowEveryCellWithoutColou
         EXPECT_TRUE(title.starts_with("Welcome to the quillonex. YOU are this.\n     " + block + "\n")) << title;
         EXPECT_NE(title.find("letter buttons to move\naround.\n"), std::string::npos) << title;
         EXPECT_NE(title.find("SAVING OR UPDATING THE\nGAME.\n"), std::string::npos) << title;
-        EXPECT_TRUE(title.ends_with("as well.|shown")) << title;
+        EXPECT_TRUE(title.ends_with("as well.|on")) << title;
         EXPECT_EQ(offer,
                   "Do you want to use your last saved data (y/n)? If you are using a Xbox\n"
-                  "controller controller, press 'a' to use your last saved data and press 'b' to\nnot.|shown");
+                  "controller controller, press 'a' to use your last saved data and press 'b' to\nnot.|on");
         if (shapes) {
             EXPECT_EQ(level, "Level 1\n\n\u2591\u2591[]\u2588\u2588\n\u2591\u2591\u2591\u2591\u2588\u2588\n"
-                             "\u2588\u2588\u2591\u2591\u25ac\u25ac|hidden");
+                             "\u2588\u2588\u2591\u2591\u25ac\u25ac|off");
             // Not one colour sequence went out.
             EXPECT_FALSE(std::regex_search(tc::output(), std::regex("\x1b\\[[0-9;:]*m")));
         }
         EXPECT_EQ(seenBoard(3, shapes), "..P/..#/#.G");
-        EXPECT_TRUE(level.ends_with("|hidden"));
+        EXPECT_TRUE(level.ends_with("|off"));
         EXPECT_TRUE(died.ends_with("You have died!\nDo you wanna restart (y/n)? If you are using an Xbox controller, "
-                                   "press 'a' to\nrestart and 'b' to not.|shown"))
+                                   "press 'a' to\nrestart and 'b' to not.|on"))
             << died;
         EXPECT_EQ(tc::screen().line(8), "Thank you for playing the quillonex!");
         EXPECT_TRUE(tc::screen().cursorVisible());

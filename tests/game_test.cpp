@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <tuple>
 #include <utility>
 
 #include "app/game.hpp"
@@ -21,14 +22,10 @@ const std::string RestartQuestion =
     "Do you wanna restart (y/n)? If you are using an Xbox controller, press 'a' to restart and 'b' to not.";
 const std::string Farewell = "Thank you for playing the quillonex!";
 
-struct GameRun {
-    const char* record;  // nothing: no saved game
-    std::vector<int> script;
-    // Each pause, and whether the screen was blank while the game waited.
-    std::vector<std::string> pauses;
-    std::vector<std::pair<int, std::string>> lines;
-    const char* seen = nullptr;  // the board of the last level as it ends
-};
+// The record (nothing: no saved game), the script, each pause with whether the screen was blank while
+// the game waited, lines of the screen at the end, and the board of the last level as it ends (if checked).
+using GameRun = std::tuple<const char*, std::vector<int>, std::vector<std::string>,
+                           std::vector<std::pair<int, std::string>>, const char*>;
 
 class WholeGame : public ::testing::TestWithParam<GameRun> {
 protected:
@@ -38,25 +35,25 @@ protected:
 
 TEST_P(WholeGame, AnswersEveryPromptAndPausesAsThePlayerAsked)
 {
-    const GameRun& run = GetParam();
-    if (run.record != nullptr) {
-        folder.write(SaveRecordName, run.record);
+    const auto& [record, script, expectedPauses, lines, lastBoard] = GetParam();
+    if (record != nullptr) {
+        folder.write(SaveRecordName, record);
     }
-    typeScript(run.script);
+    typeScript(script);
     std::vector<std::string> pauses;
     notePauses(pauses);
     runGame();
     EXPECT_TRUE(tc::scriptDone() && !tc::consoleIsOpen());
-    EXPECT_EQ(pauses, run.pauses);
-    for (const auto& [y, text] : run.lines) {
+    EXPECT_EQ(pauses, expectedPauses);
+    for (const auto& [y, text] : lines) {
         EXPECT_EQ(tc::screen().line(y), text) << "line " << y;
     }
     // Whatever came before, the board under the header shows every cell whole.
     const std::string seen = seenBoard(tc::screen().line(0) == "Level 2" ? 4 : 3);
     EXPECT_EQ(seen.find('?'), std::string::npos) << seen;
-    EXPECT_TRUE(run.seen == nullptr || seen == run.seen) << seen;
+    EXPECT_TRUE(lastBoard == nullptr || seen == lastBoard) << seen;
     // Nothing here saves: the player's file is as it was.
-    EXPECT_EQ(folder.read(SaveRecordName), run.record != nullptr ? run.record : "");
+    EXPECT_EQ(folder.read(SaveRecordName), record != nullptr ? record : "");
 }
 
 const std::vector<std::string> FarewellOnly{"3000"};
@@ -64,22 +61,23 @@ const std::pair<int, std::string> FirstHeader{0, "Level 1"};
 
 const GameRun Runs[] = {
     // Without a playable record there is no prompt; the farewell follows a quit on the message line.
-    {nullptr, {'\r', 'q'}, FarewellOnly, {FirstHeader, {5, Farewell}}},
+    {nullptr, {'\r', 'q'}, FarewellOnly, {FirstHeader, {5, Farewell}}, nullptr},
     // Keys answer at once, either case; the record's length gives the level.
-    {SecondLevel, {'\r', 'n', 'q'}, FarewellOnly, {FirstHeader}},
+    {SecondLevel, {'\r', 'n', 'q'}, FarewellOnly, {FirstHeader}, nullptr},
     {SecondLevel, {'\r', 'Y', 'q'}, FarewellOnly, {{0, "Level 2"}, {6, Farewell}}, "P.#./..#./##../###G"},
     // A pauses before the screen clears, at the title and at the offer; still held, it moves down.
     {FirstLevel, {Pad(0x1000), Pad(0x1000), Pad(0x1000), 'q'}, {"150", "150", "150", "3000"}, {}, "..#/P.#/#.G"},
     {FirstLevel, {'\r', Pad(0x3000), 'q'}, {"150", "3000"}, {}, "P.#/..#/#.G"},
-    {FirstLevel, {'\r', Pad(0x2000), 'q'}, {"150", "3000"}, {FirstHeader}},
+    {FirstLevel, {'\r', Pad(0x2000), 'q'}, {"150", "3000"}, {FirstHeader}, nullptr},
     // A death by a key, then the restart prompt: A restarts at level 1, clearing and then pausing.
-    {SecondLevel, {'\r', 'y', 'd', 'd', Pad(0x1000), 'q'}, {"150 blank", "3000"}, {FirstHeader, {5, Farewell}}},
+    {SecondLevel, {'\r', 'y', 'd', 'd', Pad(0x1000), 'q'}, {"150 blank", "3000"}, {FirstHeader, {5, Farewell}},
+     nullptr},
     // No: the farewell comes below the prompt and its reminders, B without a pause.
     {SecondLevel, {'\r', 'y', 'd', 'd', Pad(0x2000)}, FarewellOnly,
-     {{6, "You have died!"}, {7, RestartQuestion}, {8, Farewell}}},
+     {{6, "You have died!"}, {7, RestartQuestion}, {8, Farewell}}, nullptr},
     {FirstLevel, {'\r', 'y', 'd', 'd', 'x', 224, 72, 'N'}, FarewellOnly,
      {{5, "You have died!"}, {6, RestartQuestion}, {7, "Please input your answer again"},
-      {8, "Please input your answer again"}, {9, "Please input your answer again"}, {10, Farewell}}},
+      {8, "Please input your answer again"}, {9, "Please input your answer again"}, {10, Farewell}}, nullptr},
 };
 
 INSTANTIATE_TEST_SUITE_P(Runs, WholeGame, ::testing::ValuesIn(Runs));

@@ -1,6 +1,5 @@
 #include <chrono>
 #include <optional>
-#include <sstream>
 #ifndef _WIN32
 #include <sys/resource.h>
 #include <sys/stat.h>
