@@ -186,9 +186,9 @@ TEST_F(Game, StartingRemovesOnlyTheLeftoversOfKilledSaves)
     typeScript({'\r', 'q'});
     runGame();
     EXPECT_EQ(folder.entries(), (std::set<std::string>{"myrecord.quillonex.new-Killed", "record.quillonex.new-Fresh0",
-                                                          "record.quillonex.new-Kil-ed", "record.quillonex.new-Kille",
-                                                          "record.quillonex.new-Killed.bak", "record.quillonex.new-Young8",
-                                                          "record.quillonex.new-mybackup1"}));
+                                                       "record.quillonex.new-Kil-ed", "record.quillonex.new-Kille",
+                                                       "record.quillonex.new-Killed.bak", "record.quillonex.new-Young8",
+                                                       "record.quillonex.new-mybackup1"}));
 }
 
 // A window resized at the offer or grown at the notice after a level is
