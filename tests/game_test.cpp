@@ -138,13 +138,6 @@ TEST_F(Game, OffersOnlyAPlainFileOfARecordsLengthAndYesLoadsTheBoardItOffered)
     close(readEnd);
 }
 
-TEST_F(Game, WithoutAUsableConsoleOnlyTheFailureIsPrinted)
-{
-    tc::failOpen(true);
-    runGame();
-    EXPECT_EQ(tc::output(), "Something broke within the game. Sorry, but you won't be able to play the game");
-}
-
 // Every wait of a game, in order: with no pad, or a button that means nothing
 // where the game waits, it idles between reads instead of spinning; "Saving
 // Game" is shown before the save starts. The offer reminds once for each code

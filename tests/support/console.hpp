@@ -67,7 +67,6 @@ void onPause(std::function<void(std::int32_t)> hook);
 
 void setCalendarSeconds(std::int64_t seconds);
 void setEnvironment(const std::string& name, const std::string& value);
-void failOpen(bool fail);
 // How many holds of the interrupts are not released yet (0 when balanced).
 int interruptsHeld();
 // Called at each flush to disk with its path (a new file's name), while the game
