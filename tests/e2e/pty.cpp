@@ -17,12 +17,8 @@
 #include <thread>
 #include <utility>
 
-namespace {
-
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
-
-}  // namespace
 
 GameInTerminal::GameInTerminal(int columns, int lines, std::string directory, Launch launch,
                                const std::vector<std::string>& environment, std::vector<std::string> arguments)
@@ -42,6 +38,7 @@ GameInTerminal::GameInTerminal(int columns, int lines, std::string directory, La
     }
     if (pid_ == 0) {
         login_tty(player);
+        close(master_);
         // Ctrl+\ leaves no core file in the test's folder.
         const rlimit noCore{0, 0};
         setrlimit(RLIMIT_CORE, &noCore);
@@ -124,15 +121,12 @@ bool GameInTerminal::jamOutput(char key, int timeoutMs)
 {
     const std::string keys(256, key);
     const auto deadline = Clock::now() + milliseconds(timeoutMs);
-    auto lastTaken = Clock::now();
-    while (Clock::now() < deadline) {
+    for (auto lastTaken = Clock::now(); Clock::now() < deadline; std::this_thread::sleep_for(milliseconds(10))) {
         if (write(master_, keys.data(), keys.size()) > 0) {
             lastTaken = Clock::now();
         } else if (Clock::now() - lastTaken >= milliseconds(300)) {
             return true;
         }
-        pollfd fd{master_, POLLOUT, 0};
-        poll(&fd, 1, 10);
     }
     return false;
 }

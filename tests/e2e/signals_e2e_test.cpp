@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
@@ -22,7 +21,6 @@ namespace {
 // A level-2 record with a red cell below the player, which never matches the
 // level-1 board a new game saves.
 const std::string OldRecord = "8777977797779770";
-const char* const AsksToResume = "Do you want to use your last saved data";
 
 // Keys typed one after another, each once the screen shows the line before
 // it; a step without keys resizes the window instead.
@@ -38,7 +36,7 @@ struct Place {
     // A question waits for its answer; elsewhere a board is shown, without a cursor.
     bool asks = false;
 };
-const Step Resume{"\r", AsksToResume};
+const Step Resume{"\r", "Do you want to use your last saved data"};
 const Step NewGame{"n", "Level 1"};
 // The notice's 92 characters fill two lines of 45 and spill onto a third.
 const Step TooSmall{nullptr, "The board of level 1", 45, 4};
@@ -47,7 +45,6 @@ const Place Places[] = {
     {"the resume prompt", {Resume}, 30, true},
     {"a level", {Resume, NewGame}},
     {"the restart prompt", {Resume, {"y", "Level 2"}, {"s", "Do you wanna restart"}}, 30, true},
-    {"the save's pause", {Resume, NewGame, {"e", "Saved Game"}}},
     // Its words on the window's last line: the shell must start below them.
     {"the save's pause in a window the board fills", {Resume, NewGame, {"e", "Saved Game"}}, 6},
     {"the notice of a window too small", {Resume, NewGame, TooSmall}},
@@ -60,12 +57,8 @@ void play(GameInTerminal& game, const Place& place)
     ASSERT_TRUE(game.waitForLine("Press 'enter'"));
     std::ofstream(game.directory() + "/record.quillonex", std::ios::binary) << OldRecord;
     for (const Step& step : place.steps) {
-        if (step.keys != nullptr) {
-            game.type(step.keys);
-        } else {
-            game.resize(step.columns, step.lines);
-            game.signal(SIGWINCH);
-        }
+        // The terminal tells the game of its new size by itself.
+        step.keys != nullptr ? game.type(step.keys) : game.resize(step.columns, step.lines);
         ASSERT_TRUE(game.waitForLine(step.shown)) << step.shown;
     }
 }
