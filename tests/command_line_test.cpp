@@ -59,7 +59,7 @@ TEST(Palette, ComesFromTheCommandLineOrNoColorAndShapesShowEveryCellWithoutColou
         }
         std::string title, offer, level, died;
         for (const auto& [into, keys] : {std::pair{&title, "\r"}, {&offer, "yd"}, {&level, "d"}, {&died, "n"}}) {
-            tc::scriptAction([into] { *into = tc::screen().text() + (tc::screen().cursorVisible() ? "|on" : "|off"); });
+            tc::scriptAction([to = into] { *to = tc::screen().text() + (tc::screen().cursorVisible() ? "|on" : "|off"); });
             tc::typeText(keys);
         }
         EXPECT_EQ(runGame(arguments), 0);
