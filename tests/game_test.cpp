@@ -154,12 +154,10 @@ TEST_F(Game, IdlesBetweenReadsWhereverItWaits)
               "Do you want to use your last saved data (y/n)? If you are using a Xbox controller controller, press "
               "'a' to use your last saved data and press 'b' to not.\nPlease give a proper response.\n"
               "Please give a proper response.");
-    std::string timeline;
-    for (const std::string& event : tc::timeline()) {
-        timeline += event + ";";
-    }
-    EXPECT_EQ(timeline, "pad;idle;pad;idle;key 13;pad;idle;pad;idle;key 224;key 72;key 121;pad;idle;key 101;show;pause 3000;"
-                        "key 100;key 100;pad;idle;pad;idle;key 110;pause 3000;");
+    EXPECT_EQ(tc::timeline(), (std::vector<std::string>{"pad", "idle", "pad", "idle", "key 13", "pad", "idle", "pad", "idle",
+                                                        "key 224", "key 72", "key 121", "pad", "idle", "key 101", "show",
+                                                        "pause 3000", "key 100", "key 100", "pad", "idle", "pad", "idle",
+                                                        "key 110", "pause 3000"}));
 }
 
 // At start-up, before any save, what killed saves left is removed: our own
