@@ -51,8 +51,7 @@ TEST_P(LevelPlay, ShowsWhereEveryKeyAndButtonTakesThePlayer)
     EXPECT_EQ(tc::rumbles(), (rumbled ? Rumbles{{65535, 65535, 300}, {0, 0, 1300}} : Rumbles{}));
 }
 
-constexpr CursorPosition Home{0, 2};
-constexpr CursorPosition Below{0, 5};
+constexpr CursorPosition Home{0, 2}, Below{0, 5};
 
 const Case Cases[] = {
     // Each key of a move (an arrow key's code comes after either prefix): a
