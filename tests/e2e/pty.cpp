@@ -178,11 +178,6 @@ int GameInTerminal::waitForExit(int timeoutMs, bool readOutput)
     return WIFEXITED(waitStatus_) ? WEXITSTATUS(waitStatus_) : -1;
 }
 
-bool GameInTerminal::killedBy(int signal) const
-{
-    return exited_ && WIFSIGNALED(waitStatus_) && WTERMSIG(waitStatus_) == signal;
-}
-
 bool GameInTerminal::terminalSettingsRestored() const
 {
     termios now{};

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <sys/types.h>
+#include <sys/wait.h>
 #include <termios.h>
 
 #include <chrono>
@@ -60,13 +61,12 @@ public:
     // Waits for the game to end, reading its output unless told not to, and
     // gives its exit status (-1 when killed by a signal, -2 when not ended in time).
     int waitForExit(int timeoutMs = 10000, bool readOutput = true);
-    bool killedBy(int signal) const;
+    bool killedBy(int signal) const { return exited_ && WIFSIGNALED(waitStatus_) && WTERMSIG(waitStatus_) == signal; }
     // Processor time the game used in all, once it has ended.
     std::chrono::milliseconds cpuTime() const { return cpuTime_; }
 
     // The terminal's settings are what they were before the game started.
     bool terminalSettingsRestored() const;
-    // The terminal's settings as they are now.
     termios settings() const;
     // What a shell prints after the game shows in the terminal's own colours.
     bool coloursRestored() const;

@@ -50,10 +50,9 @@ struct VirtualPad {
         }
         SDL_GameControllerClose(look);
     }
-    ~VirtualPad() { unplug(); }
     void unplug() const
     {
-        for (int i = 0; SDL_WasInit(SDL_INIT_JOYSTICK) != 0 && i < SDL_NumJoysticks(); ++i) {
+        for (int i = 0; i < SDL_NumJoysticks(); ++i) {
             if (SDL_JoystickGetDeviceInstanceID(i) == id) {
                 SDL_JoystickDetachVirtual(i);
             }
