@@ -24,12 +24,13 @@ void waitForTitle(GameInTerminal& game)
     ASSERT_TRUE(game.waitFor([&](const Screen&) { return !game.terminalSettingsRestored(); }, StartMs));
 }
 
-// The whole board of level 1 as its record's digits, once drawn and the cursor is back on the player.
+// The whole board of level 1 as its record's digits, once drawn. (The cursor is
+// hidden over a board, and wine's console does not say where it rests then.)
 std::string boardShown(GameInTerminal& game)
 {
-    const bool shown = game.waitFor(
-        [](const Screen& s) { return showsLevel(s, 1) && s.cursor() == CursorPosition{0, 2}; }, StartMs);
-    return shown ? recordOf(*readBoard(game.screen())) : "no board";
+    const bool shown = game.waitFor([](const Screen& s) { return showsLevel(s, 1); }, StartMs);
+    game.settle(500);
+    return shown && showsLevel(game.screen(), 1) ? recordOf(*readBoard(game.screen())) : "no board";
 }
 
 TEST(GameUnderWine, TitleKeysSaveQuitAndPlayTheSavedLevelAgain)
