@@ -305,7 +305,7 @@ def main():
         summarise(folder / ("listed.tsv" if options.listed else "report.tsv"))
         return
     if not (folder / "CMakeCache.txt").exists():
-        subprocess.run(["cmake", "-S", str(ROOT), "-B", str(folder), "-DCMAKE_BUILD_TYPE=Debug",
+        subprocess.run(["cmake", "-S", str(ROOT), "-B", str(folder), "-DCMAKE_BUILD_TYPE=Debug", "-DBUILD_TESTING=ON",
                         "-DCMAKE_CXX_FLAGS=-O1"], check=True, stdout=subprocess.DEVNULL)
     log = open(folder / "build.log", "w")
     if not build(folder, log):
