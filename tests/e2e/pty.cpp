@@ -20,15 +20,21 @@
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
+std::string newFolder()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "quillonex-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) {
+        throw std::runtime_error("no temporary folder");
+    }
+    return pattern;
+}
+
 GameInTerminal::GameInTerminal(int columns, int lines, std::string directory, Launch launch,
                                const std::vector<std::string>& environment, std::vector<std::string> arguments)
     : screen_(columns, lines), directory_(std::move(directory)), ownDirectory_(directory_.empty())
 {
     if (ownDirectory_) {
-        directory_ = (std::filesystem::temp_directory_path() / "quillonex-XXXXXX").string();
-        if (mkdtemp(directory_.data()) == nullptr) {
-            throw std::runtime_error("no temporary folder");
-        }
+        directory_ = newFolder();
     }
     // A new terminal starts cooked, echoing, with the usual keys: as a shell leaves it.
     const winsize size{static_cast<unsigned short>(lines), static_cast<unsigned short>(columns), 0, 0};

@@ -27,6 +27,9 @@ enum class Launch {
     InteractiveShell,
 };
 
+// A new empty folder under the system's temporary folder.
+std::string newFolder();
+
 class GameInTerminal {
 public:
     // Starts the game in a terminal of the given size, in `directory` (a new
@@ -61,6 +64,7 @@ public:
     // Waits for the game to end, reading its output unless told not to, and
     // gives its exit status (-1 when killed by a signal, -2 when not ended in time).
     int waitForExit(int timeoutMs = 10000, bool readOutput = true);
+    pid_t pid() const { return pid_; }
     bool killedBy(int signal) const { return exited_ && WIFSIGNALED(waitStatus_) && WTERMSIG(waitStatus_) == signal; }
     // Processor time the game used in all, once it has ended.
     std::chrono::milliseconds cpuTime() const { return cpuTime_; }
