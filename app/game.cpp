@@ -131,7 +131,7 @@ int runGame(std::span<const std::string_view> arguments)
     platform::chooseColours(options.palette ? options.palette
                                             : noColour ? std::optional(colours::Palette::None) : std::nullopt);
     if (!platform::openConsole()) {
-        platform::printNarrow(StartupFailure);
+        platform::writeStandardOutput(StartupFailure);
         return 0;
     }
     showTitleScreen();

@@ -56,7 +56,7 @@ void drawBoard(std::int32_t level, bool fullDraw, std::int32_t newCol, std::int3
         return;
     }
     platform::moveCursor(0, 0);
-    platform::printLevelHeader(level);
+    platform::printText(L"Level " + std::to_wstring(level) + L"\n\n");
     // A playable level has a side of at least 2; the guard only keeps a
     // nonsensical level from dividing by zero.
     const std::int32_t side = std::max(sideLengthFor(level), 1);

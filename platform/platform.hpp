@@ -26,12 +26,8 @@ void closeConsole();
 
 // One formatted wide print of a text that holds no conversions.
 void printText(std::wstring_view wide);
-// "Level %d\n\n"
-void printLevelHeader(std::int32_t level);
-// Narrow text; used only for the start-up failure message.
-void printNarrow(std::string_view narrow);
 // Narrow text straight to standard output or standard error, with the console
-// closed: the answers to the command line.
+// closed: the answers to the command line and the start-up failure message.
 void writeStandardOutput(std::string_view narrow);
 void writeStandardError(std::string_view narrow);
 // The value of an environment variable; empty when it is not set.
@@ -72,7 +68,7 @@ struct ConsoleSize {
 std::optional<ConsoleSize> consoleSize();
 // True once after the terminal was resized, or the game came back from being
 // suspended: what the screen shows can no longer be relied on.
-bool consoleChanged();
+bool takeConsoleChange();
 
 // The whole content of the file `name`, read once, when it is a plain file of
 // at most `largest` bytes; nothing when it is missing, cannot be read, is

@@ -120,7 +120,7 @@ std::int32_t gamepadPause(Place place, Command command)
 
 Input pollInput(Place place)
 {
-    if (place == Place::Level && platform::consoleChanged()) {
+    if (place == Place::Level && platform::takeConsoleChange()) {
         return {Command::Redraw, false, 0};
     }
     if (platform::keyWaiting()) {

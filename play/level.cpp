@@ -197,7 +197,7 @@ LevelOutcome playLevel(std::int32_t level, bool resumed)
         generateMaze(level);
     }
     // Whatever changed before now is covered by this draw.
-    platform::consoleChanged();
+    platform::takeConsoleChange();
     if (!boardFits(level)) {
         if (!waitForRoom(level)) {
             return LevelQuit;

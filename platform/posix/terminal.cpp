@@ -502,17 +502,6 @@ void printText(std::wstring_view wide)
     print(plainText);
 }
 
-void printLevelHeader(std::int32_t level)
-{
-    print("Level " + std::to_string(level) + "\n\n");
-}
-
-void printNarrow(std::string_view narrow)
-{
-    flushOutput();
-    writeAll(narrow.data(), narrow.size());
-}
-
 void writeStandardOutput(std::string_view narrow)
 {
     writeAll(narrow.data(), narrow.size(), STDOUT_FILENO);
@@ -611,7 +600,7 @@ std::optional<ConsoleSize> consoleSize()
     return ConsoleSize{size.ws_col, size.ws_row};
 }
 
-bool consoleChanged()
+bool takeConsoleChange()
 {
     return changed.exchange(false);
 }

@@ -246,17 +246,6 @@ void printText(std::wstring_view text)
     }
 }
 
-void printLevelHeader(std::int32_t level)
-{
-    std::wprintf(L"Level %d\n\n", static_cast<int>(level));
-}
-
-void printNarrow(std::string_view text)
-{
-    std::printf("%.*s", static_cast<int>(text.size()), text.data());
-    flushOutput();
-}
-
 void writeStandardOutput(std::string_view text)
 {
     std::fwrite(text.data(), 1, text.size(), stdout);
@@ -339,7 +328,7 @@ std::optional<ConsoleSize> consoleSize()
     return windowSize();
 }
 
-bool consoleChanged()
+bool takeConsoleChange()
 {
     const std::optional<ConsoleSize> size = windowSize();
     const bool changed = size.has_value() != lastSize.has_value() ||

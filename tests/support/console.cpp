@@ -190,14 +190,6 @@ void closeConsole()
 
 void printText(std::wstring_view wide) { testconsole::writeAppended(text::appendUtf8, wide); }
 
-void printLevelHeader(std::int32_t level) { testconsole::write("Level " + std::to_string(level) + "\n\n"); }
-
-void printNarrow(std::string_view narrow)
-{
-    testconsole::write(narrow);
-    testconsole::flush();
-}
-
 void writeStandardOutput(std::string_view narrow) { st.standardOutput += narrow; }
 void writeStandardError(std::string_view narrow) { st.standardError += narrow; }
 
@@ -256,7 +248,7 @@ void pause(std::int32_t milliseconds)
 void idle() { testconsole::flush("idle"); }
 std::int64_t calendarSeconds() { return st.calendarSeconds; }
 std::optional<ConsoleSize> consoleSize() { return ConsoleSize{st.columns, st.lines}; }
-bool consoleChanged() { return std::exchange(st.changed, false); }
+bool takeConsoleChange() { return std::exchange(st.changed, false); }
 bool flushNewFile(const NewFile& file) { return flushFileToDisk(file.name.c_str()); }
 bool flushFileToDisk(const char* path) { return !st.diskFlushHook || st.diskFlushHook(path); }
 void holdInterrupts() { ++st.interruptsHeld; }
