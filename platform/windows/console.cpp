@@ -16,6 +16,7 @@
 #include <string>
 
 #include "platform/colours.hpp"
+#include "platform/idle.hpp"
 #include "platform/platform.hpp"
 #include "platform/text.hpp"
 #include "platform/windows/gamepad.hpp"
@@ -25,10 +26,6 @@ namespace {
 // _O_U16TEXT: wide prints reach the console as UTF-16, "\n" as a new line.
 constexpr int Utf16TextMode = 0x20000;
 constexpr std::size_t OutputBufferBytes = 64 * 1024;
-// How long an idle wait lasts: short while a pad answers so that a held
-// button is read often, longer without one so a pad plugged in is still noticed.
-constexpr DWORD IdleWithPadMs = 5;
-constexpr DWORD IdleWithoutPadMs = 200;
 // Windows ends a process this long after its console window was closed; a save
 // that holds the interrupts gets most of it to finish.
 constexpr DWORD CloseWaitMs = 4000;
@@ -310,7 +307,7 @@ int readKey()
 void idle()
 {
     flushOutput();
-    const DWORD interval = gamepad::connected() ? IdleWithPadMs : IdleWithoutPadMs;
+    const DWORD interval = gamepad::connected() ? DWORD{IdleWithPadMs} : DWORD{IdleWithoutPadMs};
     if (keyboard == INVALID_HANDLE_VALUE) {
         Sleep(interval);
         return;

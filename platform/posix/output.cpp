@@ -1,0 +1,291 @@
+// The game's output on a POSIX terminal: UTF-8 through one buffer, in the
+// colours the terminal takes, written once a frame; the cursor hidden and
+// shown with the terminal's own sequences; and the bytes that leave the
+// terminal as it was found on every way out, a signal's included.
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "platform/colours.hpp"
+#include "platform/platform.hpp"
+#include "platform/posix/terminal.hpp"
+#include "platform/posix/terminfo.hpp"
+#include "platform/text.hpp"
+
+namespace {
+
+using terminal::InputFd;
+using terminal::OutputFd;
+
+std::string outputBuffer;
+// The game's texts as UTF-8, before the writer turns them into the terminal's.
+std::string plainText;
+colours::Writer writer;
+// What a signal that ends the game writes: the terminal's own colours and the
+// cursor below the game's output. Made at each flush into the spare slot, then
+// switched to, so the handler always finds a whole one.
+struct ExitBytes {
+    char bytes[32];
+    std::size_t size;
+};
+ExitBytes exitBytes[2] = {{"\x1b[m", 3}, {"\x1b[m", 3}};
+volatile std::sig_atomic_t exitBytesSlot = 0;
+// Set while a frame is on its way: a signal may cut it inside a sequence.
+volatile std::sig_atomic_t writing = 0;
+// The terminal's size as the writer knows it may be out of date.
+volatile std::sig_atomic_t sizeStale = 1;
+// The palette the player asked for, if any.
+std::optional<colours::Palette> chosenPalette;
+// The terminal's own sequences that hide and show the cursor (both, or none
+// when it lacks one of them), kept where the signal handlers can write them.
+struct CursorBytes {
+    char bytes[32];
+    std::size_t size;
+};
+CursorBytes hideBytes{{}, 0};
+CursorBytes showBytes{{}, 0};
+// What the game asks for, and whether the terminal may show the cursor hidden:
+// set as soon as the bytes that hide it are on their way, cleared only once
+// those that show it are written.
+bool cursorWanted = true;
+volatile std::sig_atomic_t cursorHidden = 0;
+// A stop showed it meanwhile.
+volatile std::sig_atomic_t cursorShownForStop = 0;
+
+void writeAll(const char* data, std::size_t size, int fd = OutputFd)
+{
+    while (size > 0) {
+        const ssize_t written = write(fd, data, size);
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            if (errno == EAGAIN || errno == EWOULDBLOCK) {
+                pollfd fd{OutputFd, POLLOUT, 0};
+                poll(&fd, 1, 100);
+                continue;
+            }
+            return;
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+}
+
+void takeSize()
+{
+    winsize size{};
+    if (ioctl(OutputFd, TIOCGWINSZ, &size) == 0) {
+        writer.columns = size.ws_col;
+        writer.lines = size.ws_row;
+    }
+}
+
+void print(std::string_view plain)
+{
+    // After a resize the writer must know the new size before it follows the
+    // cursor through what comes next (a wrapped line, a clamped move), or the
+    // exit bytes would put the shell's prompt over the game's last lines.
+    if (sizeStale != 0) {
+        sizeStale = 0;
+        takeSize();
+    }
+    colours::writeLean(writer, plain, outputBuffer);
+}
+
+void prepareExitBytes()
+{
+    const std::string bytes = colours::exitBytes(writer);
+    ExitBytes& spare = exitBytes[1 - exitBytesSlot];
+    spare.size = std::min(bytes.size(), sizeof spare.bytes);
+    bytes.copy(spare.bytes, spare.size);
+    exitBytesSlot = 1 - exitBytesSlot;
+}
+
+void keepCursorBytes(CursorBytes& kept, const std::string& bytes)
+{
+    kept.size = std::min(bytes.size(), sizeof kept.bytes);
+    bytes.copy(kept.bytes, kept.size);
+}
+
+// Whether a signal handler may write its few bytes. A terminal that reads
+// nothing (a stalled connection) would hold the write forever, and the game
+// with it. One that is merely behind shows as not ready too while a few
+// hundred bytes wait unread: it gets a moment to catch up.
+bool terminalTakesBytes()
+{
+    constexpr int CatchUpMs = 200;
+    pollfd output{OutputFd, POLLOUT, 0};
+    return poll(&output, 1, CatchUpMs) == 1 && (output.revents & POLLOUT) != 0;
+}
+
+void writeFromHandler(const char* bytes, std::size_t size)
+{
+    if (size > 0) {
+        [[maybe_unused]] const ssize_t ignored = write(OutputFd, bytes, size);
+    }
+}
+
+}  // namespace
+
+namespace terminal {
+
+bool learnTerminal()
+{
+    const auto variable = platform::environmentVariable;
+    colours::TerminalFacts facts{variable("TERM"),        variable("COLORTERM"),      variable("STY"),
+                                 variable("TMUX"),        variable("VTE_VERSION"),    variable("KONSOLE_VERSION"),
+                                 variable("TERM_PROGRAM"), variable("XTERM_VERSION"), variable("WT_SESSION")};
+    const auto entry = terminfo::capabilities(facts.term.c_str());
+    if (facts.term == "dumb" || (entry && !entry->cursorAddressing)) {
+        return false;
+    }
+    if (entry) {
+        facts.terminfoDirect = entry->direct;
+        facts.terminfoColours = entry->colours;
+        const bool both = !entry->hideCursor.empty() && !entry->showCursor.empty();
+        keepCursorBytes(hideBytes, both ? entry->hideCursor : "");
+        keepCursorBytes(showBytes, both ? entry->showCursor : "");
+    }
+    writer.depth = colours::chooseDepth(facts);
+    writer.palette = colours::choosePalette(chosenPalette, facts);
+    takeSize();
+    return true;
+}
+
+void flushOutput()
+{
+    if (cursorShownForStop != 0) {
+        cursorShownForStop = 0;
+        if (!cursorWanted) {
+            outputBuffer.insert(0, hideBytes.bytes, hideBytes.size);
+        }
+    }
+    if (!outputBuffer.empty()) {
+        colours::resetColours(writer, outputBuffer);
+        prepareExitBytes();
+        writing = 1;
+        writeAll(outputBuffer.data(), outputBuffer.size());
+        writing = 0;
+        outputBuffer.clear();
+        cursorHidden = cursorWanted ? 0 : 1;
+    }
+    if (sizeStale != 0) {
+        sizeStale = 0;
+        takeSize();
+    }
+}
+
+void forgetOutput()
+{
+    outputBuffer.clear();
+    writer.shown = {};
+    cursorWanted = true;
+    cursorHidden = 0;
+}
+
+void writeExitBytes()
+{
+    if (terminalTakesBytes()) {
+        // A frame cut short may end inside a sequence: CAN ends it.
+        writeFromHandler("\x18", writing != 0 ? 1 : 0);
+        const ExitBytes& bytes = exitBytes[exitBytesSlot];
+        writeFromHandler(bytes.bytes, bytes.size);
+        writeFromHandler(showBytes.bytes, cursorHidden != 0 ? showBytes.size : 0);
+    }
+}
+
+void showCursorForStop()
+{
+    // The shell and whatever runs next want their cursor.
+    if (cursorHidden != 0 && terminalTakesBytes()) {
+        writeFromHandler(showBytes.bytes, showBytes.size);
+    }
+    cursorShownForStop = cursorHidden;
+}
+
+void markSizeStale()
+{
+    sizeStale = 1;
+}
+
+}  // namespace terminal
+
+namespace platform {
+
+void chooseColours(std::optional<colours::Palette> palette)
+{
+    chosenPalette = palette;
+}
+
+void printText(std::wstring_view wide)
+{
+    plainText.clear();
+    text::appendUtf8(plainText, wide);
+    print(plainText);
+}
+
+void writeStandardOutput(std::string_view narrow)
+{
+    writeAll(narrow.data(), narrow.size(), STDOUT_FILENO);
+}
+
+void writeStandardError(std::string_view narrow)
+{
+    writeAll(narrow.data(), narrow.size(), STDERR_FILENO);
+}
+
+std::string environmentVariable(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value != nullptr ? value : "";
+}
+
+void moveCursor(std::int16_t x, std::int16_t y)
+{
+    plainText.clear();
+    text::appendCursorMove(plainText, x, y);
+    print(plainText);
+}
+
+void showOutput()
+{
+    terminal::flushOutput();
+}
+
+void clearScreen()
+{
+    print(text::ClearScreen);
+}
+
+void showCursor(bool visible)
+{
+    if (hideBytes.size == 0 || visible == cursorWanted) {
+        return;
+    }
+    cursorWanted = visible;
+    cursorHidden = 1;
+    const CursorBytes& bytes = visible ? showBytes : hideBytes;
+    outputBuffer.append(bytes.bytes, bytes.size);
+}
+
+std::optional<ConsoleSize> consoleSize()
+{
+    winsize size{};
+    if (ioctl(OutputFd, TIOCGWINSZ, &size) != 0 && ioctl(InputFd, TIOCGWINSZ, &size) != 0) {
+        return std::nullopt;
+    }
+    if (size.ws_col == 0 || size.ws_row == 0) {
+        return std::nullopt;
+    }
+    return ConsoleSize{size.ws_col, size.ws_row};
+}
+
+}  // namespace platform

@@ -1,0 +1,254 @@
+// Raw mode on a POSIX terminal for as long as the console is open, and the
+// signals and job control that must give the terminal back as it was found:
+// the signals that end the game, Ctrl+Z and fg, and a resize.
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <exception>
+
+#include "platform/platform.hpp"
+#include "platform/posix/gamepad.hpp"
+#include "platform/posix/terminal.hpp"
+
+namespace {
+
+using terminal::InputFd;
+using terminal::OutputFd;
+
+termios savedTermios{};
+// Set from the signal handlers too.
+volatile std::sig_atomic_t rawModeOn = 0;
+// Between openConsole and closeConsole: the game wants raw mode back after a
+// suspension.
+volatile std::sig_atomic_t consoleOpen = 0;
+// Counts the SIGCONTs received: a suspension learns from it that it was
+// resumed before it even stopped.
+volatile std::sig_atomic_t continuations = 0;
+std::atomic<bool> changed{false};
+bool exitHandlersInstalled = false;
+
+constexpr int EndSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+
+void restoreTerminal()
+{
+    if (rawModeOn != 0) {
+        tcsetattr(InputFd, TCSAFLUSH, &savedTermios);
+        rawModeOn = 0;
+    }
+}
+
+bool enterRawMode()
+{
+    termios raw = savedTermios;
+    // Keys one by one, unechoed, Enter as 13, Ctrl+S and Ctrl+V as plain keys.
+    // Output processing stays on, so "\n" starts a new line; so do the signal
+    // keys, so Ctrl+C ends the game and Ctrl+Z suspends it.
+    raw.c_iflag &= ~static_cast<tcflag_t>(ICRNL | INLCR | IGNCR | IXON);
+    raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | IEXTEN);
+    raw.c_cc[VMIN] = 1;
+    raw.c_cc[VTIME] = 0;
+    // Marked before the change: a signal that lands right after it must still
+    // undo it (undoing it before it happened does no harm).
+    rawModeOn = 1;
+    if (tcsetattr(InputFd, TCSAFLUSH, &raw) != 0) {
+        rawModeOn = 0;
+        return false;
+    }
+    return true;
+}
+
+// The signal stays held while its own handler runs. A read, a write or a
+// terminal setting that a handler cuts short starts again where it was; poll
+// and nanosleep return early all the same, and the loops around them go on.
+void setHandler(int signal, void (*handler)(int))
+{
+    struct sigaction action{};
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(signal, &action, nullptr);
+}
+
+void onEndSignal(int signal)
+{
+    // Only async-signal-safe calls here: reset the colours, put the cursor
+    // below the game's output so that the shell goes on under it, show it,
+    // put the terminal back and end the way the signal would have ended us.
+    if (rawModeOn != 0) {
+        terminal::writeExitBytes();
+    }
+    restoreTerminal();
+    setHandler(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+// Puts the terminal back before a stop, while it is still ours. Started by a
+// script or by make, the game is not alone in its job: Ctrl+Z stops the shell
+// or make that started it as well, and the interactive shell takes the
+// terminal back, with its own settings, as soon as that one stops. Setting the
+// terminal from outside the foreground would then stop the game with SIGTTOU
+// half-way through this handler, and the fg meant to resume it would finish
+// the change and stop it again. So the terminal is left to the shell once the
+// shell has it, and SIGTTOU is held so that losing the race by a hair costs no
+// stop either.
+void releaseTerminalForStop()
+{
+    sigset_t ttou;
+    sigset_t saved;
+    sigemptyset(&ttou);
+    sigaddset(&ttou, SIGTTOU);
+    sigprocmask(SIG_BLOCK, &ttou, &saved);
+    terminal::showCursorForStop();
+    if (tcgetpgrp(InputFd) == getpgrp()) {
+        restoreTerminal();
+    }
+    rawModeOn = 0;
+    sigprocmask(SIG_SETMASK, &saved, nullptr);
+}
+
+void onSuspend(int);
+
+// Stops the game, unless the fg meant to resume it came first: with others in
+// its job, the shell may already have taken the stop as done and sent SIGCONT
+// while this handler was still on its way. The stop is raised while SIGTSTP is
+// blocked, so that a SIGCONT from then on discards it; one that came before
+// shows in the count, and the stop is dropped by hand.
+void stopUnlessResumed(std::sig_atomic_t continuationsBefore)
+{
+    setHandler(SIGTSTP, SIG_DFL);
+    std::raise(SIGTSTP);
+    if (continuations != continuationsBefore) {
+        setHandler(SIGTSTP, SIG_IGN);
+    } else {
+        sigset_t suspend;
+        sigemptyset(&suspend);
+        sigaddset(&suspend, SIGTSTP);
+        // The stop happens here. Where no shell can start the game again (it
+        // runs straight under tmux, script or ssh), the system drops it.
+        sigprocmask(SIG_UNBLOCK, &suspend, nullptr);
+        sigprocmask(SIG_BLOCK, &suspend, nullptr);
+    }
+    setHandler(SIGTSTP, onSuspend);
+}
+
+void onSuspend(int)
+{
+    const int savedErrno = errno;
+    const std::sig_atomic_t continuationsBefore = continuations;
+    releaseTerminalForStop();
+    stopUnlessResumed(continuationsBefore);
+    // Either way the game goes on in raw mode.
+    if (consoleOpen != 0 && rawModeOn == 0) {
+        enterRawMode();
+    }
+    errno = savedErrno;
+}
+
+void onContinue(int)
+{
+    const int savedErrno = errno;
+    continuations = continuations + 1;
+    // Raw mode again even where the game never left it: a fg that came first
+    // discards the Ctrl+Z before the game handled it, while the shell had
+    // already put its own settings in.
+    if (consoleOpen != 0) {
+        enterRawMode();
+    }
+    // The screen may have been used by others meanwhile.
+    changed = true;
+    errno = savedErrno;
+}
+
+void onResize(int)
+{
+    changed = true;
+    terminal::markSizeStale();
+}
+
+void onTerminate()
+{
+    platform::closeConsole();
+    std::abort();
+}
+
+void maskEndSignals(int how)
+{
+    sigset_t signals;
+    sigemptyset(&signals);
+    for (const int signal : EndSignals) {
+        sigaddset(&signals, signal);
+    }
+    sigprocmask(how, &signals, nullptr);
+}
+
+void installHandlers()
+{
+    for (const int signal : EndSignals) {
+        setHandler(signal, onEndSignal);
+    }
+    setHandler(SIGTSTP, onSuspend);
+    setHandler(SIGCONT, onContinue);
+    setHandler(SIGWINCH, onResize);
+    // A terminal that went away shows up as a failed write, not a signal.
+    setHandler(SIGPIPE, SIG_IGN);
+    if (!exitHandlersInstalled) {
+        std::atexit(platform::closeConsole);
+        std::set_terminate(onTerminate);
+        exitHandlersInstalled = true;
+    }
+}
+
+}  // namespace
+
+namespace platform {
+
+bool openConsole()
+{
+    const int outputFlags = fcntl(OutputFd, F_GETFL);
+    if (outputFlags == -1 || (outputFlags & O_ACCMODE) == O_RDONLY) {
+        return false;
+    }
+    if (isatty(InputFd) == 0 || tcgetattr(InputFd, &savedTermios) != 0) {
+        return false;
+    }
+    if (!terminal::learnTerminal()) {
+        return false;
+    }
+    installHandlers();
+    if (!enterRawMode()) {
+        return false;
+    }
+    consoleOpen = 1;
+    return true;
+}
+
+void closeConsole()
+{
+    consoleOpen = 0;
+    showCursor(true);
+    terminal::flushOutput();
+    gamepad::shutdown();
+    restoreTerminal();
+}
+
+bool takeConsoleChange()
+{
+    return changed.exchange(false);
+}
+
+void holdInterrupts()
+{
+    maskEndSignals(SIG_BLOCK);
+}
+
+void releaseInterrupts()
+{
+    maskEndSignals(SIG_UNBLOCK);
+}
+
+}  // namespace platform
