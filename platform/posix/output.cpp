@@ -68,8 +68,8 @@ void writeAll(const char* data, std::size_t size, int fd = OutputFd)
                 continue;
             }
             if (errno == EAGAIN || errno == EWOULDBLOCK) {
-                pollfd fd{OutputFd, POLLOUT, 0};
-                poll(&fd, 1, 100);
+                pollfd ready{fd, POLLOUT, 0};
+                poll(&ready, 1, 100);
                 continue;
             }
             return;
