@@ -18,11 +18,11 @@
 #include <exception>
 #include <string>
 
-#include "platform/colours.hpp"
 #include "platform/platform.hpp"
 #include "platform/posix/gamepad.hpp"
 #include "platform/posix/keys.hpp"
 #include "platform/posix/terminfo.hpp"
+#include "platform/rewriter.hpp"
 #include "platform/text.hpp"
 
 namespace {
@@ -157,8 +157,8 @@ void takeSize()
 {
     winsize size{};
     if (ioctl(OutputFd, TIOCGWINSZ, &size) == 0) {
-        writer.columns = size.ws_col;
-        writer.lines = size.ws_row;
+        writer.cursor.columns = size.ws_col;
+        writer.cursor.lines = size.ws_row;
     }
 }
 

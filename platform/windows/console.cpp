@@ -15,8 +15,8 @@
 #include <iterator>
 #include <string>
 
-#include "platform/colours.hpp"
 #include "platform/platform.hpp"
+#include "platform/rewriter.hpp"
 #include "platform/text.hpp"
 #include "platform/windows/gamepad.hpp"
 
