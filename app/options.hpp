@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/colours.hpp"
+#include "platform/palette.hpp"
 
 enum class Request { Play, Help, Version, Mistake };
 

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "board/board.hpp"
+#include "platform/rewriter.hpp"
 #include "platform/text.hpp"
 
 namespace vision {

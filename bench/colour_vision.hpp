@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/colours.hpp"
+#include "platform/palette.hpp"
 #include "tests/support/screen.hpp"
 
 namespace vision {

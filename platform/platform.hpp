@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/colours.hpp"
+#include "platform/palette.hpp"
 
 namespace platform {
 

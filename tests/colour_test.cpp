@@ -9,7 +9,7 @@
 #include "bench/colour_vision.hpp"
 #include "board/render.hpp"
 #include "maze/maze.hpp"
-#include "platform/colours.hpp"
+#include "platform/rewriter.hpp"
 #include "tests/support/ways.hpp"
 
 namespace {

@@ -13,10 +13,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/colours.hpp"
 #include "platform/platform.hpp"
 #include "platform/posix/terminal.hpp"
 #include "platform/posix/terminfo.hpp"
+#include "platform/rewriter.hpp"
 #include "platform/text.hpp"
 
 namespace {
@@ -83,8 +83,8 @@ void takeSize()
 {
     winsize size{};
     if (ioctl(OutputFd, TIOCGWINSZ, &size) == 0) {
-        writer.columns = size.ws_col;
-        writer.lines = size.ws_row;
+        writer.cursor.columns = size.ws_col;
+        writer.cursor.lines = size.ws_row;
     }
 }
 

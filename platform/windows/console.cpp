@@ -15,9 +15,9 @@
 #include <iterator>
 #include <string>
 
-#include "platform/colours.hpp"
 #include "platform/idle.hpp"
 #include "platform/platform.hpp"
+#include "platform/rewriter.hpp"
 #include "platform/text.hpp"
 #include "platform/windows/gamepad.hpp"
 

@@ -5,8 +5,8 @@
 #include <memory>
 #include <utility>
 
-#include "platform/colours.hpp"
 #include "platform/platform.hpp"
+#include "platform/rewriter.hpp"
 #include "platform/text.hpp"
 
 namespace testconsole {

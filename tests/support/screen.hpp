@@ -3,17 +3,15 @@
 // a person sees them.
 #pragma once
 
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "platform/palette.hpp"
+
 struct VTerm;
 
-struct Rgb {
-    std::uint8_t r = 0, g = 0, b = 0;
-    friend bool operator==(const Rgb&, const Rgb&) = default;
-};
+using colours::Rgb;
 
 // No value means the terminal's default colour.
 using Colour = std::optional<Rgb>;

@@ -1,0 +1,62 @@
+#include "platform/cursor.hpp"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "platform/text.hpp"
+
+namespace cursor {
+
+void lineFeed(State& c)
+{
+    c.col = 0;
+    if (c.lines > 0 && c.row >= c.lines - 1) {
+        // The screen scrolls up under the cursor.
+        c.lowestDrawn = std::max(c.lowestDrawn - 1, -1);
+    } else {
+        ++c.row;
+    }
+}
+
+void advance(State& c, bool visible)
+{
+    if (c.columns > 0 && c.col >= c.columns) {
+        lineFeed(c);
+    }
+    if (visible) {
+        c.lowestDrawn = std::max(c.lowestDrawn, c.row);
+    }
+    ++c.col;
+}
+
+void carriageReturn(State& c) { c.col = 0; }
+
+void place(State& c, int line, int column)
+{
+    const int lastRow = c.lines > 0 ? c.lines - 1 : 9998;
+    const int lastCol = c.columns > 0 ? c.columns - 1 : 9998;
+    c.row = std::clamp(line, 1, lastRow + 1) - 1;
+    c.col = std::clamp(column, 1, lastCol + 1) - 1;
+    c.placed = true;
+}
+
+void eraseScreen(State& c) { c.lowestDrawn = -1; }
+
+void appendMoveBelow(const State& c, std::string& out)
+{
+    if (!c.placed) {
+        // Only text so far, from where the game began: a new line unless the
+        // cursor already starts one.
+        out += c.col > 0 ? "\r\n" : "";
+        return;
+    }
+    const int below = c.lowestDrawn + 1;
+    if (c.lines > 0 && below >= c.lines) {
+        text::appendCursorMove(out, 0, static_cast<std::int16_t>(c.lines - 1));
+        out += '\n';
+    } else {
+        text::appendCursorMove(out, 0, static_cast<std::int16_t>(std::min(below, 9999)));
+    }
+}
+
+}  // namespace cursor

@@ -1,0 +1,39 @@
+// Where the terminal's cursor is, followed through every byte the game sends,
+// and the lowest line that shows something: when the game ends, the cursor
+// goes to the start of the line below all it drew, so that the shell's prompt
+// never lands on the board. Nothing here calls the operating system.
+#pragma once
+
+#include <string>
+
+namespace cursor {
+
+struct State {
+    // The terminal's size in cells, 0 when not known.
+    int columns = 0;
+    int lines = 0;
+    // Where the cursor is, counted from the top left once a cursor placement
+    // has told (placed).
+    int row = 0;
+    int col = 0;
+    bool placed = false;
+    // The lowest line that shows something the game printed (-1: none).
+    int lowestDrawn = -1;
+};
+
+// One character cell printed; a blank in the default background shows nothing.
+void advance(State& cursor, bool visible);
+// A line feed: the next line, or the screen scrolls up under the last one.
+void lineFeed(State& cursor);
+void carriageReturn(State& cursor);
+// A cursor placement (CUP, HVP) to the line and column the sequence gives,
+// counted from 1; 0 means 1 too, and the terminal keeps the cursor inside.
+void place(State& cursor, int line, int column);
+// The whole screen erased: nothing the game printed shows any more.
+void eraseScreen(State& cursor);
+
+// Appends what puts the cursor at the start of the line below everything the
+// game shows.
+void appendMoveBelow(const State& cursor, std::string& out);
+
+}  // namespace cursor

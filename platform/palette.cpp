@@ -1,0 +1,167 @@
+#include "platform/palette.hpp"
+
+#include <algorithm>
+#include <array>
+#include <utility>
+
+namespace colours {
+
+namespace {
+
+// The basic colour that GNU screen, on a terminal with only those, shows for
+// an entry: the components at the entry's highest level light up, and an entry
+// with all three there is black up to the middle level and white above.
+int basicFallback(int index)
+{
+    if (index < 16) {
+        return index % 8;
+    }
+    if (index >= 232) {
+        return index < 244 ? 0 : 7;
+    }
+    const int r = (index - 16) / 36;
+    const int g = (index - 16) / 6 % 6;
+    const int b = (index - 16) % 6;
+    const int high = std::max({r, g, b});
+    const int lit = (r == high ? 1 : 0) + (g == high ? 2 : 0) + (b == high ? 4 : 0);
+    return high == 0 || (lit == 7 && high < 3) ? 0 : lit;
+}
+
+// The cube's entry of a basic colour: its components at level 4 of 5.
+int basicEntry(int basic)
+{
+    return 16 + ((basic & 1) != 0 ? 144 : 0) + ((basic & 2) != 0 ? 24 : 0) + ((basic & 4) != 0 ? 4 : 0);
+}
+
+int terminalColour(Depth depth, std::optional<Rgb> c)
+{
+    if (!c) {
+        return DefaultColour;
+    }
+    switch (depth) {
+    case Depth::Basic: return basicIndex(*c);
+    case Depth::Palette: return paletteIndex(*c);
+    case Depth::Direct: break;
+    }
+    return (c->r << 16) | (c->g << 8) | c->b;
+}
+
+// A foreground that would vanish in its own background gives way to black on
+// the light colours (green, yellow, cyan, white), white on the others. In the
+// 256-colour palette the same holds for the basic colours GNU screen falls
+// back to.
+ColourPair readable(Depth depth, ColourPair pair)
+{
+    if (depth == Depth::Direct || pair.fg == DefaultColour || pair.bg == DefaultColour) {
+        return pair;
+    }
+    const int background = depth == Depth::Basic ? pair.bg : basicFallback(pair.bg);
+    if ((depth == Depth::Basic ? pair.fg : basicFallback(pair.fg)) == background) {
+        const bool light = background == 2 || background == 3 || background == 6 || background == 7;
+        pair.fg = depth == Depth::Basic ? (light ? 0 : 7) : basicEntry(light ? 0 : 7);
+    }
+    return pair;
+}
+
+// The clear palette: the game's colour, and the one shown instead at each
+// depth. The wall keeps its red; the floor is blue, which stands apart from
+// the player in the terminal's own foreground, light or dark; the goal is cyan
+// under black bars. Red, blue and cyan stay apart for every kind of colour
+// vision, and the palette entries fall back to the same basic colours in GNU
+// screen.
+struct ClearColour {
+    Rgb game;
+    int direct;
+    int palette;
+    int basic;
+};
+constexpr std::array<ClearColour, 4> ClearColours{{
+    {{255, 0, 0}, 0xFF0000, 196, 1},   // the wall
+    {{20, 200, 50}, 0x0000FF, 21, 4},  // the floor
+    {{150, 75, 0}, 0x00FFFF, 51, 6},   // the goal's background
+    {{255, 255, 0}, 0x000000, 16, 0},  // the goal's bars
+}};
+
+int clearColour(Depth depth, std::optional<Rgb> c)
+{
+    for (const ClearColour& clear : ClearColours) {
+        if (c == clear.game) {
+            return depth == Depth::Basic ? clear.basic : depth == Depth::Palette ? clear.palette : clear.direct;
+        }
+    }
+    return terminalColour(depth, c);
+}
+
+}  // namespace
+
+Palette choosePalette(std::optional<Palette> chosen, const TerminalFacts& f)
+{
+    if (chosen) {
+        return *chosen;
+    }
+    return f.terminfoColours >= 0 && f.terminfoColours < 8 && !f.terminfoDirect ? Palette::None : Palette::Classic;
+}
+
+int paletteIndex(Rgb rgb)
+{
+    // The cube's levels are 0, 95, 135, 175, 215, 255; the grey ramp runs
+    // from 8 to 238 in steps of 10.
+    const auto level = [](int v) { return v < 48 ? 0 : v < 115 ? 1 : (v - 35) / 40; };
+    const auto value = [](int i) { return i == 0 ? 0 : 55 + 40 * i; };
+    const int r = level(rgb.r);
+    const int g = level(rgb.g);
+    const int b = level(rgb.b);
+    const int average = (rgb.r + rgb.g + rgb.b) / 3;
+    const int grey = average > 238 ? 23 : std::max(average - 3, 0) / 10;
+    const int greyValue = 8 + 10 * grey;
+    const auto distance = [&rgb](int cr, int cg, int cb) {
+        return (rgb.r - cr) * (rgb.r - cr) + (rgb.g - cg) * (rgb.g - cg) + (rgb.b - cb) * (rgb.b - cb);
+    };
+    const int nearest = distance(greyValue, greyValue, greyValue) < distance(value(r), value(g), value(b))
+                            ? 232 + grey
+                            : 16 + 36 * r + 6 * g + b;
+    // Brown lies nearest to entries that fall back to red: a colour like that
+    // takes the entry of its own basic colour instead.
+    const int basic = basicIndex(rgb);
+    return basicFallback(nearest) == basic ? nearest : basicEntry(basic);
+}
+
+int basicIndex(Rgb rgb)
+{
+    const int high = std::max({rgb.r, rgb.g, rgb.b});
+    const int low = std::min({rgb.r, rgb.g, rgb.b});
+    const int chroma = high - low;
+    if (chroma * 4 < high || high < 40) {
+        return high >= 128 ? 7 : 0;
+    }
+    // Hue in degrees, 0 to 360.
+    int hue = 0;
+    if (high == rgb.r) {
+        hue = (60 * (rgb.g - rgb.b) / chroma + 360) % 360;
+    } else if (high == rgb.g) {
+        hue = 120 + 60 * (rgb.b - rgb.r) / chroma;
+    } else {
+        hue = 240 + 60 * (rgb.r - rgb.g) / chroma;
+    }
+    // red 1, yellow 3, green 2, cyan 6, blue 4, magenta 5
+    constexpr std::array<std::pair<int, int>, 6> Sectors{
+        {{20, 1}, {75, 3}, {165, 2}, {200, 6}, {260, 4}, {330, 5}}};
+    for (const auto& [end, colour] : Sectors) {
+        if (hue < end) {
+            return colour;
+        }
+    }
+    return 1;
+}
+
+ColourPair terminalColours(Depth depth, std::optional<Rgb> fg, std::optional<Rgb> bg)
+{
+    return readable(depth, {terminalColour(depth, fg), terminalColour(depth, bg)});
+}
+
+ColourPair clearColours(Depth depth, std::optional<Rgb> fg, std::optional<Rgb> bg)
+{
+    return readable(depth, {clearColour(depth, fg), clearColour(depth, bg)});
+}
+
+}  // namespace colours
