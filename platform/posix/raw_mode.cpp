@@ -172,7 +172,12 @@ void onResize(int)
 
 void onTerminate()
 {
-    platform::closeConsole();
+    // Out of memory, closing may need more and throw again: the abort's
+    // handler then puts the terminal back all the same.
+    try {
+        platform::closeConsole();
+    } catch (...) {
+    }
     std::abort();
 }
 
@@ -191,6 +196,9 @@ void installHandlers()
     for (const int signal : EndSignals) {
         setHandler(signal, onEndSignal);
     }
+    // An abort (memory run out, in most cases) ends the game the same way; it
+    // is never held back like the others.
+    setHandler(SIGABRT, onEndSignal);
     setHandler(SIGTSTP, onSuspend);
     setHandler(SIGCONT, onContinue);
     setHandler(SIGWINCH, onResize);
