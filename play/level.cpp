@@ -29,11 +29,6 @@ void moveToMessageLine(std::int32_t level)
     platform::moveCursor(0, static_cast<std::int16_t>(messageLine(level)));
 }
 
-void moveToPlayer(Position at)
-{
-    platform::moveCursor(static_cast<std::int16_t>(cellX(at.col)), static_cast<std::int16_t>(cellY(at.row)));
-}
-
 // The board with its header, its rows and the message line below them.
 bool boardFits(std::int32_t level)
 {
@@ -84,7 +79,7 @@ bool redrawLevel(std::int32_t level, Position at)
     snapshot.swap(shownBoard);
     drawBoard(level, true, 0, 0, 0, 0);
     shownBoard.swap(snapshot);
-    moveToPlayer(at);
+    moveToCell(at.col, at.row);
     return true;
 }
 
@@ -174,7 +169,7 @@ void save(std::int32_t level, Position at)
     platform::printText(saved ? L"Saved Game \r" : L"Save Failed\r");
     platform::pause(SavedMessageMs);
     platform::printText(saved ? L"          " : L"           ");
-    moveToPlayer(at);
+    moveToCell(at.col, at.row);
 }
 
 LevelOutcome die(std::int32_t level, bool fromGamepad)
