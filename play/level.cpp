@@ -50,7 +50,7 @@ bool waitForRoom(std::int32_t level)
                             std::to_wstring(2 * side + 1) + L" x " + std::to_wstring(side + 3) +
                             L" characters. Please enlarge the window.");
         for (;;) {
-            const Input input = pollInput(Place::Level);
+            const Input input = waitForInput(Place::Level);
             if (input.command == Command::Quit) {
                 platform::printText(L"\n");
                 return false;
@@ -58,8 +58,9 @@ bool waitForRoom(std::int32_t level)
             if (input.command == Command::Redraw) {
                 break;
             }
-            // Everything else is dropped; a held button must not keep us busy.
-            if (input.command == Command::None || input.fromGamepad) {
+            // Everything else is dropped: a held button that steers or saves
+            // must not keep us busy either (one that means nothing idled already).
+            if (input.fromGamepad && input.command != Command::Other) {
                 platform::idle();
             }
         }
