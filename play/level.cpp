@@ -106,9 +106,8 @@ Tally tallyBoard()
     return tally;
 }
 
-void writeCell(Tally& tally, std::ptrdiff_t index, std::int32_t tile)
+void writeCell(Tally& tally, std::int32_t& cell, std::int32_t tile)
 {
-    std::int32_t& cell = board[static_cast<std::size_t>(index)];
     tally.goals += static_cast<int>(tile == TileGoal) - static_cast<int>(cell == TileGoal);
     tally.walls += static_cast<int>(tile == TileWall) - static_cast<int>(cell == TileWall);
     cell = tile;
@@ -146,10 +145,11 @@ void move(std::int32_t level, Command direction, Position& at, Tally& tally, boo
         at = from;
         step = 0;
     }
-    writeCell(tally, tally.player, TileFloor);
-    tally.player += step;
-    writeCell(tally, tally.player, TilePlayer);
     playerCell = board.data() + tally.player;
+    writeCell(tally, *playerCell, TileFloor);
+    playerCell += step;
+    writeCell(tally, *playerCell, TilePlayer);
+    tally.player += step;
     if (fromGamepad) {
         platform::pause(GamepadPauseMs);
     }
