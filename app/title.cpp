@@ -3,21 +3,26 @@
 #include <string_view>
 
 #include "app/words.hpp"
+#include "board/board.hpp"
 #include "platform/platform.hpp"
 #include "play/input.hpp"
 
 namespace {
 
-// Printed one after the other; the goal bar, the words around it and the red
-// block share one line.
+// Printed one after the other; the goal, the words around it and a wall share
+// one line. The goal's glyph ends in the blank before "without".
 constexpr std::wstring_view TitleTexts[] = {
     L"Welcome to the quillonex. YOU are this.\n",
-    L"     \u2588\u2588     \n",
+    L"     ",
+    PlayerGlyph,
+    L"     \n",
     L"Aren't you so pretty\n",
     L"Move around by pressing the wasd or arrow keys\n",
-    L"Try to get to the \x1b[48;2;150;75;0m\x1b[38;2;255;255;0m\u25ac\u25ac\x1b[0m",
-    L" without touching the ",
-    L"\x1b[38;2;255;0;0m\u2588\u2588\x1b[0m.\n",
+    L"Try to get to the ",
+    GoalGlyph,
+    L"without touching the ",
+    WallGlyph,
+    L".\n",
     L"Press 'e' to save your progress and press 'q' to quit the game.\n",
     // One print over two lines of the screen, split here for width only.
     // NOLINTNEXTLINE(bugprone-suspicious-missing-comma)

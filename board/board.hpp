@@ -19,7 +19,8 @@ extern std::vector<std::int32_t> board;
 // nothing on the screen may be built on.
 extern std::vector<std::int32_t> shownBoard;
 // The cell of the piece being moved (the player in play, the walker while a
-// maze is generated), set by each of its steps.
+// maze is generated): each step points it at the piece, writes the cell left
+// through it, moves it on and writes the piece into the cell entered.
 extern std::int32_t* playerCell;
 
 inline constexpr std::wstring_view FloorGlyph = L"\x1b[38;2;20;200;50m\u2588\u2588\x1b[0m";

@@ -5,12 +5,12 @@
 #include "board/board.hpp"
 #include "platform/platform.hpp"
 
-namespace {
-
 void moveToCell(std::int32_t col, std::int32_t row)
 {
     platform::moveCursor(static_cast<std::int16_t>(cellX(col)), static_cast<std::int16_t>(cellY(row)));
 }
+
+namespace {
 
 // Every cell one after the other, a line break after each full row.
 void drawFresh(std::int32_t side)

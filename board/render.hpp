@@ -9,3 +9,6 @@
 // the player, and the cursor rests on the player.
 void drawBoard(std::int32_t level, bool fullDraw, std::int32_t newCol, std::int32_t newRow,
                std::int32_t oldCol, std::int32_t oldRow);
+
+// Puts the cursor on the left half of a cell.
+void moveToCell(std::int32_t col, std::int32_t row);

@@ -263,8 +263,8 @@ bool routeToGoal(Walk& walk, std::int64_t firstFence, std::int64_t& draws)
 
 }  // namespace
 
-// Small boards get at least 100,000 draws, so that up to level 30 nearly every
-// board is the plain walk's.
+// Small boards get at least 100,000 draws, so that they are nearly always the
+// plain walk's own.
 std::int64_t mazeDrawBudget(std::int32_t level)
 {
     const std::int64_t side = std::max<std::int64_t>(std::int64_t{level} + 2, 0);
@@ -292,10 +292,9 @@ std::int64_t generateMazeFromSeed(std::int32_t level, std::uint32_t seed, std::i
     std::int64_t draws = 0;
     // The plain walk first, with the whole budget; past it, the same walk goes
     // on from its trail for at most two budgets (and 10,000,000 draws) more,
-    // and a way over the cells still free ends it, which cannot fail. Any path from corner to corner has an even number
-    // of steps, at least 2 x (side - 1): each step changes row + column by one.
-    // The budgets stay odd: the Windows runtime's rand() mod 4 repeats every
-    // 2^18 draws, and an even budget lines the walk's pieces up with it.
+    // and a way over the cells still free, which cannot fail, ends it. The
+    // budgets stay odd: the Windows runtime's rand() mod 4 repeats every 2^18
+    // draws, and an even budget would line the walk's pieces up with it.
     const std::int64_t budget = std::max(drawBudget, side * side) | 1;
     if (!walkToGoal(walk, budget, draws) &&
         !continueToGoal(walk, std::min(2 * budget, std::int64_t{10'000'000}), draws)) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/buttons.hpp"
 #include "platform/palette.hpp"
 
 namespace platform {
@@ -49,7 +50,7 @@ bool keyWaiting();
 int readKey();
 
 // The first gamepad's button word, or nothing when no pad answers.
-std::optional<std::uint16_t> readGamepad();
+std::optional<GamepadButtons> readGamepad();
 // Motor speeds of the first gamepad; (0, 0) stops it.
 void setRumble(std::uint16_t left, std::uint16_t right);
 

@@ -5,18 +5,7 @@
 #include <cstdint>
 #include <optional>
 
-using GamepadButtons = std::uint16_t;
-
-inline constexpr GamepadButtons ButtonDpadUp = 0x0001;
-inline constexpr GamepadButtons ButtonDpadDown = 0x0002;
-inline constexpr GamepadButtons ButtonDpadLeft = 0x0004;
-inline constexpr GamepadButtons ButtonDpadRight = 0x0008;
-inline constexpr GamepadButtons ButtonStart = 0x0010;
-inline constexpr GamepadButtons ButtonBack = 0x0020;
-inline constexpr GamepadButtons ButtonA = 0x1000;
-inline constexpr GamepadButtons ButtonB = 0x2000;
-inline constexpr GamepadButtons ButtonX = 0x4000;
-inline constexpr GamepadButtons ButtonY = 0x8000;
+#include "platform/buttons.hpp"
 
 inline constexpr int KeyEnter = 13;
 // The pause after a gamepad action; a held button repeats at this pace.

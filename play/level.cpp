@@ -29,11 +29,6 @@ void moveToMessageLine(std::int32_t level)
     platform::moveCursor(0, static_cast<std::int16_t>(messageLine(level)));
 }
 
-void moveToPlayer(Position at)
-{
-    platform::moveCursor(static_cast<std::int16_t>(cellX(at.col)), static_cast<std::int16_t>(cellY(at.row)));
-}
-
 // The board with its header, its rows and the message line below them.
 bool boardFits(std::int32_t level)
 {
@@ -55,7 +50,7 @@ bool waitForRoom(std::int32_t level)
                             std::to_wstring(2 * side + 1) + L" x " + std::to_wstring(side + 3) +
                             L" characters. Please enlarge the window.");
         for (;;) {
-            const Input input = pollInput(Place::Level);
+            const Input input = waitForInput(Place::Level);
             if (input.command == Command::Quit) {
                 platform::printText(L"\n");
                 return false;
@@ -63,8 +58,9 @@ bool waitForRoom(std::int32_t level)
             if (input.command == Command::Redraw) {
                 break;
             }
-            // Everything else is dropped; a held button must not keep us busy.
-            if (input.command == Command::None || input.fromGamepad) {
+            // Everything else is dropped: a held button that steers or saves
+            // must not keep us busy either (one that means nothing idled already).
+            if (input.fromGamepad && input.command != Command::Other) {
                 platform::idle();
             }
         }
@@ -84,7 +80,7 @@ bool redrawLevel(std::int32_t level, Position at)
     snapshot.swap(shownBoard);
     drawBoard(level, true, 0, 0, 0, 0);
     shownBoard.swap(snapshot);
-    moveToPlayer(at);
+    moveToCell(at.col, at.row);
     return true;
 }
 
@@ -110,9 +106,8 @@ Tally tallyBoard()
     return tally;
 }
 
-void writeCell(Tally& tally, std::ptrdiff_t index, std::int32_t tile)
+void writeCell(Tally& tally, std::int32_t& cell, std::int32_t tile)
 {
-    std::int32_t& cell = board[static_cast<std::size_t>(index)];
     tally.goals += static_cast<int>(tile == TileGoal) - static_cast<int>(cell == TileGoal);
     tally.walls += static_cast<int>(tile == TileWall) - static_cast<int>(cell == TileWall);
     cell = tile;
@@ -150,10 +145,11 @@ void move(std::int32_t level, Command direction, Position& at, Tally& tally, boo
         at = from;
         step = 0;
     }
-    writeCell(tally, tally.player, TileFloor);
-    tally.player += step;
-    writeCell(tally, tally.player, TilePlayer);
     playerCell = board.data() + tally.player;
+    writeCell(tally, *playerCell, TileFloor);
+    playerCell += step;
+    writeCell(tally, *playerCell, TilePlayer);
+    tally.player += step;
     if (fromGamepad) {
         platform::pause(GamepadPauseMs);
     }
@@ -174,7 +170,7 @@ void save(std::int32_t level, Position at)
     platform::printText(saved ? L"Saved Game \r" : L"Save Failed\r");
     platform::pause(SavedMessageMs);
     platform::printText(saved ? L"          " : L"           ");
-    moveToPlayer(at);
+    moveToCell(at.col, at.row);
 }
 
 LevelOutcome die(std::int32_t level, bool fromGamepad)

@@ -12,12 +12,9 @@ inline constexpr const char* SaveRecordName = "record.quillonex";
 // before it replaces the old one.
 inline constexpr const char* NewRecordPrefix = "record.quillonex.new-";
 
-// The widest board a usable record may hold. A board of side s takes 2s + 1
-// columns and s + 3 lines of the terminal: at 1000 that is 2001 columns by
-// 1003 lines, more than any screen can show (an 8K display would need
-// characters under four pixels wide), and reaching it would take a player
-// about a million moves. It keeps what is read of a record under a megabyte,
-// whatever file lies under the record's name.
+// The widest board a usable record may hold: at 2001 columns by 1003 lines,
+// more than any screen shows. It keeps what is read of a record under a
+// megabyte, whatever file lies under the record's name.
 inline constexpr std::int32_t MaxRecordSide = 1000;
 
 // The most bytes a record the game plays can take: the widest board and a

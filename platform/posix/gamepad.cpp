@@ -7,6 +7,7 @@
 #include <iterator>
 #include <optional>
 
+#include "platform/buttons.hpp"
 #include "platform/platform.hpp"
 
 namespace gamepad {
@@ -78,25 +79,24 @@ SDL_GameController* pad = nullptr;
 
 struct ButtonBit {
     SDL_GameControllerButton button;
-    std::uint16_t bit;
+    GamepadButtons bit;
 };
 
-// The button word as XInput reports it.
 constexpr ButtonBit ButtonBits[] = {
-    {SDL_CONTROLLER_BUTTON_DPAD_UP, 0x0001},
-    {SDL_CONTROLLER_BUTTON_DPAD_DOWN, 0x0002},
-    {SDL_CONTROLLER_BUTTON_DPAD_LEFT, 0x0004},
-    {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, 0x0008},
-    {SDL_CONTROLLER_BUTTON_START, 0x0010},
-    {SDL_CONTROLLER_BUTTON_BACK, 0x0020},
-    {SDL_CONTROLLER_BUTTON_LEFTSTICK, 0x0040},
-    {SDL_CONTROLLER_BUTTON_RIGHTSTICK, 0x0080},
-    {SDL_CONTROLLER_BUTTON_LEFTSHOULDER, 0x0100},
-    {SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, 0x0200},
-    {SDL_CONTROLLER_BUTTON_A, 0x1000},
-    {SDL_CONTROLLER_BUTTON_B, 0x2000},
-    {SDL_CONTROLLER_BUTTON_X, 0x4000},
-    {SDL_CONTROLLER_BUTTON_Y, 0x8000},
+    {SDL_CONTROLLER_BUTTON_DPAD_UP, ButtonDpadUp},
+    {SDL_CONTROLLER_BUTTON_DPAD_DOWN, ButtonDpadDown},
+    {SDL_CONTROLLER_BUTTON_DPAD_LEFT, ButtonDpadLeft},
+    {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, ButtonDpadRight},
+    {SDL_CONTROLLER_BUTTON_START, ButtonStart},
+    {SDL_CONTROLLER_BUTTON_BACK, ButtonBack},
+    {SDL_CONTROLLER_BUTTON_LEFTSTICK, ButtonLeftThumb},
+    {SDL_CONTROLLER_BUTTON_RIGHTSTICK, ButtonRightThumb},
+    {SDL_CONTROLLER_BUTTON_LEFTSHOULDER, ButtonLeftShoulder},
+    {SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, ButtonRightShoulder},
+    {SDL_CONTROLLER_BUTTON_A, ButtonA},
+    {SDL_CONTROLLER_BUTTON_B, ButtonB},
+    {SDL_CONTROLLER_BUTTON_X, ButtonX},
+    {SDL_CONTROLLER_BUTTON_Y, ButtonY},
 };
 
 bool start()
@@ -172,7 +172,7 @@ void shutdown()
 
 namespace platform {
 
-std::optional<std::uint16_t> readGamepad()
+std::optional<GamepadButtons> readGamepad()
 {
     if (!gamepad::start()) {
         return std::nullopt;
@@ -181,7 +181,7 @@ std::optional<std::uint16_t> readGamepad()
     if (gamepad::pad == nullptr) {
         return std::nullopt;
     }
-    std::uint16_t word = 0;
+    GamepadButtons word = 0;
     for (const gamepad::ButtonBit& entry : gamepad::ButtonBits) {
         if (gamepad::sdl.getButton(gamepad::pad, entry.button) != 0) {
             word |= entry.bit;

@@ -7,6 +7,7 @@
 
 #include <atomic>
 
+#include "platform/buttons.hpp"
 #include "platform/platform.hpp"
 
 namespace gamepad {
@@ -14,6 +15,15 @@ namespace gamepad {
 namespace {
 
 constexpr DWORD FirstPad = 0;
+
+// XInput's word goes out as it comes.
+static_assert(XINPUT_GAMEPAD_DPAD_UP == ButtonDpadUp && XINPUT_GAMEPAD_DPAD_DOWN == ButtonDpadDown &&
+              XINPUT_GAMEPAD_DPAD_LEFT == ButtonDpadLeft && XINPUT_GAMEPAD_DPAD_RIGHT == ButtonDpadRight &&
+              XINPUT_GAMEPAD_START == ButtonStart && XINPUT_GAMEPAD_BACK == ButtonBack &&
+              XINPUT_GAMEPAD_LEFT_THUMB == ButtonLeftThumb && XINPUT_GAMEPAD_RIGHT_THUMB == ButtonRightThumb &&
+              XINPUT_GAMEPAD_LEFT_SHOULDER == ButtonLeftShoulder &&
+              XINPUT_GAMEPAD_RIGHT_SHOULDER == ButtonRightShoulder && XINPUT_GAMEPAD_A == ButtonA &&
+              XINPUT_GAMEPAD_B == ButtonB && XINPUT_GAMEPAD_X == ButtonX && XINPUT_GAMEPAD_Y == ButtonY);
 
 bool padAnswered = false;
 // The ctrl handler's thread may stop the motors while the game sets them.
@@ -38,7 +48,7 @@ void stopRumble()
 
 namespace platform {
 
-std::optional<std::uint16_t> readGamepad()
+std::optional<GamepadButtons> readGamepad()
 {
     XINPUT_STATE state{};
     gamepad::padAnswered = XInputGetState(gamepad::FirstPad, &state) == ERROR_SUCCESS;
