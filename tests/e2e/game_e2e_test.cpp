@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <cstddef>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -86,6 +86,25 @@ TEST(GameThroughTerminal, TitleKeysLevelsDeathRestartSaveQuitAndResumeWithoutSdl
     EXPECT_EQ(again.waitForExit(), 0);
     EXPECT_TRUE(again.screen().text().ends_with(Farewell) && again.screen().findLine(Farewell) == 5);
     EXPECT_TRUE(again.terminalSettingsRestored() && cursorRightBelowTheGame(again.screen()));
+}
+
+// A terminal that another program left non-blocking takes a large board in
+// pieces while it is slow to read: none of it may be lost.
+TEST(GameThroughTerminal, DrawsAWholeBoardThroughATerminalLeftNonBlocking)
+{
+    GameInTerminal shell(410, 210, {}, Launch::InteractiveShell);
+    // Level 200: far more than the terminal holds unread.
+    std::string record(202 * 202, '9');
+    record.front() = '8';
+    record.back() = '0';
+    std::ofstream(shell.directory() + "/record.quillonex") << record;
+    shell.type("perl -MFcntl -e 'fcntl(STDOUT, F_SETFL, O_NONBLOCK); exec @ARGV' '" QUILLONEX_BINARY "'\r");
+    ASSERT_TRUE(shell.waitForLine("Press 'enter'"));
+    shell.type("\ry");
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    ASSERT_TRUE(shell.waitFor([](const Screen& s) { return showsLevel(s, 200); }, 10000));
+    shell.type("q");
+    EXPECT_TRUE(shell.waitForLine("Thank you for playing"));
 }
 
 // What the title's colours were sent as: 24-bit, the 256-colour palette, or the eight basic colours.
