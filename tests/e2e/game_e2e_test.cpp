@@ -61,7 +61,10 @@ TEST(GameThroughTerminal, TitleKeysLevelsDeathRestartSaveQuitAndResumeWithoutSdl
     const SeenBoard saved = *readBoard(game.screen());
     game.type("e");
     ASSERT_TRUE(game.waitFor([](const Screen& s) { return s.line(5) == "Saved Game"; }));
+    const auto savedAt = std::chrono::steady_clock::now();
     ASSERT_TRUE(game.waitFor([](const Screen& s) { return s.line(5).empty(); }, 6000));
+    // For the save's three seconds: seen late, the words can only seem shorter.
+    EXPECT_GE(std::chrono::steady_clock::now() - savedAt, std::chrono::milliseconds(2500));
     game.type("q");
     ASSERT_TRUE(game.waitFor([](const Screen& s) { return s.line(5) == Farewell; }));
     EXPECT_EQ(game.waitForExit(), 0);
