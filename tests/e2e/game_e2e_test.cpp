@@ -69,6 +69,7 @@ TEST(GameThroughTerminal, TitleKeysLevelsDeathRestartSaveQuitAndResumeWithoutSdl
     ASSERT_TRUE(game.waitFor([](const Screen& s) { return s.line(5) == Farewell; }));
     EXPECT_EQ(game.waitForExit(), 0);
     EXPECT_TRUE(game.terminalSettingsRestored() && game.coloursRestored() && cursorRightBelowTheGame(game.screen()));
+    EXPECT_EQ(game.received().find('\0'), std::string::npos) << "a NUL byte sent";
 
     // Where SDL cannot be loaded (here a damaged library file, found before the
     // system's own), the game is played by keyboard and says nothing about the pad.
