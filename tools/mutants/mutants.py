@@ -8,11 +8,15 @@ conditions negated, integer constants moved by one, true and false swapped,
 calls and statements dropped, the first two arguments of a call swapped.
 A fixed random sample (SEED, SAMPLE) of the faults that compile is run against
 posix_tests, unit_tests and e2e_tests, the fastest first, each stopping at its
-first failure; a run that outlasts the time limit counts as caught (a hang).
+first failure (the end-to-end tests in shards side by side); a run that
+outlasts the time limit counts as caught (a hang).
 
-Each fault has a stable id (file, line, rule, original -> replacement). Faults
-that change nothing anybody can see are listed, with the reason, in
-tools/mutants/equivalent.tsv; they are reported as such and not run.
+Each fault has an id (file, line, rule, original -> replacement) and a stable
+key: the id without file and line, and the line with the code line before it.
+The sample is ordered by the seed and the stable key, and faults that change
+nothing anybody can see are listed, with the reason, by id and context in
+tools/mutants/equivalent.tsv; they are reported as such and not run. So both
+outlive edits above a fault and code moving to another file.
 
 The report (build/mutants/report.tsv) grows as the run goes, so a run cut
 short still tells its figures; --resume goes on from it, --resume --retry runs
@@ -25,7 +29,7 @@ The Windows sources are left out: nothing runs them here.
 import argparse
 import json
 import os
-import random
+import hashlib
 import re
 import shutil
 import signal
@@ -368,7 +372,10 @@ def main():
         print(f"{len(mutants)} faults", file=sys.stderr)
         return
     if not options.listed:
-        random.Random(options.seed).shuffle(mutants)
+        # Each fault's place in the sample comes from the seed and its stable key,
+        # so code that moves keeps its faults in the sample, and a run on a later
+        # tree meets mostly the same faults.
+        mutants.sort(key=lambda m: hashlib.sha256(f"{options.seed}:{m.stable}".encode()).digest())
     if options.only:
         mutants = [m for m in mutants if options.only in m.id]
     equivalents = readEquivalents()
