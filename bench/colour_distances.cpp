@@ -6,9 +6,11 @@
 // 256-colour depth through GNU screen on a terminal with the 8 basic colours.
 //
 //   colour_distances      (prints the tables of docs/performance.md)
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <tuple>
 #include <utility>
 
 #include "bench/colour_vision.hpp"
@@ -58,10 +60,31 @@ void printTable(Palette palette, const char* name)
     }
 }
 
+// The colour difference against Sharma, Wu and Dalal's published test pairs
+// (near blue, a grey, hues across 0, a wide gap, green, a dark pair): the
+// tables mean nothing if it strays.
+bool differenceMatchesPublishedPairs()
+{
+    const std::tuple<vision::Lab, vision::Lab, double> pairs[] = {
+        {{50, 2.6772, -79.7751}, {50, 0, -82.7485}, 2.0425},
+        {{50, 0, 0}, {50, -1, 2}, 2.3669},
+        {{50, 2.49, -0.001}, {50, -2.49, 0.0009}, 7.1792},
+        {{50, 2.5, 0}, {73, 25, -18}, 27.1492},
+        {{60.2574, -34.0099, 36.2677}, {60.4626, -34.1751, 39.4387}, 1.2644},
+        {{2.0776, 0.0795, -1.135}, {0.9033, -0.0636, -0.5514}, 0.9082}};
+    return std::ranges::all_of(pairs, [](const auto& pair) {
+        return std::abs(vision::ciede2000(std::get<0>(pair), std::get<1>(pair)) - std::get<2>(pair)) < 1e-4;
+    });
+}
+
 }  // namespace
 
 int main()
 {
+    if (!differenceMatchesPublishedPairs()) {
+        std::fputs("colour_distances: CIEDE2000 disagrees with the published test pairs\n", stderr);
+        return 1;
+    }
     printTable(Palette::Clear, "clear");
     printTable(Palette::Classic, "classic");
 }

@@ -107,6 +107,16 @@ TEST(Maze, AnyBoardOnEntryEndsAsTheSeedsAndEmptyBelowZero)
     }
 }
 
+// The plain walk gets 20 draws a cell (at level 100, 208,080) before the walk
+// goes on from its trail: one that ends after 200,959 draws lays its own board.
+TEST(Maze, WalksPlainlyForTwentyDrawsACell)
+{
+    startFresh();
+    generateMazeFromSeed(100, 1'700'000'099, 208'081);
+    const Cells walked = board;
+    EXPECT_EQ(mazeAt(1'700'000'099, 100), walked);
+}
+
 // Past the plain walk's budget the board still winds far beyond the shortest
 // way, for the path and for the player over the floor alike, and is laid
 // within three budgets and a closing way of at most one step per cell.

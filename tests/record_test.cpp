@@ -122,19 +122,22 @@ TEST_F(Record, ANewRecordReplacesTheOldOnlyOnceItIsWholeOnDiskAndNeverThroughALi
         left.insert({own + "Linked", flushed[0]});
     }
     EXPECT_EQ(folder.entries(), left);
-    // A link swapped in for the new file while it is written does not become the record.
-    bool swapped = false;
-    tc::onDiskFlush([&](const std::string& path) {
-        std::error_code busy;  // Windows lets nobody remove a file the game is writing
-        if (path != ".") {
-            swapped = fs::remove(path, busy) && (fs::create_symlink("other", path, busy), !busy);
-        }
-        return true;
-    });
-    EXPECT_NE(writeSaveRecord(cells), swapped);
-    EXPECT_EQ(folder.read("other"), "PRECIOUS");
-    EXPECT_FALSE(fs::is_symlink(SaveRecordName));
-    EXPECT_EQ(folder.read(SaveRecordName), swapped ? LevelOneRecord : newText);
+    // A link, or a file of someone else's, swapped in for the new file while it is written does not become the record.
+    for (const bool link : {true, false}) {
+        bool swapped = false;
+        tc::onDiskFlush([&](const std::string& path) {
+            std::error_code busy;  // Windows lets nobody remove a file the game is writing
+            if (path != "." && fs::remove(path, busy)) {
+                link ? fs::create_symlink("other", path, busy) : (void)fs::copy_file("other", path, busy);
+                swapped = !busy;
+            }
+            return true;
+        });
+        EXPECT_NE(writeSaveRecord(cells), swapped) << link;
+        EXPECT_EQ(folder.read("other"), "PRECIOUS");
+        EXPECT_FALSE(fs::is_symlink(SaveRecordName));
+        EXPECT_EQ(folder.read(SaveRecordName), swapped ? LevelOneRecord : newText);
+    }
 
     // A failing disk: no save, the last record kept byte for byte, no file left.
     folder.write(SaveRecordName, newText + "\nkept");

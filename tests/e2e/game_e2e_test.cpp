@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <cstddef>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -61,11 +61,15 @@ TEST(GameThroughTerminal, TitleKeysLevelsDeathRestartSaveQuitAndResumeWithoutSdl
     const SeenBoard saved = *readBoard(game.screen());
     game.type("e");
     ASSERT_TRUE(game.waitFor([](const Screen& s) { return s.line(5) == "Saved Game"; }));
+    const auto savedAt = std::chrono::steady_clock::now();
     ASSERT_TRUE(game.waitFor([](const Screen& s) { return s.line(5).empty(); }, 6000));
+    // For the save's three seconds: seen late, the words can only seem shorter.
+    EXPECT_GE(std::chrono::steady_clock::now() - savedAt, std::chrono::milliseconds(2500));
     game.type("q");
     ASSERT_TRUE(game.waitFor([](const Screen& s) { return s.line(5) == Farewell; }));
     EXPECT_EQ(game.waitForExit(), 0);
     EXPECT_TRUE(game.terminalSettingsRestored() && game.coloursRestored() && cursorRightBelowTheGame(game.screen()));
+    EXPECT_EQ(game.received().find('\0'), std::string::npos) << "a NUL byte sent";
 
     // Where SDL cannot be loaded (here a damaged library file, found before the
     // system's own), the game is played by keyboard and says nothing about the pad.
@@ -86,6 +90,25 @@ TEST(GameThroughTerminal, TitleKeysLevelsDeathRestartSaveQuitAndResumeWithoutSdl
     EXPECT_EQ(again.waitForExit(), 0);
     EXPECT_TRUE(again.screen().text().ends_with(Farewell) && again.screen().findLine(Farewell) == 5);
     EXPECT_TRUE(again.terminalSettingsRestored() && cursorRightBelowTheGame(again.screen()));
+}
+
+// A terminal that another program left non-blocking takes a large board in
+// pieces while it is slow to read: none of it may be lost.
+TEST(GameThroughTerminal, DrawsAWholeBoardThroughATerminalLeftNonBlocking)
+{
+    GameInTerminal shell(410, 210, {}, Launch::InteractiveShell);
+    // Level 200: far more than the terminal holds unread.
+    std::string record(202 * 202, '9');
+    record.front() = '8';
+    record.back() = '0';
+    std::ofstream(shell.directory() + "/record.quillonex") << record;
+    shell.type("perl -MFcntl -e 'fcntl(STDOUT, F_SETFL, O_NONBLOCK); exec @ARGV' '" QUILLONEX_BINARY "'\r");
+    ASSERT_TRUE(shell.waitForLine("Press 'enter'"));
+    shell.type("\ry");
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    ASSERT_TRUE(shell.waitFor([](const Screen& s) { return showsLevel(s, 200); }, 10000));
+    shell.type("q");
+    EXPECT_TRUE(shell.waitForLine("Thank you for playing"));
 }
 
 // What the title's colours were sent as: 24-bit, the 256-colour palette, or the eight basic colours.

@@ -22,7 +22,7 @@ TEST(Terminfo, TellsTheColoursOfEachEntryWhereverRgbIsWrittenAndOfNoEntry)
     ScratchFolder folder;
     folder.write("entries", "qx-flag|a,colors#256,RGB,\nqx-number|b,colors#256,RGB#8,\nqx-string|c,colors#256,RGB=8/8/8,\n"
                             "qx-tc|d,colors#256,Tc,\nqx-setrgbf|e,colors#88,setrgbf=\\E[38;2;%p1%d;%p2%d;%p3%dm,\n"
-                            "qx-plain|f,colors#16,\nqx-none|g,\n");
+                            "qx-plain|f,colors#16,\nqx-none|g,\nqx-pad|h,colors#8,civis=\\E[?25l$<5>,cnorm=$<2*/>\\E[?25h,\n");
     // A fixed command of the test's own, in its scratch folder.
     ASSERT_EQ(std::system("tic -x -o terminfo entries"), 0);  // NOLINT(cert-env33-c)
     setenv("TERMINFO", "terminfo", 1);
@@ -32,6 +32,9 @@ TEST(Terminfo, TellsTheColoursOfEachEntryWhereverRgbIsWrittenAndOfNoEntry)
     for (const auto& [term, colours] : own) {
         EXPECT_EQ(told(term), colours) << term;
     }
+    // The delays were for serial lines: a terminal would print them as text.
+    const auto padded = terminfo::capabilities("qx-pad");
+    EXPECT_EQ(padded->hideCursor + "|" + padded->showCursor, "\x1b[?25l|\x1b[?25h");
     unsetenv("TERMINFO");
 }
 
