@@ -13,13 +13,11 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/new_file_name.hpp"
 #include "platform/platform.hpp"
 
 namespace {
 
-constexpr std::size_t RandomLength = 6;
-constexpr char Letters[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
-constexpr unsigned LetterCount = sizeof Letters - 1;
 constexpr int NameTries = 100;
 // As on POSIX systems, a leftover is at least this old (file times count
 // 100 ns steps); one that a save holds cannot be deleted anyway.
@@ -28,19 +26,6 @@ constexpr ULONGLONG LeftoverAge = 10ULL * 10'000'000ULL;
 HANDLE handleOf(const platform::NewFile& file)
 {
     return reinterpret_cast<HANDLE>(file.handle);
-}
-
-bool isOwnName(std::string_view name, std::string_view prefix)
-{
-    if (name.size() != prefix.size() + RandomLength || name.substr(0, prefix.size()) != prefix) {
-        return false;
-    }
-    for (const char c : name.substr(prefix.size())) {
-        if (std::string_view(Letters).find(c) == std::string_view::npos) {
-            return false;
-        }
-    }
-    return true;
 }
 
 ULONGLONG ticks(const FILETIME& time)
@@ -87,12 +72,12 @@ std::optional<NewFile> createNewFile(std::string_view prefix)
 {
     for (int attempt = 0; attempt < NameTries; ++attempt) {
         std::string name(prefix);
-        for (std::size_t i = 0; i < RandomLength; ++i) {
+        for (std::size_t i = 0; i < newfile::RandomLength; ++i) {
             unsigned int random = 0;
             if (rand_s(&random) != 0) {
                 return std::nullopt;
             }
-            name += Letters[random % LetterCount];
+            name += newfile::RandomLetters[random % newfile::RandomLetters.size()];
         }
         const HANDLE file = CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
                                         FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -195,7 +180,7 @@ void removeLeftoverFiles(std::string_view prefix)
         const bool plainFile = (found.dwFileAttributes & notPlain) == 0;
         const bool old = ticks(now) >= ticks(found.ftLastWriteTime) + LeftoverAge;
         // A file that a save holds open cannot be deleted: that one stays.
-        if (plainFile && old && isOwnName(found.cFileName, prefix)) {
+        if (plainFile && old && newfile::isOwnName(found.cFileName, prefix)) {
             DeleteFileA(found.cFileName);
         }
     } while (FindNextFileA(search, &found) != 0);
