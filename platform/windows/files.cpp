@@ -3,6 +3,7 @@
 // system-seeded generator. While the save holds the file, nobody may write
 // to it or delete it, which tells a second copy of the game, cleaning up,
 // that it is not a leftover.
+// NOLINTNEXTLINE(bugprone-reserved-identifier): the Microsoft runtime's own switch that declares rand_s.
 #define _CRT_RAND_S
 #define WIN32_LEAN_AND_MEAN
 #define NOMINMAX
@@ -25,6 +26,7 @@ constexpr ULONGLONG LeftoverAge = 10ULL * 10'000'000ULL;
 
 HANDLE handleOf(const platform::NewFile& file)
 {
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): a handle is a number the system gave, never read through.
     return reinterpret_cast<HANDLE>(file.handle);
 }
 
@@ -79,8 +81,8 @@ std::optional<NewFile> createNewFile(std::string_view prefix)
             }
             name += newfile::RandomLetters[random % newfile::RandomLetters.size()];
         }
-        const HANDLE file = CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE file = CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE) {
             return NewFile{reinterpret_cast<std::intptr_t>(file), name};
         }
@@ -125,9 +127,9 @@ bool replaceWithNewFile(NewFile& file, const char* name)
 bool confirmNewFile(NewFile& file, const char* name)
 {
     // The entry itself, not what a link or a junction under the name leads to.
-    const HANDLE named = CreateFileA(name, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                     nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
-                                     nullptr);
+    HANDLE named = CreateFileA(name, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
+                               nullptr);
     if (named == INVALID_HANDLE_VALUE) {
         return false;
     }
@@ -150,8 +152,8 @@ std::optional<std::string> readPlainFile(const char* name, std::size_t largest)
 {
     // Others may go on reading, writing, renaming or deleting it meanwhile,
     // as the game takes no lock on the record.
-    const HANDLE file = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return std::nullopt;
     }
@@ -169,7 +171,7 @@ std::optional<std::string> readPlainFile(const char* name, std::size_t largest)
 void removeLeftoverFiles(std::string_view prefix)
 {
     WIN32_FIND_DATAA found{};
-    const HANDLE search = FindFirstFileA((std::string(prefix) + "*").c_str(), &found);
+    HANDLE search = FindFirstFileA((std::string(prefix) + "*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) {
         return;
     }
