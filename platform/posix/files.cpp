@@ -14,12 +14,14 @@
 #include <ctime>
 #include <string>
 
+#include "platform/new_file_name.hpp"
 #include "platform/platform.hpp"
 
 namespace {
 
-constexpr const char* RandomPart = "XXXXXX";
-constexpr std::size_t RandomLength = 6;
+// mkstemp puts the random letters in place of these.
+constexpr std::string_view RandomPart = "XXXXXX";
+static_assert(RandomPart.size() == newfile::RandomLength);
 // A leftover younger than this may be the file another copy of the game has
 // just made and not yet locked. (Were it removed all the same, that save
 // would find its name gone and fail; it would never write elsewhere.)
@@ -37,20 +39,6 @@ bool nameHoldsFile(const std::string& name, int fd)
     struct stat named {};
     return fstat(fd, &own) == 0 && lstat(name.c_str(), &named) == 0 && S_ISREG(named.st_mode) &&
            own.st_dev == named.st_dev && own.st_ino == named.st_ino;
-}
-
-bool isOwnName(std::string_view name, std::string_view prefix)
-{
-    if (name.size() != prefix.size() + RandomLength || name.substr(0, prefix.size()) != prefix) {
-        return false;
-    }
-    for (const char c : name.substr(prefix.size())) {
-        const bool letterOrDigit = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-        if (!letterOrDigit) {
-            return false;
-        }
-    }
-    return true;
 }
 
 void removeIfLeftover(const char* name)
@@ -101,7 +89,7 @@ namespace platform {
 
 std::optional<NewFile> createNewFile(std::string_view prefix)
 {
-    std::string name = std::string(prefix) + RandomPart;
+    std::string name = std::string(prefix) + std::string(RandomPart);
     const int fd = mkostemp(name.data(), O_CLOEXEC);
     if (fd < 0) {
         return std::nullopt;
@@ -198,7 +186,7 @@ void removeLeftoverFiles(std::string_view prefix)
     // One thread reads this folder stream; readdir_r is deprecated.
     // cppcheck-suppress readdirCalled
     while (const dirent* entry = readdir(folder)) {
-        if (isOwnName(entry->d_name, prefix)) {
+        if (newfile::isOwnName(entry->d_name, prefix)) {
             removeIfLeftover(entry->d_name);
         }
     }

@@ -25,7 +25,7 @@ namespace {
 
 // _O_U16TEXT: wide prints reach the console as UTF-16, "\n" as a new line.
 constexpr int Utf16TextMode = 0x20000;
-constexpr std::size_t OutputBufferBytes = 64 * 1024;
+constexpr std::size_t OutputBufferBytes = std::size_t{64} * 1024;
 // Windows ends a process this long after its console window was closed; a save
 // that holds the interrupts gets most of it to finish.
 constexpr DWORD CloseWaitMs = 4000;
@@ -158,6 +158,25 @@ void printFormat(std::wstring_view text)
     std::wprintf(format.c_str());
 }
 
+// As the command prompt's CLS does it: every cell of the buffer, what was
+// scrolled away included, a blank in the present colours, and the cursor home,
+// which brings the window back to the top. Output that is no console has no
+// screen to clear.
+void clearWholeBuffer()
+{
+    HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    if (GetConsoleScreenBufferInfo(output, &info) == 0) {
+        return;
+    }
+    const COORD home{0, 0};
+    const auto cells = static_cast<DWORD>(info.dwSize.X) * static_cast<DWORD>(info.dwSize.Y);
+    DWORD done = 0;
+    FillConsoleOutputCharacterW(output, L' ', cells, home, &done);
+    FillConsoleOutputAttribute(output, info.wAttributes, cells, home, &done);
+    SetConsoleCursorPosition(output, home);
+}
+
 // The text as the palette shows it.
 std::wstring throughWriter(std::wstring_view text)
 {
@@ -233,25 +252,25 @@ void closeConsole()
     SetConsoleCtrlHandler(onConsoleEvent, FALSE);
 }
 
-void printText(std::wstring_view text)
+void printText(std::wstring_view wide)
 {
     // Every text is the format of its own print.
     if (writer.palette == colours::Palette::Classic) {
-        printFormat(text);
+        printFormat(wide);
     } else {
-        printFormat(throughWriter(text));
+        printFormat(throughWriter(wide));
     }
 }
 
-void writeStandardOutput(std::string_view text)
+void writeStandardOutput(std::string_view narrow)
 {
-    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fwrite(narrow.data(), 1, narrow.size(), stdout);
     std::fflush(stdout);
 }
 
-void writeStandardError(std::string_view text)
+void writeStandardError(std::string_view narrow)
 {
-    std::fwrite(text.data(), 1, text.size(), stderr);
+    std::fwrite(narrow.data(), 1, narrow.size(), stderr);
     std::fflush(stderr);
 }
 
@@ -276,7 +295,7 @@ void showOutput()
 void clearScreen()
 {
     flushOutput();
-    std::system("CLS");
+    clearWholeBuffer();
 }
 
 void showCursor(bool visible)

@@ -3,6 +3,7 @@
 // system-seeded generator. While the save holds the file, nobody may write
 // to it or delete it, which tells a second copy of the game, cleaning up,
 // that it is not a leftover.
+// NOLINTNEXTLINE(bugprone-reserved-identifier): the Microsoft runtime's own switch that declares rand_s.
 #define _CRT_RAND_S
 #define WIN32_LEAN_AND_MEAN
 #define NOMINMAX
@@ -13,13 +14,11 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/new_file_name.hpp"
 #include "platform/platform.hpp"
 
 namespace {
 
-constexpr std::size_t RandomLength = 6;
-constexpr char Letters[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
-constexpr unsigned LetterCount = sizeof Letters - 1;
 constexpr int NameTries = 100;
 // As on POSIX systems, a leftover is at least this old (file times count
 // 100 ns steps); one that a save holds cannot be deleted anyway.
@@ -27,20 +26,8 @@ constexpr ULONGLONG LeftoverAge = 10ULL * 10'000'000ULL;
 
 HANDLE handleOf(const platform::NewFile& file)
 {
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): a handle is a number the system gave, never read through.
     return reinterpret_cast<HANDLE>(file.handle);
-}
-
-bool isOwnName(std::string_view name, std::string_view prefix)
-{
-    if (name.size() != prefix.size() + RandomLength || name.substr(0, prefix.size()) != prefix) {
-        return false;
-    }
-    for (const char c : name.substr(prefix.size())) {
-        if (std::string_view(Letters).find(c) == std::string_view::npos) {
-            return false;
-        }
-    }
-    return true;
 }
 
 ULONGLONG ticks(const FILETIME& time)
@@ -87,15 +74,15 @@ std::optional<NewFile> createNewFile(std::string_view prefix)
 {
     for (int attempt = 0; attempt < NameTries; ++attempt) {
         std::string name(prefix);
-        for (std::size_t i = 0; i < RandomLength; ++i) {
+        for (std::size_t i = 0; i < newfile::RandomLength; ++i) {
             unsigned int random = 0;
             if (rand_s(&random) != 0) {
                 return std::nullopt;
             }
-            name += Letters[random % LetterCount];
+            name += newfile::RandomLetters[random % newfile::RandomLetters.size()];
         }
-        const HANDLE file = CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE file = CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE) {
             return NewFile{reinterpret_cast<std::intptr_t>(file), name};
         }
@@ -140,9 +127,9 @@ bool replaceWithNewFile(NewFile& file, const char* name)
 bool confirmNewFile(NewFile& file, const char* name)
 {
     // The entry itself, not what a link or a junction under the name leads to.
-    const HANDLE named = CreateFileA(name, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                     nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
-                                     nullptr);
+    HANDLE named = CreateFileA(name, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
+                               nullptr);
     if (named == INVALID_HANDLE_VALUE) {
         return false;
     }
@@ -165,8 +152,8 @@ std::optional<std::string> readPlainFile(const char* name, std::size_t largest)
 {
     // Others may go on reading, writing, renaming or deleting it meanwhile,
     // as the game takes no lock on the record.
-    const HANDLE file = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return std::nullopt;
     }
@@ -184,7 +171,7 @@ std::optional<std::string> readPlainFile(const char* name, std::size_t largest)
 void removeLeftoverFiles(std::string_view prefix)
 {
     WIN32_FIND_DATAA found{};
-    const HANDLE search = FindFirstFileA((std::string(prefix) + "*").c_str(), &found);
+    HANDLE search = FindFirstFileA((std::string(prefix) + "*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) {
         return;
     }
@@ -195,7 +182,7 @@ void removeLeftoverFiles(std::string_view prefix)
         const bool plainFile = (found.dwFileAttributes & notPlain) == 0;
         const bool old = ticks(now) >= ticks(found.ftLastWriteTime) + LeftoverAge;
         // A file that a save holds open cannot be deleted: that one stays.
-        if (plainFile && old && isOwnName(found.cFileName, prefix)) {
+        if (plainFile && old && newfile::isOwnName(found.cFileName, prefix)) {
             DeleteFileA(found.cFileName);
         }
     } while (FindNextFileA(search, &found) != 0);
