@@ -149,7 +149,7 @@ measure:
 
 # Small faults planted in the game's sources one at a time, a fixed random
 # sample of them, each run against the unit, POSIX and end-to-end tests (see
-# tools/mutants/mutants.py). Hours, not minutes: it stays out of CI. The report
+# tools/mutants/mutants.py). About an hour: it stays out of CI. The report
 # grows in build/mutants/report.tsv; MUTANTS_FLAGS=--resume goes on from it.
 SEED ?= 17
 SAMPLE ?= 300

@@ -28,8 +28,9 @@ windows) packages="cmake make g++-mingw-w64-x86-64 googletest wine wine64 g++ pk
 # finds the libraries the game needs.
 package) packages="$("$0" --list play) dpkg-dev file" ;;
 lintian) packages="lintian" ;;
-# libclang's Python bindings find where the faults of the mutation run go.
-mutants) packages="python3-clang" ;;
+# libclang's Python bindings find where the faults of the mutation run go;
+# Ninja and lld rebuild the test programs after each fault in seconds.
+mutants) packages="python3-clang ninja-build lld" ;;
 # groff's man macros and tbl, for the check of the manual page.
 manual) packages="groff-base" ;;
 *) echo "usage: $0 [--list] play|test|lint|bench|fuzz|mutants|windows|package|lintian|manual" >&2; exit 2 ;;
