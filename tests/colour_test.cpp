@@ -33,8 +33,6 @@ TEST(Palette, IsThePlayersElseNoneWhereTheTerminfoEntryShowsNoColour)
     }
 }
 
-int brightness(Rgb c) { return (299 * c.r + 587 * c.g + 114 * c.b) / 1000; }
-
 TEST(LeanFrames, ShowTheGamesScreenWithOneColourChangePerRun)
 {
     for (const Depth depth : {Depth::Basic, Depth::Palette, Depth::Direct}) {
@@ -60,8 +58,7 @@ TEST(LeanFrames, ShowTheGamesScreenWithOneColourChangePerRun)
                 lean.feed(std::regex_replace(bytes, std::regex("\n"), "\r\n"));
                 const Screen& game = testconsole::screen();
                 EXPECT_EQ(lean.cursor(), game.cursor());
-                // Each colour pair shows as one of its own (in 24 bits the same);
-                // wall red, floor green, goal bars clear on a background not red.
+                // Each colour pair shows as one of its own (in 24 bits the same).
                 std::vector<std::pair<ScreenCell, ScreenCell>> pairs{{ScreenCell{}, ScreenCell{}}};
                 for (int i = 0, w = 2 * level + 8; i < (level + 7) * w; ++i) {
                     ScreenCell p = game.cell(i % w, i / w), l = lean.cell(i % w, i / w);
@@ -71,10 +68,6 @@ TEST(LeanFrames, ShowTheGamesScreenWithOneColourChangePerRun)
                     ASSERT_FALSE(std::ranges::any_of(pairs, [&](const auto& s) { return (s.first == p) != (s.second == l); })) << i;
                     if (std::find(pairs.begin(), pairs.end(), std::pair(p, l)) == pairs.end()) {
                         pairs.emplace_back(p, l);
-                        const Rgb fg = l.fg.value_or(Rgb{}), bg = l.bg.value_or(Rgb{255, 0, 0});
-                        EXPECT_TRUE(p.fg != Colour(Rgb{255, 0, 0}) || fg.r > 2 * (fg.g + fg.b)) << "wall";
-                        EXPECT_TRUE(p.fg != Colour(Rgb{20, 200, 50}) || fg.g > std::max(fg.r, fg.b)) << "floor";
-                        EXPECT_TRUE(!p.bg || (3 * bg.g > bg.r && std::abs(brightness(fg) - brightness(bg)) > 80));
                     }
                 }
                 // In a fresh draw one colour change (the only 'm') per change from
