@@ -23,8 +23,7 @@ TEST(GameThroughTerminal, TitleKeysLevelsDeathRestartSaveQuitAndResumeWithoutSdl
     ASSERT_TRUE(game.waitForLine("Press 'enter'"));
     game.type("\x1b");
     ASSERT_TRUE(game.waitFor([](const Screen& s) { return s.line(11) == "Please input 'enter'"; }));
-    // Started straight in its terminal, the game has no shell that could bring
-    // it back from Ctrl+Z: it goes on, and takes it for no key.
+    // With no shell to bring it back from Ctrl+Z, the game goes on and takes it for no key.
     game.type("\x1a");
     game.settle(300);
     EXPECT_EQ(game.screen().line(12), "");
@@ -33,8 +32,8 @@ TEST(GameThroughTerminal, TitleKeysLevelsDeathRestartSaveQuitAndResumeWithoutSdl
     ASSERT_EQ(mkfifo(record.c_str(), 0600), 0);
     game.type("\r");
     ASSERT_TRUE(game.waitFor([](const Screen& s) { return showsLevel(s, 1); }));
-    // Raw keys: each byte as it comes, unechoed and unchanged (Enter, Ctrl+S and
-    // Ctrl+V too), while Ctrl+C, Ctrl+Z and the line ends still work.
+    // Raw keys: each byte as it comes, unechoed and unchanged (Enter, Ctrl+S and Ctrl+V too), while
+    // Ctrl+C, Ctrl+Z and the line ends still work.
     const termios raw = game.settings();
     EXPECT_TRUE((raw.c_lflag & (ICANON | ECHO | IEXTEN)) == 0 && (raw.c_lflag & ISIG) != 0);
     EXPECT_TRUE((raw.c_iflag & (ICRNL | INLCR | IGNCR | IXON)) == 0 && (raw.c_oflag & (OPOST | ONLCR)) == (OPOST | ONLCR));
@@ -67,8 +66,7 @@ TEST(GameThroughTerminal, TitleKeysLevelsDeathRestartSaveQuitAndResumeWithoutSdl
     EXPECT_EQ(game.waitForExit(), 0);
     EXPECT_TRUE(game.terminalSettingsRestored() && game.coloursRestored() && cursorRightBelowTheGame(game.screen()));
 
-    // Where SDL cannot be loaded (here a damaged library file, found before the
-    // system's own), the game is played by keyboard and says nothing about the pad.
+    // Where SDL cannot be loaded (a damaged library found first), the game plays by keyboard, silent about the pad.
     std::ofstream(game.directory() + "/libSDL2-2.0.so.0") << "no library";
     setenv("LD_LIBRARY_PATH", game.directory().c_str(), 1);
     GameInTerminal again(80, 30, game.directory());
@@ -114,9 +112,8 @@ std::string colourDepthSent(const std::string& bytes)
     return sent("8;2;") ? "24-bit" : sent("8;5;") ? "256" : sent("\x1b[3") || sent(";3") ? "8" : "none";
 }
 
-// Real terminfo entries and the variables terminals and multiplexers set: the
-// game sends its colours in the most the terminal shows, and never more. tmux
-// passes 24-bit colour on in the outer terminal's terms; screen drops it.
+// Real terminfo entries and the variables terminals and multiplexers set: colours in the most the
+// terminal shows, never more. tmux passes 24-bit colour on in the outer terminal's terms; screen drops it.
 TEST(TerminalTypes, GetTheColourDepthTheirEntryAndEnvironmentTell)
 {
     const std::string tmux = "TMUX=/tmp/tmux-0/default,1,0", screen = "STY=1.pts-0.host";
@@ -143,9 +140,8 @@ TEST(TerminalTypes, GetTheColourDepthTheirEntryAndEnvironmentTell)
     }
 }
 
-// Without a terminal to read keys from, the game says it cannot run, and ends.
-// With its output through a pipe it measures the window by its keyboard; with
-// an output it cannot write to, it cannot run and ends at once.
+// Without a terminal for keys, or with an output it cannot write to, the game cannot run and ends at
+// once; with its output through a pipe it measures the window by its keyboard.
 TEST(GameThroughAPipe, NeedsAKeyboardAndMeasuresTheWindowByIt)
 {
     GameInTerminal shell(100, 5, {}, Launch::InteractiveShell);
@@ -178,8 +174,7 @@ TEST(PaletteThroughTerminal, ShapesWhereNoColorOrTheTerminfoEntryAsksForNoColour
     }
 }
 
-// The version, or a terminal that cannot place
-// its cursor: one line, and the terminal as it was.
+// The version, or a terminal that cannot place its cursor: one line, and the terminal as it was.
 TEST(CommandLineThroughTerminal, GetsOneLineAndTheTerminalAsItWas)
 {
     const std::tuple<std::vector<std::string>, Variables, const char*, int> refusals[] = {
