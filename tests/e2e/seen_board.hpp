@@ -32,44 +32,35 @@ inline char cellLetter(const Screen& s, int col, int row, bool shapes = false)
     return a.ch != U'\u2588' || a.bg ? '?' : !a.fg ? 'P' : *a.fg == Rgb{20, 200, 50} ? '.' : *a.fg == Rgb{255, 0, 0} ? '#' : '?';
 }
 
-// A shortest way from one cell to the nearest cell where `arrive` holds, over
-// cells where `pass` holds; both ends included, empty when there is none.
-inline std::vector<std::int32_t> shortestWay(std::int32_t side, std::int32_t from,
-                                             const std::function<bool(std::int32_t)>& pass,
-                                             const std::function<bool(std::int32_t)>& arrive)
+// The movement keys (w, a, s, d) of a shortest way from one cell to the nearest cell where `arrive`
+// holds, over cells where `pass` holds; empty when there is none.
+inline std::string keysOfShortestWay(std::int32_t side, std::int32_t from,
+                                     const std::function<bool(std::int32_t)>& pass,
+                                     const std::function<bool(std::int32_t)>& arrive)
 {
     std::vector<std::int32_t> cameFrom(static_cast<std::size_t>(side) * static_cast<std::size_t>(side), -1);
-    cameFrom[static_cast<std::size_t>(from)] = from;
+    const auto before = [&cameFrom](std::int32_t i) -> std::int32_t& { return cameFrom[static_cast<std::size_t>(i)]; };
+    before(from) = from;
     for (std::deque<std::int32_t> queue{from}; !queue.empty(); queue.pop_front()) {
         const std::int32_t i = queue.front();
         for (const std::int32_t j : {i >= side ? i - side : -1, i % side < side - 1 ? i + 1 : -1,
                                      i / side < side - 1 ? i + side : -1, i % side > 0 ? i - 1 : -1}) {
-            if (j < 0 || cameFrom[static_cast<std::size_t>(j)] >= 0 || !(pass(j) || arrive(j))) {
+            if (j < 0 || before(j) >= 0 || !(pass(j) || arrive(j))) {
                 continue;
             }
-            cameFrom[static_cast<std::size_t>(j)] = i;
+            before(j) = i;
             queue.push_back(j);
             if (arrive(j)) {
-                std::vector<std::int32_t> way{j};
-                while (way.back() != from) {
-                    way.push_back(cameFrom[static_cast<std::size_t>(way.back())]);
+                std::string keys;
+                for (std::int32_t k = j; k != from; k = before(k)) {
+                    const std::int32_t step = k - before(k);
+                    keys.insert(keys.begin(), step == 1 ? 'd' : step == -1 ? 'a' : step == side ? 's' : 'w');
                 }
-                return {way.rbegin(), way.rend()};
+                return keys;
             }
         }
     }
     return {};
-}
-
-// The movement keys (w, a, s, d) that walk the way.
-inline std::string keysAlong(const std::vector<std::int32_t>& way, std::int32_t side)
-{
-    std::string keys;
-    for (std::size_t k = 1; k < way.size(); ++k) {
-        const std::int32_t step = way[k] - way[k - 1];
-        keys += step == 1 ? 'd' : step == -1 ? 'a' : step == side ? 's' : 'w';
-    }
-    return keys;
 }
 
 struct SeenBoard {
@@ -105,7 +96,7 @@ inline std::string keysTo(const SeenBoard& b, char target)
 {
     const auto is = [&b](char c) { return [&b, c](std::int32_t i) { return b.cells[static_cast<std::size_t>(i)] == c; }; };
     const auto player = std::find(b.cells.begin(), b.cells.end(), 'P') - b.cells.begin();
-    return keysAlong(shortestWay(b.side, static_cast<std::int32_t>(player), is('.'), is(target)), b.side);
+    return keysOfShortestWay(b.side, static_cast<std::int32_t>(player), is('.'), is(target));
 }
 
 // What the save record holds for this board: one digit per cell.
