@@ -1,5 +1,4 @@
-// The command line and NO_COLOR: what the player gets to see, in colour or in
-// shapes, and what a mistake gets instead of a game.
+// The command line and NO_COLOR: what the player sees, in colour or in shapes, and what a mistake gets.
 #include <regex>
 #include <string_view>
 #include <tuple>
@@ -12,8 +11,7 @@ namespace {
 TEST(CommandLine, HelpVersionAndMistakesAnswerWithoutTouchingTheTerminal)
 {
     const char* const Usage = "Usage: quillonex \\[--colours=classic\\|clear\\|none\\]\n[^]*--help[^]*--version[^]*";
-    // The arguments, the exit status, standard output as a regular expression, and the mistake
-    // standard error names before "; see 'quillonex --help'".
+    // The arguments, the exit status, standard output as a pattern, and the mistake standard error names.
     const std::tuple<std::vector<std::string_view>, int, const char*, const char*> refusals[] = {
         {{"--help"}, 0, Usage, nullptr},
         {{"--colours=none", "--help", "--bogus"}, 0, Usage, nullptr},
@@ -36,11 +34,10 @@ TEST(CommandLine, HelpVersionAndMistakesAnswerWithoutTouchingTheTerminal)
     }
 }
 
-// A whole run in a window of 80 columns, as the player would see it: the title,
-// the offer to resume, the saved level, a death on the wall, no restart.
+// A whole run in 80 columns: the title, the offer to resume, the saved level, a death on the wall, no restart.
 TEST(Palette, ComesFromTheCommandLineOrNoColorAndShapesShowEveryCellWithoutColour)
 {
-    // The arguments, NO_COLOR (nothing: not set) and whether shapes show the cells.
+    // The arguments, NO_COLOR (nothing: unset) and whether shapes show the cells.
     const std::tuple<std::vector<std::string_view>, const char*, bool> choices[] = {
         {{}, nullptr, false},
         {{}, "", false},
