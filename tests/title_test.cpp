@@ -36,13 +36,6 @@ TEST(TitleScreen, ShowsEveryLineWithItsColoursAndRemindsUntilEnterOrA)
         "Press 'enter' to continue. Press 'A' on a Xbox controller to continue as well.";
     EXPECT_EQ(seen, "150 " + title + reminder + reminder + reminder + reminder);
     EXPECT_TRUE(tc::screen().blank());
-
-    // Enter clears at once; the keyboard is looked at first, so the pad is never read while Enter waits.
-    tc::reset(100, 30);
-    typeScript({NoPad, NoPad, 13, Pad(0x1000)});
-    showTitleScreen();
-    EXPECT_TRUE(tc::screen().blank() && tc::timeline().back() == "key 13" && !tc::scriptDone());
-    EXPECT_EQ(tc::screen().cursor(), (CursorPosition{0, 0}));
 }
 
 // The title's bytes up to the wait, and the screen then with its lines joined by blanks.
