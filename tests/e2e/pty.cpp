@@ -9,6 +9,7 @@
 #include <unistd.h>
 #include <utmp.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -70,12 +71,8 @@ GameInTerminal::GameInTerminal(int columns, int lines, std::string directory, La
             execl("/bin/bash", "bash", "--norc", "--noprofile", "--noediting", "-i", static_cast<char*>(nullptr));
         } else {
             arguments.insert(arguments.begin(), "quillonex");
-            std::vector<char*> argv;
-            argv.reserve(arguments.size() + 1);
-            for (std::string& argument : arguments) {
-                argv.push_back(argument.data());
-            }
-            argv.push_back(nullptr);
+            std::vector<char*> argv(arguments.size() + 1, nullptr);
+            std::ranges::transform(arguments, argv.begin(), [](std::string& argument) { return argument.data(); });
             execv(QUILLONEX_BINARY, argv.data());
         }
         _exit(127);
