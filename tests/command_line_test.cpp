@@ -13,8 +13,7 @@ TEST(CommandLine, HelpVersionAndMistakesAnswerWithoutTouchingTheTerminal)
     const char* const Usage = "Usage: quillonex \\[--colours=classic\\|clear\\|none\\]\n[^]*--help[^]*--version[^]*";
     // The arguments, the exit status, standard output as a pattern, and the mistake standard error names.
     const std::tuple<std::vector<std::string_view>, int, const char*, const char*> refusals[] = {
-        {{"--help"}, 0, Usage, nullptr},
-        {{"--colours=none", "--help", "--bogus"}, 0, Usage, nullptr},
+        {{"--help"}, 0, Usage, nullptr}, {{"--colours=none", "--help", "--bogus"}, 0, Usage, nullptr},
         {{"--version"}, 0, "quillonex [0-9]+\\.[0-9]+\\.[0-9]+\n", nullptr},
         {{"--colours=red"}, 2, "", "unknown palette 'red' for --colours (classic, clear or none)"},
         {{"--colours=none", "--colours"}, 2, "", "option '--colours' needs a palette: classic, clear or none"},
@@ -39,12 +38,8 @@ TEST(Palette, ComesFromTheCommandLineOrNoColorAndShapesShowEveryCellWithoutColou
 {
     // The arguments, NO_COLOR (nothing: unset) and whether shapes show the cells.
     const std::tuple<std::vector<std::string_view>, const char*, bool> choices[] = {
-        {{}, nullptr, false},
-        {{}, "", false},
-        {{"--colours=none"}, nullptr, true},
-        {{}, "1", true},
-        {{"--colors", "classic"}, "1", false},
-        {{"--colours=none", "--colors=classic"}, nullptr, false},
+        {{}, nullptr, false}, {{}, "", false}, {{"--colours=none"}, nullptr, true}, {{}, "1", true},
+        {{"--colors", "classic"}, "1", false}, {{"--colours=none", "--colors=classic"}, nullptr, false},
     };
     for (const auto& [arguments, noColor, shapes] : choices) {
         SCOPED_TRACE(testing::PrintToString(arguments) + " NO_COLOR=" + (noColor ? noColor : "-"));

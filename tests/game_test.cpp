@@ -155,8 +155,7 @@ TEST_F(Game, IdlesBetweenReadsWhereverItWaits)
                                                         "key 110", "pause 3000"}));
 }
 
-// At start-up, what killed saves left is removed: our own names only (the prefix and six letters or
-// digits), untouched for a while.
+// At start-up, only our own names (the prefix and six letters or digits) untouched for a while are removed.
 TEST_F(Game, StartingRemovesOnlyTheLeftoversOfKilledSaves)
 {
     const std::string own = NewRecordPrefix;

@@ -188,8 +188,7 @@ TEST(Level, NeedsAWindowOfTheBoardsSizeAndQuitsAtTheNotice)
     }
 }
 
-// Made too small in play, the notice waits until the window grows; then the level is drawn afresh with the
-// player where it stands and the cursor on it.
+// Too small in play: the notice until the window grows, then the level afresh, the cursor on the player.
 TEST(Level, ResizedRedrawsWithThePlayerWhereItStands)
 {
     startFresh(100, 40);

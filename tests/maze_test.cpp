@@ -56,8 +56,7 @@ TEST(Maze, IsThePlainWalksBoardWithinItsBudgetAndAWalkedBoardAfter)
     for (std::int32_t level = 0; level <= 25; ++level) {
         for (int s = 0; s < (level <= 12 ? 40 : 12); ++s) {
             const std::int64_t second = FirstSecond + std::int64_t{7919} * s + level;
-            // The plain walk as the generator runs it first: 100 000 draws up to level 25 (an even budget
-            // counts one draw more).
+            // As the generator runs it first: 100 000 draws up to level 25 (an even budget counts one more).
             std::srand(static_cast<std::uint32_t>(second));
             const plainwalk::Outcome outcome = plainwalk::walk(plain, level, 100'001);
             ASSERT_EQ(mazeAt(second, level), plain) << "level " << level << ", second " << second;

@@ -1,5 +1,4 @@
-// Signals, job control and a terminal that goes away, wherever the game is: the terminal as it was
-// found, the shell below what the game drew, and the saved game never half written.
+// Signals, job control and a lost terminal anywhere: the terminal as found, the shell below, the record whole.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -37,9 +36,7 @@ const Step NewGame{"n", "Level 1"};
 // The notice's 92 characters fill two lines of 45 and spill onto a third.
 const Step TooSmall{nullptr, "The board of level 1", 45, 4};
 const Place Places[] = {
-    {"the title", {}, 30, true},
-    {"the resume prompt", {Resume}, 30, true},
-    {"a level", {Resume, NewGame}},
+    {"the title", {}, 30, true}, {"the resume prompt", {Resume}, 30, true}, {"a level", {Resume, NewGame}},
     {"the restart prompt", {Resume, {"y", "Level 2"}, {"s", "Do you wanna restart"}}, 30, true},
     // Its words on the window's last line: the shell must start below them.
     {"the save's pause in a window the board fills", {Resume, NewGame, {"e", "Saved Game"}}, 6},
