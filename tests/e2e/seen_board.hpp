@@ -11,18 +11,11 @@
 
 #include "tests/support/screen.hpp"
 
-// A board cell on the screen, both its columns alike: 'P' the player (blocks in
-// the default colours), '.' floor (green blocks), '#' wall (red blocks), 'G'
-// the goal (yellow bars on brown), '?' anything else. In `shapes`, without any
-// colour: '[]' the player, light shades floor, blocks wall, bars the goal.
-inline char cellLetter(const Screen& s, int col, int row, bool shapes = false)
+// A board cell on the screen, both its columns alike: 'P' the player (blocks in the default colours),
+// '.' floor (green blocks), '#' wall (red blocks), 'G' the goal (yellow bars on brown), '?' anything else.
+inline char cellLetter(const Screen& s, int col, int row)
 {
     const ScreenCell a = s.cell(2 * col, row + 2), b = s.cell(2 * col + 1, row + 2);
-    if (shapes) {
-        const std::u32string pair{a.ch, b.ch}, known[] = {U"[]", U"\u2591\u2591", U"\u2588\u2588", U"\u25ac\u25ac"};
-        const auto kind = std::find(std::begin(known), std::end(known), pair) - std::begin(known);
-        return a.fg || a.bg || b.fg || b.bg || kind == 4 ? '?' : "P.#G"[kind];
-    }
     if (a != b) {
         return '?';
     }
@@ -70,7 +63,7 @@ struct SeenBoard {
 };
 
 // The level's header and board, or nothing while the screen shows no whole board.
-inline std::optional<SeenBoard> readBoard(const Screen& s, bool shapes = false)
+inline std::optional<SeenBoard> readBoard(const Screen& s)
 {
     const std::string header = s.line(0);
     if (!header.starts_with("Level ") || header.size() == 6) {
@@ -78,7 +71,7 @@ inline std::optional<SeenBoard> readBoard(const Screen& s, bool shapes = false)
     }
     SeenBoard b{std::stoi(header.substr(6)), std::stoi(header.substr(6)) + 2, {}};
     for (int i = 0; i < b.side * b.side; ++i) {
-        b.cells.push_back(cellLetter(s, i % b.side, i / b.side, shapes));
+        b.cells.push_back(cellLetter(s, i % b.side, i / b.side));
     }
     return std::count(b.cells.begin(), b.cells.end(), '?') == 0 ? std::optional(b) : std::nullopt;
 }

@@ -26,11 +26,11 @@ inline std::vector<std::int32_t> cellsOf(std::string_view letters)
 }
 
 // The test console's board of this side in letters, rows joined by '/'.
-inline std::string seenBoard(std::int32_t side, bool shapes = false)
+inline std::string seenBoard(std::int32_t side)
 {
     std::string letters;
     for (int i = 0; i < side * side; ++i) {
-        letters += std::string(i > 0 && i % side == 0 ? "/" : "") + cellLetter(tc::screen(), i % side, i / side, shapes);
+        letters += std::string(i > 0 && i % side == 0 ? "/" : "") + cellLetter(tc::screen(), i % side, i / side);
     }
     return letters;
 }
