@@ -175,7 +175,6 @@ TEST_F(Game, StartingRemovesOnlyTheLeftoversOfKilledSaves)
                                                        "record.quillonex.new-mybackup1"}));
 }
 
-// A window resized at the offer or grown at the notice after a level is measured afresh.
 TEST_F(Game, MeasuresTheWindowAgainAfterTheOfferAndAfterEachLevel)
 {
     for (const bool resumed : {true, false}) {

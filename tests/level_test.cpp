@@ -127,7 +127,6 @@ std::optional<LevelOutcome> playPlainly(std::int32_t side, std::vector<std::int3
     return std::nullopt;
 }
 
-// The same end, cells and screen as searching the board after every key, on generated boards and records.
 TEST(Level, KeepingThePlayersCellEndsAndDrawsAsSearchingTheBoardAfterEveryKey)
 {
     const auto open = [](std::size_t side) { return "P" + std::string(side * side - 2, '.') + "G"; };
