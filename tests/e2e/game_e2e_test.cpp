@@ -98,15 +98,16 @@ TEST(GameThroughTerminal, DrawsAWholeBoardThroughATerminalLeftNonBlocking)
     EXPECT_TRUE(shell.waitForLine("Thank you for playing"));
 }
 
-// What the title's colours were sent as: 24-bit, the 256-colour palette, or the eight basic colours.
+// What the title's colours were sent as: 24-bit, the 256-colour palette, the eight basic colours, or none.
 std::string colourDepthSent(const std::string& bytes)
 {
     const auto sent = [&bytes](const char* sgr) { return bytes.find(sgr) != std::string::npos; };
     return sent("8;2;") ? "24-bit" : sent("8;5;") ? "256" : sent("\x1b[3") || sent(";3") ? "8" : "none";
 }
 
-// Real terminfo entries and the variables terminals and multiplexers set: colours in the most the
-// terminal shows, never more. tmux passes 24-bit colour on in the outer terminal's terms; screen drops it.
+// Real terminfo entries and the variables terminals and multiplexers set: colours in the most the terminal
+// shows, never more, and the player in shapes where it shows none. tmux passes 24-bit colour on in the outer
+// terminal's terms; screen drops it.
 TEST(TerminalTypes, GetTheColourDepthTheirEntryAndEnvironmentTell)
 {
     const std::string tmux = "TMUX=/tmp/tmux-0/default,1,0", screen = "STY=1.pts-0.host";
@@ -124,12 +125,15 @@ TEST(TerminalTypes, GetTheColourDepthTheirEntryAndEnvironmentTell)
         {{"TERM=screen", screen, "XTERM_VERSION=XTerm(379)"}, "8"},
         {{"TERM=xterm-256color", "COLORTERM", "VTE_VERSION=3405"}, "256"},
         {{"TERM=xterm-256color", "COLORTERM", "VTE_VERSION=7006"}, "24-bit"},
+        // An entry that shows no colour outweighs COLORTERM and XTERM_VERSION.
+        {{"TERM=xterm-mono", "XTERM_VERSION=XTerm(379)"}, "none"}, {{"NO_COLOR=1"}, "none"},
     };
     for (const auto& [environment, depth] : terminals) {
         SCOPED_TRACE(environment[0] + (environment.size() > 1 ? " " + environment[1] : ""));
         GameInTerminal game(100, 30, {}, Launch::SessionLeader, environment);
         ASSERT_TRUE(game.waitForLine("Press 'enter'"));
         EXPECT_EQ(colourDepthSent(game.received()), depth);
+        EXPECT_EQ(game.screen().line(1), std::string_view(depth) == "none" ? "     []" : "     \u2588\u2588");
     }
 }
 
@@ -153,18 +157,6 @@ TEST(GameThroughAPipe, NeedsAKeyboardAndMeasuresTheWindowByIt)
 }
 
 using Variables = std::vector<std::string>;
-
-// Without colour (NO_COLOR, or an entry showing none, outweighing COLORTERM and XTERM_VERSION): shapes.
-TEST(PaletteThroughTerminal, ShapesWhereNoColorOrTheTerminfoEntryAsksForNoColour)
-{
-    for (const Variables& environment :
-         {Variables{"TERM=xterm-mono", "XTERM_VERSION=XTerm(379)"}, Variables{"NO_COLOR=1"}}) {
-        SCOPED_TRACE(testing::PrintToString(environment));
-        GameInTerminal game(80, 30, {}, Launch::SessionLeader, environment);
-        ASSERT_TRUE(game.waitForLine("Press 'enter'"));
-        EXPECT_EQ(game.screen().line(1), "     []");
-    }
-}
 
 // The version, or a terminal that cannot place its cursor: one line, and the terminal as it was.
 TEST(CommandLineThroughTerminal, GetsOneLineAndTheTerminalAsItWas)
