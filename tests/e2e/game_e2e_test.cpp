@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -61,9 +60,7 @@ TEST(GameThroughTerminal, TitleKeysLevelsSaveQuitAndResumeWithoutSdl)
 
     // Where SDL cannot be loaded (a damaged library found first), the game plays by keyboard, silent about the pad.
     std::ofstream(game.directory() + "/libSDL2-2.0.so.0") << "no library";
-    setenv("LD_LIBRARY_PATH", game.directory().c_str(), 1);
-    GameInTerminal again(80, 30, game.directory());
-    unsetenv("LD_LIBRARY_PATH");
+    GameInTerminal again(80, 30, game.directory(), Launch::SessionLeader, {"LD_LIBRARY_PATH=" + game.directory()});
     ASSERT_TRUE(again.waitForLine("Press 'enter'"));
     // The pad is first looked for while the title waits: nothing after it.
     again.settle(500);
