@@ -15,10 +15,9 @@
 
 #include "tests/support/screen.hpp"
 
-// Who leads the terminal's session, and so hears of a hang-up: the game itself
-// (as a terminal window runs it), a shell that ignores hang-ups (a terminal gone
-// shows only in the game's reads and writes), or an interactive bash without
-// line editing, so that the terminal keeps its settings while bash waits.
+// Who leads the terminal's session, and so hears of a hang-up: the game (as a terminal window runs it), a shell
+// ignoring hang-ups (a lost terminal shows only in the game's reads and writes), or an interactive bash without
+// line editing (the terminal keeps its own settings while bash waits).
 enum class Launch { SessionLeader, UnderShell, InteractiveShell };
 
 // A new empty folder under the system's temporary folder.
