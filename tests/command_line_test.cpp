@@ -1,5 +1,4 @@
-// The command line and NO_COLOR: what the player gets to see, in colour or in
-// shapes, and what a mistake gets instead of a game.
+// The command line and NO_COLOR: what the player sees, in colour or in shapes, and what a mistake gets.
 #include <regex>
 #include <string_view>
 #include <tuple>
@@ -12,11 +11,9 @@ namespace {
 TEST(CommandLine, HelpVersionAndMistakesAnswerWithoutTouchingTheTerminal)
 {
     const char* const Usage = "Usage: quillonex \\[--colours=classic\\|clear\\|none\\]\n[^]*--help[^]*--version[^]*";
-    // The arguments, the exit status, standard output as a regular expression, and the mistake
-    // standard error names before "; see 'quillonex --help'".
+    // The arguments, the exit status, standard output as a pattern, and the mistake standard error names.
     const std::tuple<std::vector<std::string_view>, int, const char*, const char*> refusals[] = {
-        {{"--help"}, 0, Usage, nullptr},
-        {{"--colours=none", "--help", "--bogus"}, 0, Usage, nullptr},
+        {{"--help"}, 0, Usage, nullptr}, {{"--colours=none", "--help", "--bogus"}, 0, Usage, nullptr},
         {{"--version"}, 0, "quillonex [0-9]+\\.[0-9]+\\.[0-9]+\n", nullptr},
         {{"--colours=red"}, 2, "", "unknown palette 'red' for --colours (classic, clear or none)"},
         {{"--colours=none", "--colours"}, 2, "", "option '--colours' needs a palette: classic, clear or none"},
@@ -36,18 +33,13 @@ TEST(CommandLine, HelpVersionAndMistakesAnswerWithoutTouchingTheTerminal)
     }
 }
 
-// A whole run in a window of 80 columns, as the player would see it: the title,
-// the offer to resume, the saved level, a death on the wall, no restart.
+// A whole run in 80 columns: the title, the offer to resume, the saved level, a death on the wall, no restart.
 TEST(Palette, ComesFromTheCommandLineOrNoColorAndShapesShowEveryCellWithoutColour)
 {
-    // The arguments, NO_COLOR (nothing: not set) and whether shapes show the cells.
+    // The arguments, NO_COLOR (nothing: unset) and whether shapes show the cells.
     const std::tuple<std::vector<std::string_view>, const char*, bool> choices[] = {
-        {{}, nullptr, false},
-        {{}, "", false},
-        {{"--colours=none"}, nullptr, true},
-        {{}, "1", true},
-        {{"--colors", "classic"}, "1", false},
-        {{"--colours=none", "--colors=classic"}, nullptr, false},
+        {{}, nullptr, false}, {{}, "", false}, {{"--colours=none"}, nullptr, true}, {{}, "1", true},
+        {{"--colors", "classic"}, "1", false}, {{"--colours=none", "--colors=classic"}, nullptr, false},
     };
     for (const auto& [arguments, noColor, shapes] : choices) {
         SCOPED_TRACE(testing::PrintToString(arguments) + " NO_COLOR=" + (noColor ? noColor : "-"));
@@ -79,7 +71,7 @@ TEST(Palette, ComesFromTheCommandLineOrNoColorAndShapesShowEveryCellWithoutColou
             // Not one colour sequence went out.
             EXPECT_FALSE(std::regex_search(tc::output(), std::regex("\x1b\\[[0-9;:]*m")));
         }
-        EXPECT_EQ(seenBoard(3, shapes), "..P/..#/#.G");
+        EXPECT_EQ(shapes ? tc::screen().line(2) : seenBoard(3), shapes ? "\u2591\u2591\u2591\u2591[]" : "..P/..#/#.G");
         EXPECT_TRUE(level.ends_with("|off"));
         EXPECT_TRUE(died.ends_with("You have died!\nDo you wanna restart (y/n)? If you are using an Xbox controller, "
                                    "press 'a' to\nrestart and 'b' to not.|on"))

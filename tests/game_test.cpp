@@ -22,8 +22,8 @@ const std::string RestartQuestion =
     "Do you wanna restart (y/n)? If you are using an Xbox controller, press 'a' to restart and 'b' to not.";
 const std::string Farewell = "Thank you for playing the quillonex!";
 
-// The record (nothing: no saved game), the script, each pause with whether the screen was blank while
-// the game waited, lines of the screen at the end, and the board of the last level as it ends (if checked).
+// The record (or none), the script, the pauses (" blank" while the screen is), lines of the screen at the
+// end, and the last level's board then (if checked).
 using GameRun = std::tuple<const char*, std::vector<int>, std::vector<std::string>,
                            std::vector<std::pair<int, std::string>>, const char*>;
 
@@ -48,11 +48,10 @@ TEST_P(WholeGame, AnswersEveryPromptAndPausesAsThePlayerAsked)
     for (const auto& [y, text] : lines) {
         EXPECT_EQ(tc::screen().line(y), text) << "line " << y;
     }
-    // Whatever came before, the board under the header shows every cell whole.
+    // Whatever came before, every cell shows whole; nothing here saves.
     const std::string seen = seenBoard(tc::screen().line(0) == "Level 2" ? 4 : 3);
     EXPECT_EQ(seen.find('?'), std::string::npos) << seen;
     EXPECT_TRUE(lastBoard == nullptr || seen == lastBoard) << seen;
-    // Nothing here saves: the player's file is as it was.
     EXPECT_EQ(folder.read(SaveRecordName), record != nullptr ? record : "");
 }
 
@@ -94,14 +93,12 @@ TEST_F(Game, OnlyTheFirstLevelAfterALoadIsTheSavedOneAndLevelsFollowOnOneScreen)
     EXPECT_EQ(tc::screen().line(0), "Level 3");
     EXPECT_EQ(seenBoard(5).find('?'), std::string::npos);
     EXPECT_EQ(tc::screen().line(7), Farewell);
-    // The save replaced the record that was read (so it was closed before play began).
+    // The save replaced the record that was read, so it was closed before play began.
     EXPECT_EQ(folder.read(SaveRecordName).size(), 25u);
 }
 
-// Before the game starts, a board followed by more than any record holds, or a
-// named pipe that holds a whole board: nothing is offered. At the offer, the file
-// emptied in place (as a shell's > does), grown, replaced or removed: yes still
-// loads the board offered.
+// A board followed by more than a record holds, or a named pipe holding a board, is not offered. The file
+// emptied in place (as a shell's > does), grown, replaced or removed at the offer: yes loads what it offered.
 TEST_F(Game, OffersOnlyAPlainFileOfARecordsLengthAndYesLoadsTheBoardItOffered)
 {
     int readEnd = -1;
@@ -138,10 +135,8 @@ TEST_F(Game, OffersOnlyAPlainFileOfARecordsLengthAndYesLoadsTheBoardItOffered)
     close(readEnd);
 }
 
-// Every wait of a game, in order: with no pad, or a button that means nothing
-// where the game waits, it idles between reads instead of spinning; "Saving
-// Game" is shown before the save starts. The offer reminds once for each code
-// of a wrong key.
+// Every wait in order: with no pad, or a button meaning nothing there, the game idles between reads, not
+// spinning; "Saving Game" shows before the save starts. The offer reminds once per code of a wrong key.
 TEST_F(Game, IdlesBetweenReadsWhereverItWaits)
 {
     folder.write(SaveRecordName, FirstLevel);
@@ -160,13 +155,11 @@ TEST_F(Game, IdlesBetweenReadsWhereverItWaits)
                                                         "key 110", "pause 3000"}));
 }
 
-// At start-up, before any save, what killed saves left is removed: our own
-// names only (the prefix and six letters or digits), untouched for a while.
+// At start-up, only our own names (the prefix and six letters or digits) untouched for a while are removed.
 TEST_F(Game, StartingRemovesOnlyTheLeftoversOfKilledSaves)
 {
     const std::string own = NewRecordPrefix;
-    // Names and seconds untouched.
-    const std::pair<std::string, int> files[] = {
+    const std::pair<std::string, int> files[] = {  // names and seconds untouched
         {own + "Killed", 3600}, {own + "09azAZ", 3600}, {own + "Aged12", 12}, {own + "Young8", 8}, {own + "Fresh0", 0},
         {"my" + own + "Killed", 3600}, {own + "Kil-ed", 3600}, {own + "Kille", 3600}, {own + "Killed.bak", 3600},
         {own + "mybackup1", 3600}};
@@ -182,8 +175,6 @@ TEST_F(Game, StartingRemovesOnlyTheLeftoversOfKilledSaves)
                                                        "record.quillonex.new-mybackup1"}));
 }
 
-// A window resized at the offer or grown at the notice after a level is
-// measured afresh: the notice while the board does not fit, then the board.
 TEST_F(Game, MeasuresTheWindowAgainAfterTheOfferAndAfterEachLevel)
 {
     for (const bool resumed : {true, false}) {

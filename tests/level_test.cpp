@@ -41,11 +41,10 @@ TEST_P(LevelPlay, ShowsWhereEveryKeyAndButtonTakesThePlayer)
     EXPECT_EQ(seenBoard(3), seen);
     EXPECT_EQ(tc::screen().cursor(), cursor);
     EXPECT_EQ(pauses, expectedPauses);
-    // A save writes the level as it began, wherever the player stands.
+    // A save writes the level as it began; the snapshot is that too, gone after a death.
     EXPECT_EQ(folder.read(SaveRecordName), expectedPauses.empty() || expectedPauses[0] != "3000" ? "" : "877777770");
-    // The snapshot is the level as it began, gone after a death; only a death
-    // by a gamepad move rumbles: a second at full speed.
     EXPECT_EQ(shownBoard, outcome == LevelDied ? std::vector<std::int32_t>() : cellsOf(letters));
+    // Only a death by a gamepad move rumbles: a second at full speed.
     using Rumbles = std::vector<tc::RumbleRequest>;
     const bool rumbled = expectedPauses.size() > 1 && expectedPauses.back() == "1000";
     EXPECT_EQ(tc::rumbles(), (rumbled ? Rumbles{{65535, 65535, 300}, {0, 0, 1300}} : Rumbles{}));
@@ -54,17 +53,14 @@ TEST_P(LevelPlay, ShowsWhereEveryKeyAndButtonTakesThePlayer)
 constexpr CursorPosition Home{0, 2}, Below{0, 5};
 
 const Case Cases[] = {
-    // Each key of a move (an arrow key's code comes after either prefix): a
-    // key left out stops the player short of where the rest take it.
-    {Open, {'d', 'S', 0, 80}, {}, ".../.../.PG", {2, 4}, {}},
+    // Each key of a move (an arrow's code after either prefix): one left out stops the player short.
+    {Open, {'d', 'S', 0, 80}, {}, ".../.../.PG", {2, 4}, {}}, {Open, {'s', 'd', 'W', 'A'}, {}, Open, Home, {}},
     {Open, {'D', 224, 77, 's'}, {}, ".../..P/..G", {4, 3}, {}}, {Open, {'s', 'd', 224, 72, 0, 75}, {}, Open, Home, {}},
-    {Open, {'s', 'd', 'W', 'A'}, {}, Open, Home, {}},
     // The board's edges hold (walked at random below too), and nothing else moves the player.
     {Open, {'w', 'a', 'x', 224, 27, Pad(0), Pad(0x0100), NoPad}, {}, Open, Home, {}},
     {Open, {'s', 'd', 'd', 'd'}, {}, ".../..P/..G", {4, 3}, {}},
     // Buttons: d-pad or letters, the first matching row wins, a pause after each, blocked or not.
-    {Open, {Pad(0x0008), Pad(0x0002), Pad(0x0003), Pad(0x0004)}, {},
-     Open, Home, {"150", "150", "150", "150"}},
+    {Open, {Pad(0x0008), Pad(0x0002), Pad(0x0003), Pad(0x0004)}, {}, Open, Home, {"150", "150", "150", "150"}},
     {Open, {Pad(0x2000), Pad(0x3000), Pad(0x8000), Pad(0x4000)}, {}, Open, Home, {"150", "150", "150", "150"}},
     // A save comes back to the player after its words; quitting leaves the cursor below the board.
     {Open, {'s', 'E', 'd', 'e', 'd', Pad(0x0020)}, {}, ".../..P/..G", {4, 3}, {"3000", "3000", "3000"}},
@@ -110,8 +106,7 @@ TEST(Level, SaysOnTheMessageLineWhileItSavesAndWhetherTheSaveWorked)
                                               "writing: Saving Game", "3000: Save Failed"}));
 }
 
-// The level as it reads plainly: after each key, search the board for the
-// player to move, then for a goal left, and count the walls.
+// The level as it reads plainly: after each key, search the board for the player, a goal left and the walls.
 std::optional<LevelOutcome> playPlainly(std::int32_t side, std::vector<std::int32_t>& cells, CursorPosition& at,
                                         const std::string& keys)
 {
@@ -132,8 +127,6 @@ std::optional<LevelOutcome> playPlainly(std::int32_t side, std::vector<std::int3
     return std::nullopt;
 }
 
-// The level keeps the player's cell and its counts instead of searching the board after
-// every key: the same end, cells and screen on generated boards and on records, whatever the keys.
 TEST(Level, KeepingThePlayersCellEndsAndDrawsAsSearchingTheBoardAfterEveryKey)
 {
     const auto open = [](std::size_t side) { return "P" + std::string(side * side - 2, '.') + "G"; };
@@ -179,8 +172,7 @@ std::string unwrapped(const Screen& s)
 // The board of level 1 needs a window of at least 7 x 6 characters. Please enlarge the window.
 const char* const Notice = "Theboardoflevel1needsawindowofatleast7x6characters.Pleaseenlargethewindow.";
 
-// A window one line or one column short of the board gets the notice, which Q
-// leaves on a line of its own; a window of exactly the board's size plays.
+// A window one line or column short gets the notice, which Q leaves on a line of its own; an exact fit plays.
 TEST(Level, NeedsAWindowOfTheBoardsSizeAndQuitsAtTheNotice)
 {
     const std::tuple<int, int, bool> sizes[] = {{7, 6, true}, {6, 40, false}, {100, 5, false}, {7, 40, true}, {100, 6, true}};
@@ -195,8 +187,7 @@ TEST(Level, NeedsAWindowOfTheBoardsSizeAndQuitsAtTheNotice)
     }
 }
 
-// A window made too small in play waits with the notice until it grows; then
-// the level is drawn afresh with the player where it stands and the cursor on it.
+// Too small in play: the notice until the window grows, then the level afresh, the cursor on the player.
 TEST(Level, ResizedRedrawsWithThePlayerWhereItStands)
 {
     startFresh(100, 40);

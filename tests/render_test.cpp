@@ -18,8 +18,8 @@ TEST(BoardDrawing, FreshDrawPrintsTheRowsUnderTheHeaderAndMovesRepaintTwoCells)
     EXPECT_TRUE(tc::screen().cell(6, 4).ch == U' ' && !tc::screen().cell(6, 4).bg);
     EXPECT_EQ(tc::screen().cursor(), (CursorPosition{0, 2}));
 
-    // A move paints the cell left as floor and the one entered as the player,
-    // whatever they showed, and rests the cursor on the player.
+    // A move paints the cell left as floor and the one entered as the player, whatever they showed, and
+    // rests the cursor on the player.
     drawBoard(1, false, 2, 1, 2, 0);
     EXPECT_EQ(seenBoard(3), "P../..P/#.G");
     EXPECT_EQ(tc::screen().cursor(), (CursorPosition{4, 3}));
@@ -28,23 +28,8 @@ TEST(BoardDrawing, FreshDrawPrintsTheRowsUnderTheHeaderAndMovesRepaintTwoCells)
     EXPECT_EQ(tc::screen().cursor(), (CursorPosition{0, 3}));
 }
 
-// Seven cells on a side of three: the last row holds one cell and no line
-// break follows it. A goal inside a row pushes the rest of it right; codes
-// without a glyph of their own draw as the player.
-TEST(BoardDrawing, OddBoardsDrawWithoutBreakingTheScreen)
-{
-    startFresh(100, 40);
-    board = {TilePlayer, TileGoal, TileFloor, 7, -1, TileWall, TileWalker};
-    drawBoard(1, true, 0, 0, 0, 0);
-    EXPECT_EQ(tc::screen().line(2), Block + Bars + " " + Block);
-    EXPECT_EQ(tc::screen().cell(5, 2).fg, (Colour{Rgb{20, 200, 50}}));
-    EXPECT_EQ(seenBoard(3).substr(4), "PP#/P??");
-    EXPECT_EQ(tc::screen().cursor(), (CursorPosition{0, 2}));
-}
-
-// Cells that match the previous level at the same column and row are left as
-// the screen shows them: the last column, the last two rows and cell 0 are
-// repainted whatever they hold.
+// Cells that match the previous level at the same column and row are left as they show; the last column,
+// the last two rows and cell 0 are repainted whatever they hold.
 TEST(BoardDrawing, ByDifferenceRepaintsOnlyWhatMayDiffer)
 {
     startFresh(100, 40);

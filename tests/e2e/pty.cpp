@@ -9,6 +9,7 @@
 #include <unistd.h>
 #include <utmp.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -63,20 +64,15 @@ GameInTerminal::GameInTerminal(int columns, int lines, std::string directory, La
                                         : setenv(variable.substr(0, equals).c_str(), variable.c_str() + equals + 1, 1);
         }
         if (launch == Launch::UnderShell) {
-            // Without job control the shell runs the game in its own process
-            // group and waits for it; the exit after the game keeps it from
-            // handing the game its place.
+            // Without job control the shell runs the game in its own process group and waits for it;
+            // the exit after the game keeps it from handing the game its place.
             execl("/bin/sh", "sh", "-c", "trap '' HUP; \"$0\"; exit $?", QUILLONEX_BINARY, static_cast<char*>(nullptr));
         } else if (launch == Launch::InteractiveShell) {
             execl("/bin/bash", "bash", "--norc", "--noprofile", "--noediting", "-i", static_cast<char*>(nullptr));
         } else {
             arguments.insert(arguments.begin(), "quillonex");
-            std::vector<char*> argv;
-            argv.reserve(arguments.size() + 1);
-            for (std::string& argument : arguments) {
-                argv.push_back(argument.data());
-            }
-            argv.push_back(nullptr);
+            std::vector<char*> argv(arguments.size() + 1, nullptr);
+            std::ranges::transform(arguments, argv.begin(), [](std::string& argument) { return argument.data(); });
             execv(QUILLONEX_BINARY, argv.data());
         }
         _exit(127);
@@ -167,8 +163,7 @@ int GameInTerminal::waitForExit(int timeoutMs, bool readOutput)
     const auto deadline = Clock::now() + milliseconds(timeoutMs);
     while (!exited_) {
         readOutput ? readAvailable(10) : std::this_thread::sleep_for(milliseconds(10));
-        // The usage counts the game's processor time even under a shell,
-        // which has waited for it.
+        // Under a shell the usage counts the game's time too, as the shell has waited for it.
         rusage usage{};
         if (wait4(pid_, &waitStatus_, WNOHANG, &usage) == pid_) {
             exited_ = true;

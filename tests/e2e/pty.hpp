@@ -15,27 +15,18 @@
 
 #include "tests/support/screen.hpp"
 
-// Who leads the terminal's session, and so hears of a hang-up.
-enum class Launch {
-    // The game itself, as a terminal window runs it: SIGHUP when the terminal goes away.
-    SessionLeader,
-    // Under a shell that ignores hang-ups: a terminal that goes away shows only
-    // in the game's reads and writes.
-    UnderShell,
-    // No game yet: an interactive bash with job control and no line editing (so
-    // the terminal keeps its own settings while bash waits), to type into.
-    InteractiveShell,
-};
+// Who leads the terminal's session, and so hears of a hang-up: the game (as a terminal window runs it), a shell
+// ignoring hang-ups (a lost terminal shows only in the game's reads and writes), or an interactive bash without
+// line editing (the terminal keeps its own settings while bash waits).
+enum class Launch { SessionLeader, UnderShell, InteractiveShell };
 
 // A new empty folder under the system's temporary folder.
 std::string newFolder();
 
 class GameInTerminal {
 public:
-    // Starts the game in a terminal of the given size, in `directory` (a new
-    // empty one, removed at the end, when none is given), with the arguments.
-    // The environment is xterm-256color's with COLORTERM=truecolor, changed by
-    // `environment`: "NAME=value" sets a variable, a lone "NAME" removes it.
+    // Starts the game in `directory` (by default a new one, removed at the end). The environment is
+    // xterm-256color's with COLORTERM=truecolor; "NAME=value" in `environment` sets a variable, "NAME" removes it.
     GameInTerminal(int columns, int lines, std::string directory = {}, Launch launch = Launch::SessionLeader,
                    const std::vector<std::string>& environment = {}, std::vector<std::string> arguments = {});
     ~GameInTerminal();
@@ -47,8 +38,7 @@ public:
     void resize(int columns, int lines);
     // Closes our side of the terminal, as when its window is closed.
     void closeTerminal();
-    // Types the key over and over without reading the game's output, until
-    // the terminal has taken no more keys for a while: the game is then stuck
+    // Types the key over and over, unread, until the terminal takes no more: the game is then stuck
     // writing to a terminal that nobody reads. False when that never happened.
     bool jamOutput(char key, int timeoutMs = 5000);
 
@@ -61,22 +51,19 @@ public:
     }
     // Reads what the game writes for a while, however long it is quiet.
     void settle(int ms) { waitFor([](const Screen&) { return false; }, ms); }
-    // Waits for the game to end, reading its output unless told not to, and
-    // gives its exit status (-1 when killed by a signal, -2 when not ended in time).
+    // The game's exit status, -1 when killed by a signal, -2 when not ended in time.
     int waitForExit(int timeoutMs = 10000, bool readOutput = true);
     pid_t pid() const { return pid_; }
     bool killedBy(int signal) const { return exited_ && WIFSIGNALED(waitStatus_) && WTERMSIG(waitStatus_) == signal; }
     // Processor time the game used in all, once it has ended.
     std::chrono::milliseconds cpuTime() const { return cpuTime_; }
 
-    // The terminal's settings are what they were before the game started.
     bool terminalSettingsRestored() const;
     termios settings() const;
     // What a shell prints after the game shows in the terminal's own colours.
     bool coloursRestored() const;
 
     const Screen& screen() const { return screen_; }
-    // Every byte the game wrote so far.
     const std::string& received() const { return received_; }
     const std::string& directory() const { return directory_; }
 

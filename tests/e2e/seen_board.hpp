@@ -11,18 +11,11 @@
 
 #include "tests/support/screen.hpp"
 
-// A board cell on the screen, both its columns alike: 'P' the player (blocks in
-// the default colours), '.' floor (green blocks), '#' wall (red blocks), 'G'
-// the goal (yellow bars on brown), '?' anything else. In `shapes`, without any
-// colour: '[]' the player, light shades floor, blocks wall, bars the goal.
-inline char cellLetter(const Screen& s, int col, int row, bool shapes = false)
+// A board cell on the screen, both its columns alike: 'P' the player (blocks in the default colours),
+// '.' floor (green blocks), '#' wall (red blocks), 'G' the goal (yellow bars on brown), '?' anything else.
+inline char cellLetter(const Screen& s, int col, int row)
 {
     const ScreenCell a = s.cell(2 * col, row + 2), b = s.cell(2 * col + 1, row + 2);
-    if (shapes) {
-        const std::u32string pair{a.ch, b.ch}, known[] = {U"[]", U"\u2591\u2591", U"\u2588\u2588", U"\u25ac\u25ac"};
-        const auto kind = std::find(std::begin(known), std::end(known), pair) - std::begin(known);
-        return a.fg || a.bg || b.fg || b.bg || kind == 4 ? '?' : "P.#G"[kind];
-    }
     if (a != b) {
         return '?';
     }
@@ -32,44 +25,35 @@ inline char cellLetter(const Screen& s, int col, int row, bool shapes = false)
     return a.ch != U'\u2588' || a.bg ? '?' : !a.fg ? 'P' : *a.fg == Rgb{20, 200, 50} ? '.' : *a.fg == Rgb{255, 0, 0} ? '#' : '?';
 }
 
-// A shortest way from one cell to the nearest cell where `arrive` holds, over
-// cells where `pass` holds; both ends included, empty when there is none.
-inline std::vector<std::int32_t> shortestWay(std::int32_t side, std::int32_t from,
-                                             const std::function<bool(std::int32_t)>& pass,
-                                             const std::function<bool(std::int32_t)>& arrive)
+// The movement keys (w, a, s, d) of a shortest way from one cell to the nearest cell where `arrive`
+// holds, over cells where `pass` holds; empty when there is none.
+inline std::string keysOfShortestWay(std::int32_t side, std::int32_t from,
+                                     const std::function<bool(std::int32_t)>& pass,
+                                     const std::function<bool(std::int32_t)>& arrive)
 {
     std::vector<std::int32_t> cameFrom(static_cast<std::size_t>(side) * static_cast<std::size_t>(side), -1);
-    cameFrom[static_cast<std::size_t>(from)] = from;
+    const auto before = [&cameFrom](std::int32_t i) -> std::int32_t& { return cameFrom[static_cast<std::size_t>(i)]; };
+    before(from) = from;
     for (std::deque<std::int32_t> queue{from}; !queue.empty(); queue.pop_front()) {
         const std::int32_t i = queue.front();
         for (const std::int32_t j : {i >= side ? i - side : -1, i % side < side - 1 ? i + 1 : -1,
                                      i / side < side - 1 ? i + side : -1, i % side > 0 ? i - 1 : -1}) {
-            if (j < 0 || cameFrom[static_cast<std::size_t>(j)] >= 0 || !(pass(j) || arrive(j))) {
+            if (j < 0 || before(j) >= 0 || !(pass(j) || arrive(j))) {
                 continue;
             }
-            cameFrom[static_cast<std::size_t>(j)] = i;
+            before(j) = i;
             queue.push_back(j);
             if (arrive(j)) {
-                std::vector<std::int32_t> way{j};
-                while (way.back() != from) {
-                    way.push_back(cameFrom[static_cast<std::size_t>(way.back())]);
+                std::string keys;
+                for (std::int32_t k = j; k != from; k = before(k)) {
+                    const std::int32_t step = k - before(k);
+                    keys.insert(keys.begin(), step == 1 ? 'd' : step == -1 ? 'a' : step == side ? 's' : 'w');
                 }
-                return {way.rbegin(), way.rend()};
+                return keys;
             }
         }
     }
     return {};
-}
-
-// The movement keys (w, a, s, d) that walk the way.
-inline std::string keysAlong(const std::vector<std::int32_t>& way, std::int32_t side)
-{
-    std::string keys;
-    for (std::size_t k = 1; k < way.size(); ++k) {
-        const std::int32_t step = way[k] - way[k - 1];
-        keys += step == 1 ? 'd' : step == -1 ? 'a' : step == side ? 's' : 'w';
-    }
-    return keys;
 }
 
 struct SeenBoard {
@@ -79,7 +63,7 @@ struct SeenBoard {
 };
 
 // The level's header and board, or nothing while the screen shows no whole board.
-inline std::optional<SeenBoard> readBoard(const Screen& s, bool shapes = false)
+inline std::optional<SeenBoard> readBoard(const Screen& s)
 {
     const std::string header = s.line(0);
     if (!header.starts_with("Level ") || header.size() == 6) {
@@ -87,7 +71,7 @@ inline std::optional<SeenBoard> readBoard(const Screen& s, bool shapes = false)
     }
     SeenBoard b{std::stoi(header.substr(6)), std::stoi(header.substr(6)) + 2, {}};
     for (int i = 0; i < b.side * b.side; ++i) {
-        b.cells.push_back(cellLetter(s, i % b.side, i / b.side, shapes));
+        b.cells.push_back(cellLetter(s, i % b.side, i / b.side));
     }
     return std::count(b.cells.begin(), b.cells.end(), '?') == 0 ? std::optional(b) : std::nullopt;
 }
@@ -105,7 +89,7 @@ inline std::string keysTo(const SeenBoard& b, char target)
 {
     const auto is = [&b](char c) { return [&b, c](std::int32_t i) { return b.cells[static_cast<std::size_t>(i)] == c; }; };
     const auto player = std::find(b.cells.begin(), b.cells.end(), 'P') - b.cells.begin();
-    return keysAlong(shortestWay(b.side, static_cast<std::int32_t>(player), is('.'), is(target)), b.side);
+    return keysOfShortestWay(b.side, static_cast<std::int32_t>(player), is('.'), is(target));
 }
 
 // What the save record holds for this board: one digit per cell.

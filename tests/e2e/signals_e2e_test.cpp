@@ -1,6 +1,4 @@
-// Signals, job control and a terminal that goes away, wherever the game happens
-// to be: the terminal is left as it was found, the shell goes on below what the
-// game drew, and the saved game is never half written.
+// Signals, job control and a lost terminal anywhere: the terminal as found, the shell below, the record whole.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -18,12 +16,10 @@
 
 namespace {
 
-// A level-2 record with a red cell below the player, which never matches the
-// level-1 board a new game saves.
+// A level-2 record, with a wall below the player: never the level-1 board a new game saves.
 const std::string OldRecord = "8777977797779770";
 
-// Keys typed one after another, each once the screen shows the line before
-// it; a step without keys resizes the window instead.
+// Keys typed once the screen shows the step before; a step without keys resizes the window.
 struct Step {
     const char* keys;
     const char* shown;
@@ -33,17 +29,14 @@ struct Place {
     const char* name;
     std::vector<Step> steps;
     int lines = 30;
-    // A question waits for its answer; elsewhere a board is shown, without a cursor.
-    bool asks = false;
+    bool asks = false;  // a question shows the cursor; a board hides it
 };
 const Step Resume{"\r", "Do you want to use your last saved data"};
 const Step NewGame{"n", "Level 1"};
 // The notice's 92 characters fill two lines of 45 and spill onto a third.
 const Step TooSmall{nullptr, "The board of level 1", 45, 4};
 const Place Places[] = {
-    {"the title", {}, 30, true},
-    {"the resume prompt", {Resume}, 30, true},
-    {"a level", {Resume, NewGame}},
+    {"the title", {}, 30, true}, {"the resume prompt", {Resume}, 30, true}, {"a level", {Resume, NewGame}},
     {"the restart prompt", {Resume, {"y", "Level 2"}, {"s", "Do you wanna restart"}}, 30, true},
     // Its words on the window's last line: the shell must start below them.
     {"the save's pause in a window the board fills", {Resume, NewGame, {"e", "Saved Game"}}, 6},
@@ -51,13 +44,12 @@ const Place Places[] = {
     {"a level redrawn after a resize", {Resume, NewGame, TooSmall, {nullptr, "Level 1", 80, 30}}},
 };
 
-// Puts the old record beside the game at its title and plays the steps.
+// The old record beside the game at its title, then the steps.
 void play(GameInTerminal& game, const Place& place)
 {
     ASSERT_TRUE(game.waitForLine("Press 'enter'"));
     std::ofstream(game.directory() + "/record.quillonex", std::ios::binary) << OldRecord;
     for (const Step& step : place.steps) {
-        // The terminal tells the game of its new size by itself.
         step.keys != nullptr ? game.type(step.keys) : game.resize(step.columns, step.lines);
         ASSERT_TRUE(game.waitForLine(step.shown)) << step.shown;
     }
@@ -71,7 +63,7 @@ std::string recordIn(const GameInTerminal& game)
 
 TEST(SignalEndsTheGame, AnywhereLeavingTheTerminalAsItWasFoundAndTheRecordWhole)
 {
-    // Each signal that ends the game, sent by another program or typed as a key.
+    // Sent by another program or typed as a key.
     const std::pair<int, const char*> endings[] = {
         {SIGTERM, nullptr}, {SIGINT, nullptr}, {SIGHUP, nullptr}, {SIGINT, "\x03"}, {SIGQUIT, "\x1c"}};
     for (const Place& place : Places) {
@@ -82,7 +74,6 @@ TEST(SignalEndsTheGame, AnywhereLeavingTheTerminalAsItWasFoundAndTheRecordWhole)
             // A save shows its words below the board it wrote.
             const bool saved = game.screen().findLine("Saved Game") >= 0;
             const std::string expected = saved ? recordOf(*readBoard(game.screen())) : OldRecord;
-            // Hidden over a board, and shown again however the game ends.
             EXPECT_EQ(game.screen().cursorVisible(), place.asks);
             key ? game.type(key) : game.signal(signal);
             ASSERT_NE(game.waitForExit(3000), -2) << "the game did not end";
@@ -96,14 +87,13 @@ TEST(SignalEndsTheGame, AnywhereLeavingTheTerminalAsItWasFoundAndTheRecordWhole)
     }
 }
 
-// A terminal that stops reading leaves the game stuck in a write, where a
-// signal still ends it. A closed window sends the session's leader a hang-up,
-// and shows under a shell as a terminal gone: the game ends without spinning.
+// A terminal that stops reading leaves the game stuck in a write, where a signal still ends it. A closed
+// window hangs up the session's leader, and shows under a shell as a terminal gone: the game ends, not spinning.
 TEST(TerminalStallsOrGoesAway, TheGameStillEndsWithoutSpinning)
 {
     GameInTerminal stalled(80, 30);
     ASSERT_TRUE(stalled.waitForLine("Press 'enter'"));
-    // Every wrong key at the title gets a reminder line, until the terminal is full.
+    // Every wrong key at the title gets a reminder line.
     ASSERT_TRUE(stalled.jamOutput('x'));
     stalled.signal(SIGTERM);
     EXPECT_NE(stalled.waitForExit(2000, false), -2) << "the game hung on its way out";
@@ -125,9 +115,8 @@ TEST(TerminalStallsOrGoesAway, TheGameStillEndsWithoutSpinning)
     }
 }
 
-// A script's bash stops along with the game, and the interactive shell takes
-// the terminal back at once; the game must still come back on every fg, with
-// its keys read at once, not after an Enter, and still end on Ctrl+C.
+// A script's bash stops with the game and the shell takes the terminal back at once; each fg must
+// still bring the game back with its keys read at once, not after an Enter, and Ctrl+C still end it.
 TEST(SuspendThroughTerminal, CtrlZAndFgFromAScriptBringRawModeAndTheBoardBack)
 {
     GameInTerminal shell(80, 30, {}, Launch::InteractiveShell);

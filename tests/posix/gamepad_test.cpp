@@ -1,5 +1,4 @@
-// The gamepad layer against pads that live only inside SDL: the game's own
-// readGamepad and setRumble run through SDL's real controller mapping.
+// The gamepad layer against pads that live only inside SDL, through SDL's real controller mapping.
 #include <SDL.h>
 #include <gtest/gtest.h>
 
@@ -28,8 +27,7 @@ struct VirtualPad {
         desc.vendor_id = 0x045E;
         desc.product_id = product;
         desc.userdata = this;
-        // SDL asks for the pad's state whenever the game reads it; an unbound
-        // button's -1 it turns down.
+        // SDL asks for the pad's state whenever the game reads it; it turns down an unbound button's -1.
         desc.Update = [](void* self) {
             const auto* pad = static_cast<VirtualPad*>(self);
             for (std::size_t b = 0; b < pad->button.size(); ++b) {
@@ -64,8 +62,8 @@ struct VirtualPad {
     Rumbles rumbles;
 };
 
-// Pads plugged in and out of a game that starts SDL on its first read: every
-// button's bit, the first pad only, the rumble on it and its end.
+// Pads plugged in and out of a game that starts SDL on its first read: every button's bit, the first pad
+// only, the rumble on it and its end.
 TEST(Gamepad, ReadsAndRumblesTheFirstPadPluggedInUntilItIsPulledOut)
 {
     ASSERT_EQ(platform::readGamepad(), std::nullopt);
@@ -73,9 +71,8 @@ TEST(Gamepad, ReadsAndRumblesTheFirstPadPluggedInUntilItIsPulledOut)
     if (SDL_NumJoysticks() > 0) {
         GTEST_SKIP() << "a real joystick is plugged into this machine";
     }
-    // Held one more at a time, every button adds its own bit and keeps it while
-    // held; in SDL's order A, B, X, Y, Back, Guide (none), Start, the sticks,
-    // the shoulders, the pad's Up, Down, Left and Right, and the rest none.
+    // Held one more at a time, each button adds its own bit; in SDL's order A, B, X, Y, Back, Guide (none),
+    // Start, the sticks, the shoulders, the pad's Up, Down, Left and Right, and the rest none.
     const std::uint16_t bits[SDL_CONTROLLER_BUTTON_MAX] = {0x1000, 0x2000, 0x4000, 0x8000, 0x0020, 0, 0x0010, 0x0040,
                                                            0x0080, 0x0100, 0x0200, 0x0001, 0x0002, 0x0004, 0x0008};
     VirtualPad first(0x02EA);
@@ -102,8 +99,7 @@ TEST(Gamepad, ReadsAndRumblesTheFirstPadPluggedInUntilItIsPulledOut)
     VirtualPad again(0x02EA);
     EXPECT_EQ(platform::readGamepad(), Word(0));
     EXPECT_TRUE(again.rumbles.empty() && second.rumbles.empty());
-    // Reading meanwhile neither repeats nor cuts a rumble; the left motor is the
-    // heavy one; the game's end stops it.
+    // Reading meanwhile neither repeats nor cuts a rumble; the left motor is the heavy one; the end stops it.
     platform::setRumble(0x4000, 0xC000);
     platform::readGamepad();
     platform::setRumble(0, 0);

@@ -18,10 +18,9 @@ Outcome walk(std::vector<std::int32_t>& cells, std::int32_t level, std::int64_t 
     cells.back() = TileGoal;
     std::int32_t col = 0, row = 0;
     std::string history;
-    // Leaves the walker's cell as `mark` and steps the walker by draw d, or back
-    // against it. Plain loops here rather than std::find and std::count: the
-    // linker may take an unoptimised, instrumented copy of those templates from
-    // another object, and the walk scans the whole board at every draw.
+    // Leaves the walker's cell as `mark` and steps by draw d, or back against it. Plain loops, not std::find
+    // or std::count: the linker may take an unoptimised, instrumented copy of those templates from another
+    // object, and the walk scans the whole board at every draw.
     const auto step = [&](int d, int sign, std::int32_t mark) {
         std::int32_t* at = cells.data();
         while (*at != TileWalker) {

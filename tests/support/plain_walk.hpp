@@ -1,6 +1,5 @@
-// The maze walk written out plainly, step by step as the game's rules tell it:
-// the goal is counted and the walker looked for on the board at every draw.
-// Slow on purpose; the tests and the benchmarks hold the generator against it.
+// The maze walk written out plainly as the game's rules tell it: the goal is counted and the walker looked
+// for on the board at every draw. Slow on purpose; the tests and the benchmarks hold the generator against it.
 #pragma once
 
 #include <cstdint>
@@ -16,9 +15,8 @@ struct Outcome {
     std::string moves;
 };
 
-// Lays the maze for a level of at least 0 into `cells`, on the random numbers
-// as they stand (the caller seeds them). Gives up after `maxDraws` draws, and
-// `cells` then holds the walk as it was.
+// Lays the maze for a level of at least 0 into `cells`, on the random numbers as the caller seeded them.
+// Gives up after `maxDraws` draws, leaving `cells` as the walk was.
 Outcome walk(std::vector<std::int32_t>& cells, std::int32_t level, std::int64_t maxDraws);
 
 }  // namespace plainwalk

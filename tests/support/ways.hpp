@@ -13,8 +13,7 @@
 
 namespace tc = testconsole;
 
-// Tile codes from the letters P . # and G (any other letter is a goal too);
-// '/' between rows is skipped.
+// Tile codes from the letters P . # and G (any other letter is a goal too); '/' between rows is skipped.
 inline std::vector<std::int32_t> cellsOf(std::string_view letters)
 {
     std::vector<std::int32_t> cells;
@@ -27,11 +26,11 @@ inline std::vector<std::int32_t> cellsOf(std::string_view letters)
 }
 
 // The test console's board of this side in letters, rows joined by '/'.
-inline std::string seenBoard(std::int32_t side, bool shapes = false)
+inline std::string seenBoard(std::int32_t side)
 {
     std::string letters;
     for (int i = 0; i < side * side; ++i) {
-        letters += std::string(i > 0 && i % side == 0 ? "/" : "") + cellLetter(tc::screen(), i % side, i / side, shapes);
+        letters += std::string(i > 0 && i % side == 0 ? "/" : "") + cellLetter(tc::screen(), i % side, i / side);
     }
     return letters;
 }
@@ -40,18 +39,16 @@ inline std::string seenBoard(std::int32_t side, bool shapes = false)
 inline std::string keysToGoal(std::int32_t level)
 {
     const auto is = [](std::int32_t code) { return [code](std::int32_t i) { return board.at(i) == code; }; };
-    return keysAlong(shortestWay(sideLengthFor(level), 0, is(TileFloor), is(TileGoal)), sideLengthFor(level));
+    return keysOfShortestWay(sideLengthFor(level), 0, is(TileFloor), is(TileGoal));
 }
 
-// From now on each pause is noted as its length, with " blank" when the
-// screen is blank while the game waits.
+// From now on each pause is noted as its length, with " blank" when the screen is blank meanwhile.
 inline void notePauses(std::vector<std::string>& notes)
 {
     tc::onPause([&notes](std::int32_t ms) { notes.push_back(std::to_string(ms) + (tc::screen().blank() ? " blank" : "")); });
 }
 
-// A fresh start: a blank console of this size, and the game's board, snapshot
-// and player pointer empty as at program start.
+// A blank console of this size, and the game's board, snapshot and player pointer empty as at program start.
 inline void startFresh(int columns = 120, int lines = 40)
 {
     tc::reset(columns, lines);
@@ -60,14 +57,13 @@ inline void startFresh(int columns = 120, int lines = 40)
     playerCell = nullptr;
 }
 
-// Runs a part of the game until it ends; false when the script ran out first.
+// Runs a part of the game until it ends or the script runs out.
 template <typename Part>
-bool runsOut(Part part)
+void runsOut(Part part)
 {
     try {
         part();
     } catch (const tc::ScriptExhausted&) {
-        return true;
+        // the scripted player has no more input: the part ends here
     }
-    return false;
 }
