@@ -46,7 +46,7 @@ const KeyCase Cases[] = {
     {"EditingKeys", "\x1b[2~\x1b[3~\x1b[5~\x1b[6~\x1b[3;2~", {224, 82, 224, 83, 224, 73, 224, 81, 224, 83}},
     {"FunctionKeys", "\x1bOP\x1bOQ\x1bOR\x1bOS\x1b[11~\x1b[14~\x1b[15~\x1b[17~\x1b[18~\x1b[19~\x1b[20~\x1b[21~\x1b[23~\x1b[24~",
      {0, 59, 0, 60, 0, 61, 0, 62, 0, 59, 0, 62, 0, 63, 0, 64, 0, 65, 0, 66, 0, 67, 0, 68, 224, 133, 224, 134}},
-    {"LinuxConsole", "\x1b[[A\x1b[[B\x1b[[E\x1b[[Zd", {0, 59, 0, 60, 0, 63, 0, 0, 'd'}},
+    {"LinuxConsole", "\x1b[[A\x1b[[B\x1b[[E\x1b[[Zd\x1b[[C", {0, 59, 0, 60, 0, 63, 0, 0, 'd', 0, 61}},
     {"ShiftF1", "\x1bO2P\x1bO1;2P", {0, 59, 0, 59}}, {"LoneEscAndAlt", "\x1bx\x1b", {27, 'x', 27}, false},
     {"UnknownSequencesAreConsumedWhole", "\x1b[99~d\x1b[Zd\x1b[<0;3;4M\x1b[?1;2c", {0, 0, 'd', 0, 0, 'd', 0, 0, 0, 0}},
     // Mouse clicks reported the X10 way give nothing, the keys around them their own codes;
