@@ -144,10 +144,11 @@ TEST(LeanFrames, ChangeColoursInTheFewestBytes)
         {Depth::Direct, "\x1b[38;2;255;0;0m#\x1b[38;2;0;0;255m.\x1b[38;2;0;0;0;48;2;0;255;255mG"},
         {Depth::Palette, "\x1b[38;5;196m#\x1b[38;5;21m.\x1b[38;5;16;48;5;51mG"},
         {Depth::Basic, "\x1b[31m#\x1b[34m.\x1b[30;46mG"}};
+    const std::string board = red + "#\x1b[38;2;20;200;50m." + yellow + brown + "G";
     for (const auto& [depth, bytes] : clear) {
         colours::Writer writer{depth, Palette::Clear};
         std::string out;
-        colours::writeLean(writer, red + "#\x1b[38;2;20;200;50m." + yellow + brown + "G", out);
+        colours::writeLean(writer, board, out);
         EXPECT_EQ(out, bytes);
     }
 }
