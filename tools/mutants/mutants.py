@@ -31,6 +31,7 @@ import json
 import os
 import hashlib
 import re
+import resource
 import shutil
 import signal
 import subprocess
@@ -267,6 +268,12 @@ def build(folder, log):
                           stdout=log, stderr=subprocess.STDOUT).returncode == 0
 
 
+def limitMemory():
+    """A fault that makes the game or a test grow without end runs out of
+    memory at 4 GiB (and so fails) instead of starving the machine."""
+    resource.setrlimit(resource.RLIMIT_AS, (4 << 30, 4 << 30))
+
+
 def runTests(folder, binaries, limit, shards=4):
     """How the suite met the fault: 'killed' or 'survived', and by what.
 
@@ -282,7 +289,7 @@ def runTests(folder, binaries, limit, shards=4):
             log = tempfile.TemporaryFile("w+")
             runs.append((subprocess.Popen([str(program), "--gtest_fail_fast", "--gtest_brief=1"],
                                           cwd=folder / "tests", stdout=log, stderr=subprocess.DEVNULL,
-                                          env=environment, start_new_session=True), log))
+                                          env=environment, start_new_session=True, preexec_fn=limitMemory), log))
         deadline = time.time() + limit
         outcome = None
         while runs and outcome is None:
