@@ -144,6 +144,13 @@ TEST(GameThroughAPipe, NeedsAKeyboardAndMeasuresTheWindowByIt)
 {
     GameInTerminal shell(100, 5, {}, Launch::InteractiveShell);
     const std::string game = std::string("'") + QUILLONEX_BINARY + "'";
+    // A terminal that tells no width (0 columns) is taken for one of unknown size: the game plays.
+    shell.type("stty cols 0; " + game + "; stty cols 100; echo width $?\r");
+    ASSERT_TRUE(shell.waitForLine("Press 'enter'"));
+    shell.type("\r");
+    EXPECT_TRUE(shell.waitForLine("\u2588\u2588\u2588\u2588"));  // a row of the board, not the notice
+    shell.type("q");
+    ASSERT_TRUE(shell.waitForLine("width 0"));
     // Each command starts its output on a line of its own, below the prompt.
     shell.type("echo; " + game + " </dev/null; echo ended $?\r");
     EXPECT_TRUE(shell.waitForLine("Something broke within the game. Sorry, but you won't be able to play the gameended 0"));
