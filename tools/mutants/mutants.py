@@ -286,7 +286,7 @@ def runTests(folder, binaries, limit, shards=4):
         for index in range(count):
             environment = dict(os.environ, GTEST_TOTAL_SHARDS=str(count), GTEST_SHARD_INDEX=str(index))
             # A file, not a pipe: a failure's long report must not stall the run.
-            log = tempfile.TemporaryFile("w+")
+            log = tempfile.TemporaryFile("w+", errors="replace")
             runs.append((subprocess.Popen([str(program), "--gtest_fail_fast", "--gtest_brief=1"],
                                           cwd=folder / "tests", stdout=log, stderr=subprocess.DEVNULL,
                                           env=environment, start_new_session=True, preexec_fn=limitMemory), log))
