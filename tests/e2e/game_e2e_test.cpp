@@ -122,7 +122,8 @@ TEST(TerminalTypes, GetTheColourDepthTheirEntryAndEnvironmentTell)
         {{"TERM=screen-256color", tmux, screen}, "256"},
         {{"TERM=no-such-terminal", "COLORTERM"}, "8"},
         // Terminals known by their own variables, unless screen stands between.
-        {{"TERM=xterm-256color", "COLORTERM", "XTERM_VERSION=XTerm(379)"}, "24-bit"},
+        {{"TERM=xterm-256color", "COLORTERM", "XTERM_VERSION=XTerm(331)"}, "24-bit"},
+        {{"TERM=xterm-256color", "COLORTERM", "XTERM_VERSION=XTerm(330)"}, "256"},
         {{"TERM=screen", screen, "XTERM_VERSION=XTerm(379)"}, "8"},
         {{"TERM=xterm-256color", "COLORTERM", "VTE_VERSION=3405"}, "256"},
         {{"TERM=xterm-256color", "COLORTERM", "VTE_VERSION=7006"}, "24-bit"},
