@@ -1,6 +1,7 @@
-// The signals that end the game, held while a save is under way.
+// The signals that end the game, held while a save is under way; the pauses.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 
 #include "platform/platform.hpp"
@@ -24,6 +25,16 @@ TEST(Interrupts, WaitWhileASaveHoldsThem)
         platform::releaseInterrupts();
         EXPECT_EQ(arrived, 1) << signal;
         sigaction(signal, &before, nullptr);
+    }
+}
+
+// A pause lasts its whole length: the pad's 150 ms between moves, a second and more.
+TEST(Pause, LastsItsWholeLength)
+{
+    for (const int ms : {150, 1150}) {
+        const auto start = std::chrono::steady_clock::now();
+        platform::pause(ms);
+        EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(ms));
     }
 }
 
