@@ -21,6 +21,7 @@ TEST(CommandLine, HelpVersionAndMistakesAnswerWithoutTouchingTheTerminal)
         {{"--colours", "clear", "record.quillonex"}, 2, "", "unexpected argument 'record.quillonex'"},
         // Control characters in an argument would reach the terminal as commands.
         {{"-x\x1b[2J\x07\xc2\x9b\xc3\xa9"}, 2, "", "unknown option '-x\\x1b[2J\\x07\\x9b\xc3\xa9'"},
+        {{"-y\xc2"}, 2, "", "unknown option '-y\xc2'"},
     };
     for (const auto& [arguments, status, standardOutput, mistake] : refusals) {
         SCOPED_TRACE(std::string(arguments.front()));
