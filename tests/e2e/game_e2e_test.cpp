@@ -131,7 +131,7 @@ TEST(TerminalTypes, GetTheColourDepthTheirEntryAndEnvironmentTell)
         {{"TERM=xterm-mono", "XTERM_VERSION=XTerm(379)"}, "none"}, {{"NO_COLOR=1"}, "none"},
     };
     for (const auto& [environment, depth] : terminals) {
-        SCOPED_TRACE(environment[0] + (environment.size() > 1 ? " " + environment[1] : ""));
+        SCOPED_TRACE(testing::PrintToString(environment));
         GameInTerminal game(100, 30, {}, Launch::SessionLeader, environment);
         ASSERT_TRUE(game.waitForLine("Press 'enter'"));
         EXPECT_EQ(colourDepthSent(game.received()), depth);
