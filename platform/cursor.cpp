@@ -42,6 +42,8 @@ void place(State& c, int line, int column)
 
 void eraseScreen(State& c) { c.lowestDrawn = -1; }
 
+void forget(State& c) { c = State{c.columns, c.lines}; }
+
 void appendMoveBelow(const State& c, std::string& out)
 {
     if (!c.placed) {

@@ -31,6 +31,9 @@ void carriageReturn(State& cursor);
 void place(State& cursor, int line, int column);
 // The whole screen erased: nothing the game printed shows any more.
 void eraseScreen(State& cursor);
+// Others used the screen: nothing known of it but its size, the game's next
+// output starting where the cursor is.
+void forget(State& cursor);
 
 // Appends what puts the cursor at the start of the line below everything the
 // game shows.

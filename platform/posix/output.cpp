@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/cursor.hpp"
 #include "platform/platform.hpp"
 #include "platform/posix/terminal.hpp"
 #include "platform/posix/terminfo.hpp"
@@ -34,9 +35,17 @@ colours::Writer writer;
 struct ExitBytes {
     char bytes[32];
     std::size_t size;
+    // The loans of the screen known when they were made.
+    std::sig_atomic_t loans;
 };
-ExitBytes exitBytes[2] = {{"\x1b[m", 3}, {"\x1b[m", 3}};
+ExitBytes exitBytes[2] = {{"\x1b[m", 3, 0}, {"\x1b[m", 3, 0}};
 volatile std::sig_atomic_t exitBytesSlot = 0;
+// Each continue after a stop lends the screen to the shell first: where the
+// game's output ends is known again only once it draws. Until then the exit
+// bytes put the colours back and leave the cursor where the shell left it.
+volatile std::sig_atomic_t screenLoans = 0;
+std::sig_atomic_t loansSeen = 0;
+ExitBytes lentExitBytes{"\x1b[m", 3, 0};
 // Set while a frame is on its way: a signal may cut it inside a sequence.
 volatile std::sig_atomic_t writing = 0;
 // The terminal's size as the writer knows it may be out of date.
@@ -97,15 +106,23 @@ void print(std::string_view plain)
         sizeStale = 0;
         takeSize();
     }
+    if (screenLoans != loansSeen) {
+        loansSeen = screenLoans;
+        cursor::forget(writer.cursor);
+    }
     colours::writeLean(writer, plain, outputBuffer);
+}
+
+void keepExitBytes(ExitBytes& kept, const std::string& bytes)
+{
+    kept.size = std::min(bytes.size(), sizeof kept.bytes);
+    bytes.copy(kept.bytes, kept.size);
+    kept.loans = loansSeen;
 }
 
 void prepareExitBytes()
 {
-    const std::string bytes = colours::exitBytes(writer);
-    ExitBytes& spare = exitBytes[1 - exitBytesSlot];
-    spare.size = std::min(bytes.size(), sizeof spare.bytes);
-    bytes.copy(spare.bytes, spare.size);
+    keepExitBytes(exitBytes[1 - exitBytesSlot], colours::exitBytes(writer));
     exitBytesSlot = 1 - exitBytesSlot;
 }
 
@@ -157,6 +174,9 @@ bool learnTerminal()
     writer.depth = colours::chooseDepth(facts);
     writer.palette = colours::choosePalette(chosenPalette, facts);
     takeSize();
+    colours::Writer lent = writer;
+    cursor::forget(lent.cursor);
+    keepExitBytes(lentExitBytes, colours::exitBytes(lent));
     return true;
 }
 
@@ -196,7 +216,8 @@ void writeExitBytes()
     if (terminalTakesBytes()) {
         // A frame cut short may end inside a sequence: CAN ends it.
         writeFromHandler("\x18", writing != 0 ? 1 : 0);
-        const ExitBytes& bytes = exitBytes[exitBytesSlot];
+        const ExitBytes& made = exitBytes[exitBytesSlot];
+        const ExitBytes& bytes = made.loans == screenLoans ? made : lentExitBytes;
         writeFromHandler(bytes.bytes, bytes.size);
         writeFromHandler(showBytes.bytes, cursorHidden != 0 ? showBytes.size : 0);
     }
@@ -214,6 +235,11 @@ void showCursorForStop()
 void markSizeStale()
 {
     sizeStale = 1;
+}
+
+void lendScreen()
+{
+    screenLoans = screenLoans + 1;
 }
 
 }  // namespace terminal

@@ -160,6 +160,7 @@ void onContinue(int)
         enterRawMode();
     }
     // The screen may have been used by others meanwhile.
+    terminal::lendScreen();
     changed = true;
     errno = savedErrno;
 }

@@ -32,5 +32,7 @@ void writeExitBytes();
 void showCursorForStop();
 // The terminal was resized: the output takes the new size before it goes on.
 void markSizeStale();
+// The game goes on after a stop: the shell has used the screen meanwhile.
+void lendScreen();
 
 }  // namespace terminal

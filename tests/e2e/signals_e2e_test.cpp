@@ -42,6 +42,8 @@ const Place Places[] = {
     {"the save's pause in a window the board fills", {Resume, NewGame, {"e", "Saved Game"}}, 6},
     {"the notice of a window too small", {Resume, NewGame, TooSmall}},
     {"a level redrawn after a resize", {Resume, NewGame, TooSmall, {nullptr, "Level 1", 80, 30}}},
+    // The farewell's line end scrolls the window: the shell must start right below the farewell.
+    {"the farewell in a window the board fills", {Resume, NewGame, {"q", "Thank you for playing"}}, 6, true},
 };
 
 // The old record beside the game at its title, then the steps.
@@ -148,6 +150,25 @@ TEST(SuspendThroughTerminal, CtrlZAndFgFromAScriptBringRawModeAndTheBoardBack)
     ASSERT_TRUE(shell.waitForLine("bash-"));
     shell.type("echo ended $?\r");
     EXPECT_TRUE(shell.waitForLine("ended 130"));
+}
+
+// Killed while stopped (kill %1, then fg lets the signal in): the shell has used the screen since the game
+// last drew, so the shell goes on where it was, not below the old board and over its own lines.
+TEST(SuspendThroughTerminal, KilledWhileStoppedLeavesTheShellWhereItWas)
+{
+    GameInTerminal shell(80, 30, {}, Launch::InteractiveShell);
+    shell.type(std::string("'") + QUILLONEX_BINARY + "'\r");
+    ASSERT_TRUE(shell.waitForLine("Press 'enter'"));
+    shell.type("\r");
+    ASSERT_TRUE(shell.waitFor([](const Screen& s) { return showsLevel(s, 1); }));
+    shell.type("\x1a");
+    ASSERT_TRUE(shell.waitForLine("[1]+  Stopped"));
+    shell.type("seq 12; kill %1; fg\r");
+    ASSERT_TRUE(shell.waitForLine("Terminated"));
+    shell.type("echo after\r");
+    ASSERT_TRUE(shell.waitForLine("after"));
+    const std::string shown = std::string("\n12\n'") + QUILLONEX_BINARY + "'\nTerminated\nbash-";
+    EXPECT_NE(shell.screen().text().find(shown), std::string::npos) << shell.screen().text();
 }
 
 }  // namespace
