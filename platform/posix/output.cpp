@@ -38,14 +38,14 @@ struct ExitBytes {
     // The loans of the screen known when they were made.
     std::sig_atomic_t loans;
 };
-ExitBytes exitBytes[2] = {{"\x1b[m", 3, 0}, {"\x1b[m", 3, 0}};
+ExitBytes exitBytes[2]{};
 volatile std::sig_atomic_t exitBytesSlot = 0;
 // Each continue after a stop lends the screen to the shell first: where the
 // game's output ends is known again only once it draws. Until then the exit
 // bytes put the colours back and leave the cursor where the shell left it.
 volatile std::sig_atomic_t screenLoans = 0;
 std::sig_atomic_t loansSeen = 0;
-ExitBytes lentExitBytes{"\x1b[m", 3, 0};
+ExitBytes lentExitBytes{};
 // Set while a frame is on its way: a signal may cut it inside a sequence.
 volatile std::sig_atomic_t writing = 0;
 // The terminal's size as the writer knows it may be out of date.
@@ -177,6 +177,8 @@ bool learnTerminal()
     colours::Writer lent = writer;
     cursor::forget(lent.cursor);
     keepExitBytes(lentExitBytes, colours::exitBytes(lent));
+    // Before the first frame too, a signal finds them made.
+    prepareExitBytes();
     return true;
 }
 

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -100,6 +101,20 @@ TEST(TerminalStallsOrGoesAway, TheGameStillEndsWithoutSpinning)
     stalled.signal(SIGTERM);
     EXPECT_NE(stalled.waitForExit(2000, false), -2) << "the game hung on its way out";
     EXPECT_TRUE(stalled.killedBy(SIGTERM) && stalled.terminalSettingsRestored());
+    // A slow terminal, the game waiting in the write of a level-200 board that hid the cursor: a signal
+    // there ends the sequence it cut and shows the cursor again.
+    GameInTerminal slow(410, 210);
+    std::string record(std::size_t{202} * 202, '9');
+    record.front() = '8';
+    record.back() = '0';
+    std::ofstream(slow.directory() + "/record.quillonex") << record;
+    ASSERT_TRUE(slow.waitForLine("Press 'enter'"));
+    slow.type("\ry");
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    slow.signal(SIGTERM);
+    ASSERT_NE(slow.waitForExit(3000), -2);
+    EXPECT_TRUE(slow.killedBy(SIGTERM) && slow.terminalSettingsRestored() && slow.screen().cursorVisible());
+    EXPECT_TRUE(slow.coloursRestored() && slow.screen().findLine("Level 200") == 0);
     for (const Launch launch : {Launch::SessionLeader, Launch::UnderShell}) {
         for (const Place& place : {Places[0], Places[2]}) {
             SCOPED_TRACE(std::string(launch == Launch::UnderShell ? "under a shell at " : "") + place.name);
