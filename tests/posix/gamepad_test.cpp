@@ -94,9 +94,11 @@ TEST(Gamepad, ReadsAndRumblesTheFirstPadPluggedInUntilItIsPulledOut)
     EXPECT_EQ(platform::readGamepad(), Word(0x4000));
     second.unplug();
     EXPECT_EQ(platform::readGamepad(), std::nullopt);
-    // A rumble with no pad goes nowhere; plugged back in, nothing is held or rumbling.
+    // A rumble with no pad goes nowhere; two plugged in at once, the first is read, nothing held or rumbling.
     platform::setRumble(65535, 65535);
     VirtualPad again(0x02EA);
+    VirtualPad beside(0x028E);
+    beside.held[SDL_CONTROLLER_BUTTON_X] = 1;
     EXPECT_EQ(platform::readGamepad(), Word(0));
     EXPECT_TRUE(again.rumbles.empty() && second.rumbles.empty());
     // Reading meanwhile neither repeats nor cuts a rumble; the left motor is the heavy one; the end stops it.
