@@ -85,11 +85,7 @@ TEST(GameThroughTerminal, TitleKeysLevelsSaveQuitAndResumeWithoutSdl)
 TEST(GameThroughTerminal, DrawsAWholeBoardThroughATerminalLeftNonBlocking)
 {
     GameInTerminal shell(410, 210, {}, Launch::InteractiveShell);
-    // Level 200: far more than the terminal holds unread.
-    std::string record(std::size_t{202} * 202, '9');
-    record.front() = '8';
-    record.back() = '0';
-    std::ofstream(shell.directory() + "/record.quillonex") << record;
+    std::ofstream(shell.directory() + "/record.quillonex") << level200Record();
     shell.type("perl -MFcntl -e 'fcntl(STDOUT, F_SETFL, O_NONBLOCK); exec @ARGV' '" QUILLONEX_BINARY "'\r");
     ASSERT_TRUE(shell.waitForLine("Press 'enter'"));
     shell.type("\ry");

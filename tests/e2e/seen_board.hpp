@@ -109,3 +109,13 @@ inline bool cursorRightBelowTheGame(const Screen& s)
     const std::string text = s.text();
     return s.cursor() == (CursorPosition{0, static_cast<int>(std::count(text.begin(), text.end(), '\n')) + 1});
 }
+
+// A saved level-200 board, all walls but the player's and the goal's corners: some 80 kB a frame, far more
+// than a terminal holds unread.
+inline std::string level200Record()
+{
+    std::string record(std::size_t{202} * 202, '9');
+    record.front() = '8';
+    record.back() = '0';
+    return record;
+}

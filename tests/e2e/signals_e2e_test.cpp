@@ -104,10 +104,7 @@ TEST(TerminalStallsOrGoesAway, TheGameStillEndsWithoutSpinning)
     // A slow terminal, the game waiting in the write of a level-200 board that hid the cursor: a signal
     // there ends the sequence it cut and shows the cursor again.
     GameInTerminal slow(410, 210);
-    std::string record(std::size_t{202} * 202, '9');
-    record.front() = '8';
-    record.back() = '0';
-    std::ofstream(slow.directory() + "/record.quillonex") << record;
+    std::ofstream(slow.directory() + "/record.quillonex") << level200Record();
     ASSERT_TRUE(slow.waitForLine("Press 'enter'"));
     slow.type("\ry");
     std::this_thread::sleep_for(std::chrono::seconds(2));
