@@ -15,16 +15,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A square board of the side: the player first, the goal last, walls between.
-std::string squareRecord(std::size_t side)
-{
-    // Built in place: GCC 12 takes "8" + string + "0" for an overlapping copy.
-    std::string text(side * side, '9');
-    text.front() = '8';
-    text.back() = '0';
-    return text;
-}
-
 const std::vector<std::int32_t> LevelOne = cellsOf("P.#/..#/#.G");
 const std::string LevelOneRecord = "879779970";
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/scratch.hpp"
 #include "tests/support/screen.hpp"
 
 // A board cell on the screen, both its columns alike: 'P' the player (blocks in the default colours),
@@ -110,12 +111,3 @@ inline bool cursorRightBelowTheGame(const Screen& s)
     return s.cursor() == (CursorPosition{0, static_cast<int>(std::count(text.begin(), text.end(), '\n')) + 1});
 }
 
-// A saved level-200 board, all walls but the player's and the goal's corners: some 80 kB a frame, far more
-// than a terminal holds unread.
-inline std::string level200Record()
-{
-    std::string record(std::size_t{202} * 202, '9');
-    record.front() = '8';
-    record.back() = '0';
-    return record;
-}

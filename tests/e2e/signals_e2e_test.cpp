@@ -104,7 +104,7 @@ TEST(TerminalStallsOrGoesAway, TheGameStillEndsWithoutSpinning)
     // A slow terminal, the game waiting in the write of a level-200 board that hid the cursor: a signal
     // there ends the sequence it cut and shows the cursor again.
     GameInTerminal slow(410, 210);
-    std::ofstream(slow.directory() + "/record.quillonex") << level200Record();
+    std::ofstream(slow.directory() + "/record.quillonex") << squareRecord(202);
     ASSERT_TRUE(slow.waitForLine("Press 'enter'"));
     slow.type("\ry");
     std::this_thread::sleep_for(std::chrono::seconds(2));
