@@ -136,7 +136,7 @@ TEST(TerminalTypes, GetTheColourDepthTheirEntryAndEnvironmentTell)
     }
 }
 
-// Without a terminal for keys, or with an output it cannot write to, the game cannot run and ends at
+// Without a terminal for keys, or with an output it cannot write to (read-only or closed), the game cannot run and ends at
 // once; with its output through a pipe it measures the window by its keyboard.
 TEST(GameThroughAPipe, NeedsAKeyboardAndMeasuresTheWindowByIt)
 {
@@ -154,6 +154,8 @@ TEST(GameThroughAPipe, NeedsAKeyboardAndMeasuresTheWindowByIt)
     EXPECT_TRUE(shell.waitForLine("Something broke within the game. Sorry, but you won't be able to play the gameended 0"));
     shell.type("echo; " + game + " 1</dev/tty; echo ended $?\r");
     EXPECT_TRUE(shell.waitForLine("ended 0"));
+    shell.type(game + " >&-; echo closed $?\r");
+    EXPECT_TRUE(shell.waitForLine("closed 0"));
     // Its errors sent elsewhere, the game still gives the keyboard back as it was.
     shell.type(game + " 2>/dev/null | cat; echo done\r");
     ASSERT_TRUE(shell.waitForLine("Press 'enter'"));
