@@ -136,8 +136,8 @@ TEST(TerminalTypes, GetTheColourDepthTheirEntryAndEnvironmentTell)
     }
 }
 
-// Without a terminal for keys, or with an output it cannot write to (read-only or closed), the game cannot run and ends at
-// once; with its output through a pipe it measures the window by its keyboard.
+// Without a terminal for keys, or with an output it cannot write to (read-only or closed), the game cannot
+// run and ends at once; with its output through a pipe it measures the window by its keyboard.
 TEST(GameThroughAPipe, NeedsAKeyboardAndMeasuresTheWindowByIt)
 {
     GameInTerminal shell(100, 5, {}, Launch::InteractiveShell);
