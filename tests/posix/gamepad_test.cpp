@@ -104,6 +104,7 @@ TEST(Gamepad, ReadsAndRumblesTheFirstPadPluggedInUntilItIsPulledOut)
     // Reading meanwhile neither repeats nor cuts a rumble; the left motor is the heavy one; the end stops it.
     platform::setRumble(0x4000, 0xC000);
     platform::readGamepad();
+    EXPECT_EQ(again.rumbles, (Rumbles{{0x4000, 0xC000}}));
     platform::setRumble(0, 0);
     platform::setRumble(65535, 65535);
     gamepad::shutdown();
