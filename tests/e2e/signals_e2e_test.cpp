@@ -42,6 +42,7 @@ const Place Places[] = {
     // Its words on the window's last line: the shell must start below them.
     {"the save's pause in a window the board fills", {Resume, NewGame, {"e", "Saved Game"}}, 6},
     {"the notice of a window too small", {Resume, NewGame, TooSmall}},
+    {"the notice filling two lines of 46 exactly", {Resume, NewGame, {nullptr, "The board of level 1", 46, 4}}},
     {"a level redrawn after a resize", {Resume, NewGame, TooSmall, {nullptr, "Level 1", 80, 30}}},
     // The farewell's line end scrolls the window: the shell must start right below the farewell.
     {"the farewell in a window the board fills", {Resume, NewGame, {"q", "Thank you for playing"}}, 6, true},
