@@ -97,13 +97,15 @@ TEST_F(Game, OnlyTheFirstLevelAfterALoadIsTheSavedOneAndLevelsFollowOnOneScreen)
     EXPECT_EQ(folder.read(SaveRecordName).size(), 25u);
 }
 
-// A board followed by more than a record holds, or a named pipe holding a board, is not offered. The file
-// emptied in place (as a shell's > does), grown, replaced or removed at the offer: yes loads what it offered.
+// A board followed by more than a record holds, a named pipe holding a board, or a file holding no board is
+// not offered. The file emptied in place (as a shell's > does), grown, replaced or removed at the offer: yes
+// loads what it offered.
 TEST_F(Game, OffersOnlyAPlainFileOfARecordsLengthAndYesLoadsTheBoardItOffered)
 {
     int readEnd = -1;
     const std::pair<std::function<void()>, bool> records[] = {
         {[this] { folder.write(SaveRecordName, SecondLevel + std::string(MaxRecordBytes, '\n')); }, false},
+        {[this] { folder.write(SaveRecordName, "87977997"); }, false},
         {[&readEnd] {
              fs::remove(SaveRecordName);
              mkfifo(SaveRecordName, 0600);

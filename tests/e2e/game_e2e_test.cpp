@@ -168,11 +168,12 @@ TEST(GameThroughAPipe, NeedsAKeyboardAndMeasuresTheWindowByIt)
 
 using Variables = std::vector<std::string>;
 
-// The version, or a terminal that cannot place its cursor: one line, and the terminal as it was.
+// The version, a mistake, or a terminal that cannot place its cursor: one line, and the terminal as it was.
 TEST(CommandLineThroughTerminal, GetsOneLineAndTheTerminalAsItWas)
 {
     const std::tuple<std::vector<std::string>, Variables, const char*, int> refusals[] = {
         {{"--version"}, {}, "quillonex " QUILLONEX_VERSION, 0},
+        {{"--bogus"}, {}, "quillonex: unknown option '--bogus'; see 'quillonex --help'", 2},
         {{}, {"TERM=dumb"}, "Something broke within the game. Sorry, but you won't be able to play the game", 0},
     };
     for (const auto& [arguments, environment, line, status] : refusals) {
