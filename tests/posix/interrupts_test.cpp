@@ -1,8 +1,13 @@
-// The signals that end the game, held while a save is under way; the pauses.
+// The signals that end the game, held while a save is under way; the pauses; the output shown.
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <pty.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <string>
 
 #include "platform/platform.hpp"
 
@@ -36,6 +41,34 @@ TEST(Pause, LastsItsWholeLength)
         platform::pause(ms);
         EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(ms));
     }
+}
+
+// What the game prints reaches the terminal at a show and at a pause, without a look for keys: "Saving
+// Game" stands there while a slow disk takes the save.
+TEST(Output, ReachesTheTerminalAtAShowAndAtAPause)
+{
+    int master = -1;
+    int terminal = -1;
+    ASSERT_EQ(openpty(&master, &terminal, nullptr, nullptr, nullptr), 0);
+    const int standardOutput = dup(STDOUT_FILENO);
+    dup2(terminal, STDOUT_FILENO);
+    const auto shown = [master] {
+        char bytes[32];
+        pollfd ready{master, POLLIN, 0};
+        const ssize_t got = poll(&ready, 1, 1000) == 1 ? read(master, bytes, sizeof bytes) : 0;
+        return std::string(bytes, static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
+    };
+    platform::printText(L"Saving Game");
+    platform::showOutput();
+    const std::string atShow = shown();
+    platform::printText(L" Saved");
+    platform::pause(0);
+    const std::string atPause = shown();
+    dup2(standardOutput, STDOUT_FILENO);
+    for (const int fd : {master, terminal, standardOutput}) {
+        close(fd);
+    }
+    EXPECT_EQ(atShow + "|" + atPause, "Saving Game| Saved");
 }
 
 }  // namespace
