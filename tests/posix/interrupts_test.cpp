@@ -37,8 +37,7 @@ TEST(Interrupts, WaitWhileASaveHoldsThem)
 // Game" stands there while a slow disk takes the save. A pause (the pad's 150 ms) lasts its whole length.
 TEST(Output, ReachesTheTerminalAtAShowAndAtAPauseThatLastsItsWholeLength)
 {
-    int master = -1;
-    int terminal = -1;
+    int master = -1, terminal = -1;
     ASSERT_EQ(openpty(&master, &terminal, nullptr, nullptr, nullptr), 0);
     const int standardOutput = dup(STDOUT_FILENO);
     dup2(terminal, STDOUT_FILENO);
@@ -57,9 +56,7 @@ TEST(Output, ReachesTheTerminalAtAShowAndAtAPauseThatLastsItsWholeLength)
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(150));
     const std::string atPause = shown();
     dup2(standardOutput, STDOUT_FILENO);
-    for (const int fd : {master, terminal, standardOutput}) {
-        close(fd);
-    }
+    close(master), close(terminal), close(standardOutput);
     EXPECT_EQ(atShow + "|" + atPause, "Saving Game| Saved");
 }
 
