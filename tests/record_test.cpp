@@ -140,8 +140,7 @@ TEST_F(Record, ANewRecordReplacesTheOldOnlyOnceItIsWholeOnDiskAndNeverThroughALi
 }
 
 #ifndef _WIN32
-// The record gets the mode bits any new file of the player gets, whatever
-// mode it had and whatever the player's umask.
+// The record gets the mode bits any new file of the player gets, whatever mode it had and whatever the player's umask.
 TEST_F(Record, TakesTheModeBitsOfTheUmask)
 {
     const std::pair<mode_t, fs::perms> masks[] = {{022, fs::perms(0644)}, {077, fs::perms(0600)}, {002, fs::perms(0664)}, {0, fs::perms(0666)}};

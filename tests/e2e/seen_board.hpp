@@ -103,8 +103,7 @@ inline std::string recordOf(const SeenBoard& b)
     return record;
 }
 
-// Where the game leaves the cursor for the shell: at the start of the line
-// right below the lowest it wrote on.
+// Where the game leaves the cursor for the shell: at the start of the line right below the lowest it wrote on.
 inline bool cursorRightBelowTheGame(const Screen& s)
 {
     const std::string text = s.text();

@@ -67,8 +67,7 @@ void write(std::string_view plain)
     const std::string_view bytes = st.writer.palette != colours::Palette::Classic ? lean : plain;
     st.output += bytes;
 #ifndef QUILLONEX_NO_SCREEN
-    // The bytes as the tty hands them on: its output processing (ONLCR) sends
-    // a line feed as CR LF.
+    // The bytes as the tty hands them on: its output processing (ONLCR) sends a line feed as CR LF.
     std::string tty;
     for (const char c : bytes) {
         tty += c == '\n' ? "\r\n" : std::string_view(&c, 1);
@@ -93,8 +92,7 @@ void add(Step step)
     st.script.insert(at, std::move(step));
 }
 
-// Runs the actions at the front of the script, then gives the next step (a key
-// or a pad read), or nothing.
+// Runs the actions at the front of the script, then gives the next step (a key or a pad read), or nothing.
 const Step* nextStep()
 {
     while (!st.script.empty() && st.script.front().action) {

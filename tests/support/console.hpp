@@ -56,8 +56,7 @@ bool consoleIsOpen();
 // What the terminal shows: only the output that reached it, through
 // showOutput or a wait (a key poll, idle, a pause) or the console's close.
 const Screen& terminal();
-// The waits and flushes in order: "show", "idle", "pause 150", "pad" (a read
-// of the gamepad) and "key 13" (a key read).
+// The waits and flushes in order: "show", "idle", "pause 150", "pad" (a read of the gamepad) and "key 13" (a key read).
 const std::vector<std::string>& timeline();
 // The window takes a new size; the game learns it as a change of the console.
 void resize(int columns, int lines);
