@@ -53,6 +53,7 @@ public:
     void settle(int ms) { waitFor([](const Screen&) { return false; }, ms); }
     // The game's exit status, -1 when killed by a signal, -2 when not ended in time.
     int waitForExit(int timeoutMs = 10000, bool readOutput = true);
+    pid_t pid() const { return pid_; }
     bool killedBy(int signal) const { return exited_ && WIFSIGNALED(waitStatus_) && WTERMSIG(waitStatus_) == signal; }
     // Processor time the game used in all, once it has ended.
     std::chrono::milliseconds cpuTime() const { return cpuTime_; }

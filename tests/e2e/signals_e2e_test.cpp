@@ -165,15 +165,24 @@ TEST(SuspendThroughTerminal, CtrlZAndFgFromAScriptBringRawModeAndTheBoardBack)
     EXPECT_TRUE(shell.waitForLine("ended 130"));
 }
 
-// Killed while stopped (kill %1, then fg lets the signal in): the shell has used the screen since the game
-// last drew, so the shell goes on where it was, not below the old board and over its own lines.
-TEST(SuspendThroughTerminal, KilledWhileStoppedLeavesTheShellWhereItWas)
+// Stopped from outside (kill -STOP, which no handler sees), the shell puts its own settings in: fg must bring
+// the keys back raw. Killed while stopped (kill %1, then fg lets the signal in), the shell has used the screen
+// since the game last drew: the shell goes on where it was, not below the old board over its own lines.
+TEST(SuspendThroughTerminal, StoppedFromOutsideComesBackRawAndKilledWhileStoppedLeavesTheShellWhereItWas)
 {
     GameInTerminal shell(80, 30, {}, Launch::InteractiveShell);
     shell.type(std::string("'") + QUILLONEX_BINARY + "'\r");
     ASSERT_TRUE(shell.waitForLine("Press 'enter'"));
     shell.type("\r");
     ASSERT_TRUE(shell.waitFor([](const Screen& s) { return showsLevel(s, 1); }));
+    pid_t game = 0;
+    std::ifstream("/proc/" + std::to_string(shell.pid()) + "/task/" + std::to_string(shell.pid()) + "/children") >> game;
+    kill(game, SIGSTOP);
+    ASSERT_TRUE(shell.waitForLine("[1]+  Stopped"));
+    shell.type("fg\r");
+    ASSERT_TRUE(shell.waitFor([](const Screen& s) { return s.findLine("[1]+") < 0 && showsLevel(s, 1); }));
+    shell.type(keysTo(*readBoard(shell.screen()), '.').substr(0, 1));
+    ASSERT_TRUE(shell.waitFor([](const Screen& s) { return readBoard(s) && readBoard(s)->cells[0] == '.'; }));
     shell.type("\x1a");
     ASSERT_TRUE(shell.waitForLine("[1]+  Stopped"));
     shell.type("seq 12; kill %1; fg\r");
