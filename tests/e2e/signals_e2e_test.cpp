@@ -59,12 +59,6 @@ void play(GameInTerminal& game, const Place& place)
     }
 }
 
-std::string recordIn(const GameInTerminal& game)
-{
-    std::ifstream file(game.directory() + "/record.quillonex", std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), {}};
-}
-
 TEST(SignalEndsTheGame, AnywhereLeavingTheTerminalAsItWasFoundAndTheRecordWhole)
 {
     // Sent by another program or typed as a key; an abort (memory run out) ends it the same way.
@@ -85,7 +79,7 @@ TEST(SignalEndsTheGame, AnywhereLeavingTheTerminalAsItWasFoundAndTheRecordWhole)
             EXPECT_TRUE(game.coloursRestored());
             EXPECT_TRUE(cursorRightBelowTheGame(game.screen())) << game.screen().cursor().y << "\n" << game.screen().text();
             // The record whole, and no file beside it.
-            EXPECT_EQ(recordIn(game), expected);
+            EXPECT_EQ(contentOf(game.directory() + "/record.quillonex"), expected);
             EXPECT_EQ(std::distance(std::filesystem::directory_iterator(game.directory()), {}), 1);
         }
     }
@@ -125,7 +119,7 @@ TEST(TerminalStallsOrGoesAway, TheGameStillEndsWithoutSpinning)
             ASSERT_NE(status, -2) << "the game went on without its terminal";
             EXPECT_LT(game.cpuTime(), std::chrono::milliseconds(250)) << "busy for " << game.cpuTime().count() << " ms";
             EXPECT_TRUE(status == 0 || (launch == Launch::SessionLeader && game.killedBy(SIGHUP))) << status;
-            EXPECT_EQ(recordIn(game), OldRecord);
+            EXPECT_EQ(contentOf(game.directory() + "/record.quillonex"), OldRecord);
         }
     }
 }

@@ -8,6 +8,13 @@
 #include <set>
 #include <string>
 
+// A file's whole content, empty when it is absent.
+inline std::string contentOf(const std::filesystem::path& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), {}};
+}
+
 class ScratchFolder {
 public:
     ScratchFolder()
@@ -26,12 +33,7 @@ public:
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;
 
-    // A file's whole content, empty when it is absent.
-    std::string read(const std::filesystem::path& name) const
-    {
-        std::ifstream file(path_ / name, std::ios::binary);
-        return {std::istreambuf_iterator<char>(file), {}};
-    }
+    std::string read(const std::filesystem::path& name) const { return contentOf(path_ / name); }
     void write(const std::filesystem::path& name, const std::string& content) const
     {
         std::ofstream(path_ / name, std::ios::binary) << content;

@@ -10,20 +10,14 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <iterator>
 #include <string>
 
 #include "platform/platform.hpp"
+#include "tests/support/scratch.hpp"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string contentOf(const fs::path& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), {}};
-}
 
 TEST(ConsoleOutput, TextsLeaveLiterallyAsUtf16WithWindowsLineEndsAndBeforeEveryWait)
 {
