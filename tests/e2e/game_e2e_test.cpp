@@ -158,6 +158,11 @@ TEST(GameThroughAPipe, NeedsAKeyboardAndMeasuresTheWindowByIt)
     shell.type("q");
     EXPECT_TRUE(shell.waitForLine("Thank you for playing") && shell.waitForLine("done"));
     EXPECT_TRUE(shell.terminalSettingsRestored());
+    // Ctrl+Z under a shell that puts in no settings of its own (dash): the game gives the terminal back itself.
+    shell.type("dash -ic \"" + game + "; echo stopped\"\r");
+    ASSERT_TRUE(shell.waitFor([](const Screen& s) { return s.text().ends_with("to continue as well."); }));
+    shell.type("\x1a");
+    EXPECT_TRUE(shell.waitForLine("stopped") && shell.terminalSettingsRestored()) << shell.screen().text();
 }
 
 using Variables = std::vector<std::string>;
