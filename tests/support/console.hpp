@@ -1,6 +1,5 @@
-// The test console: the platform functions of the game over a scripted player,
-// a virtual clock and a terminal screen. Nothing really waits and nothing reaches
-// a real terminal; tests read the screen as a player would.
+// The test console: the platform functions of the game over a scripted player, a virtual clock and a terminal screen.
+// Nothing really waits and nothing reaches a real terminal; tests read the screen as a player would.
 #pragma once
 
 #include <cstdint>
@@ -12,10 +11,9 @@
 
 #include "tests/support/screen.hpp"
 
-// A script for the test console: key codes 0..255, Pad(word) a gamepad read,
-// NoPad a read that finds no pad. The words are written as XInput gives them
-// (up 0x0001, down 0x0002, left 0x0004, right 0x0008, start 0x0010, back
-// 0x0020, A 0x1000, B 0x2000, X 0x4000, Y 0x8000), not by the game's names.
+// A script for the test console: key codes 0..255, Pad(word) a gamepad read, NoPad a read that finds no pad. The words
+// are written as XInput gives them (up 0x0001, down 0x0002, left 0x0004, right 0x0008, start 0x0010, back 0x0020, A
+// 0x1000, B 0x2000, X 0x4000, Y 0x8000), not by the game's names.
 constexpr int Pad(int word) { return 0x10000 + word; }
 constexpr int NoPad = -1;
 void typeScript(const std::vector<int>& steps);
@@ -68,9 +66,8 @@ void setCalendarSeconds(std::int64_t seconds);
 void setEnvironment(const std::string& name, const std::string& value);
 // How many holds of the interrupts are not released yet (0 when balanced).
 int interruptsHeld();
-// Called at each flush to disk with its path (a new file's name), while the game
-// waits for it, to look at or change the files then; false fails that flush, as
-// a full or failing disk would.
+// Called at each flush to disk with its path (a new file's name), while the game waits for it, to look at or change the
+// files then; false fails that flush, as a full or failing disk would.
 void onDiskFlush(std::function<bool(const std::string& path)> hook);
 
 }  // namespace testconsole

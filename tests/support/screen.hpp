@@ -1,6 +1,5 @@
-// A terminal screen for tests: libvterm, the emulator under vim's and neovim's
-// terminals, takes the bytes a terminal receives; this reads its cells back as
-// a person sees them.
+// A terminal screen for tests: libvterm, the emulator under vim's and neovim's terminals, takes the bytes a terminal
+// receives; this reads its cells back as a person sees them.
 #pragma once
 
 #include <optional>

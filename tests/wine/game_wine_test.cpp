@@ -1,7 +1,6 @@
-// A whole game of quillonex.exe under wine in a pseudo-terminal. Wine's
-// console counts the bytes of a colour sequence as cells: it wraps coloured
-// title lines early (hence a wide terminal) and misplaces the repaints after a
-// move, so only boards drawn whole are read.
+// A whole game of quillonex.exe under wine in a pseudo-terminal. Wine's console counts the bytes of a colour sequence
+// as cells: it wraps coloured title lines early (hence a wide terminal) and misplaces the repaints after a move, so
+// only boards drawn whole are read.
 #include <gtest/gtest.h>
 
 #include <filesystem>
