@@ -29,12 +29,15 @@ std::string outputBuffer;
 // The game's texts as UTF-8, before the writer turns them into the terminal's.
 std::string plainText;
 colours::Writer writer;
+// A few bytes kept where the signal handlers can write them.
+struct HeldBytes {
+    char bytes[32];
+    std::size_t size;
+};
 // What a signal that ends the game writes: the terminal's own colours and the
 // cursor below the game's output. Made at each flush into the spare slot, then
 // switched to, so the handler always finds a whole one.
-struct ExitBytes {
-    char bytes[32];
-    std::size_t size;
+struct ExitBytes : HeldBytes {
     // The loans of the screen known when they were made.
     std::sig_atomic_t loans;
 };
@@ -53,13 +56,9 @@ volatile std::sig_atomic_t sizeStale = 1;
 // The palette the player asked for, if any.
 std::optional<colours::Palette> chosenPalette;
 // The terminal's own sequences that hide and show the cursor (both, or none
-// when it lacks one of them), kept where the signal handlers can write them.
-struct CursorBytes {
-    char bytes[32];
-    std::size_t size;
-};
-CursorBytes hideBytes{{}, 0};
-CursorBytes showBytes{{}, 0};
+// when it lacks one of them).
+HeldBytes hideBytes{};
+HeldBytes showBytes{};
 // What the game asks for, and whether the terminal may show the cursor hidden:
 // set as soon as the bytes that hide it are on their way, cleared only once
 // those that show it are written.
@@ -113,10 +112,15 @@ void print(std::string_view plain)
     colours::writeLean(writer, plain, outputBuffer);
 }
 
-void keepExitBytes(ExitBytes& kept, const std::string& bytes)
+void keepBytes(HeldBytes& kept, const std::string& bytes)
 {
     kept.size = std::min(bytes.size(), sizeof kept.bytes);
     bytes.copy(kept.bytes, kept.size);
+}
+
+void keepExitBytes(ExitBytes& kept, const std::string& bytes)
+{
+    keepBytes(kept, bytes);
     kept.loans = loansSeen;
 }
 
@@ -124,12 +128,6 @@ void prepareExitBytes()
 {
     keepExitBytes(exitBytes[1 - exitBytesSlot], colours::exitBytes(writer));
     exitBytesSlot = 1 - exitBytesSlot;
-}
-
-void keepCursorBytes(CursorBytes& kept, const std::string& bytes)
-{
-    kept.size = std::min(bytes.size(), sizeof kept.bytes);
-    bytes.copy(kept.bytes, kept.size);
 }
 
 // Whether a signal handler may write its few bytes. A terminal that reads
@@ -168,8 +166,8 @@ bool learnTerminal()
         facts.terminfoDirect = entry->direct;
         facts.terminfoColours = entry->colours;
         const bool both = !entry->hideCursor.empty() && !entry->showCursor.empty();
-        keepCursorBytes(hideBytes, both ? entry->hideCursor : "");
-        keepCursorBytes(showBytes, both ? entry->showCursor : "");
+        keepBytes(hideBytes, both ? entry->hideCursor : "");
+        keepBytes(showBytes, both ? entry->showCursor : "");
     }
     writer.depth = colours::chooseDepth(facts);
     writer.palette = colours::choosePalette(chosenPalette, facts);
@@ -300,7 +298,7 @@ void showCursor(bool visible)
     }
     cursorWanted = visible;
     cursorHidden = 1;
-    const CursorBytes& bytes = visible ? showBytes : hideBytes;
+    const HeldBytes& bytes = visible ? showBytes : hideBytes;
     outputBuffer.append(bytes.bytes, bytes.size);
 }
 

@@ -109,4 +109,3 @@ inline bool cursorRightBelowTheGame(const Screen& s)
     const std::string text = s.text();
     return s.cursor() == (CursorPosition{0, static_cast<int>(std::count(text.begin(), text.end(), '\n')) + 1});
 }
-

@@ -158,9 +158,9 @@ TEST(SuspendThroughTerminal, CtrlZAndFgFromAScriptBringRawModeAndTheBoardBack)
     EXPECT_TRUE(shell.waitForLine("ended 130"));
 }
 
-// Stopped from outside (kill -STOP, which no handler sees), the shell puts its own settings in: fg must bring
-// the keys back raw. Killed while stopped (kill %1, then fg lets the signal in), the shell has used the screen
-// since the game last drew: the shell goes on where it was, not below the old board over its own lines.
+// Stopped by kill -STOP (no handler sees it), the shell puts its settings in: fg must bring raw keys back. Killed
+// while stopped (kill %1, then fg lets the signal in), the shell goes on where it was, not below the old board
+// over its own lines. Under a shell that keeps no settings (dash), Ctrl+Z finds the terminal put back by the game.
 TEST(SuspendThroughTerminal, StoppedFromOutsideComesBackRawAndKilledWhileStoppedLeavesTheShellWhereItWas)
 {
     GameInTerminal shell(80, 30, {}, Launch::InteractiveShell);
@@ -182,6 +182,11 @@ TEST(SuspendThroughTerminal, StoppedFromOutsideComesBackRawAndKilledWhileStopped
     const std::string shown = std::string("\n12\n'") + QUILLONEX_BINARY + "'\nTerminated\nbash-";
     EXPECT_TRUE(shell.waitFor([&shown](const Screen& s) { return s.text().find(shown) != std::string::npos; }))
         << shell.screen().text();
+    // Ctrl+Z under a shell that puts in no settings of its own (dash): the game gives the terminal back itself.
+    shell.type("dash -ic \"'" QUILLONEX_BINARY "'; echo stopped\"\r");
+    ASSERT_TRUE(shell.waitFor([](const Screen& s) { return s.text().ends_with("to continue as well."); }));
+    shell.type("\x1a");
+    EXPECT_TRUE(shell.waitForLine("stopped") && shell.terminalSettingsRestored()) << shell.screen().text();
 }
 
 }  // namespace
