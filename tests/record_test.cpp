@@ -1,3 +1,4 @@
+#include <cerrno>
 #include <chrono>
 #include <optional>
 #ifndef _WIN32
@@ -22,13 +23,15 @@ const std::string LevelOneRecord = "879779970";
 std::optional<std::int32_t> load()
 {
     board.clear();
+    errno = EINTR;
     const std::optional<std::string> record = platform::readPlainFile(SaveRecordName, MaxRecordBytes);
     return record && saveRecordUsable(*record) ? std::optional(readSaveRecord(*record)) : std::nullopt;
 }
 
 class Record : public ::testing::Test {
 protected:
-    void SetUp() override { startFresh(); }
+    // As after a wait that a signal cut short: EINTR left behind, which no later read or write may take for its own.
+    void SetUp() override { startFresh(), errno = EINTR; }
     ScratchFolder folder;
 };
 
@@ -157,7 +160,7 @@ TEST_F(Record, TakesTheModeBitsOfTheUmask)
     umask(before);
 }
 
-// A disk that takes only part of the new record: no save, the last record whole.
+// A disk that takes only part of the new record, or a folder gone: no save, the last record whole.
 TEST_F(Record, ASaveThatCannotBeWrittenWholeKeepsTheLastRecord)
 {
     folder.write(SaveRecordName, "8777979997799770");
@@ -172,6 +175,9 @@ TEST_F(Record, ASaveThatCannotBeWrittenWholeKeepsTheLastRecord)
     EXPECT_FALSE(saved);
     EXPECT_EQ(folder.read(SaveRecordName), "8777979997799770");
     EXPECT_EQ(folder.entries(), std::set<std::string>{SaveRecordName});
+    // The folder removed under the game: nothing can be made in it, even by root.
+    fs::remove_all(fs::current_path());
+    EXPECT_FALSE(writeSaveRecord(LevelOne));
 }
 #endif
 
