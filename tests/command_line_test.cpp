@@ -18,10 +18,10 @@ TEST(CommandLine, HelpVersionAndMistakesAnswerWithoutTouchingTheTerminal)
         {{"--colours=red"}, 2, "", "unknown palette 'red' for --colours (classic, clear or none)"},
         {{"--colours=none", "--colours"}, 2, "", "option '--colours' needs a palette: classic, clear or none"},
         {{"--colour=none"}, 2, "", "unknown option '--colour=none'"},
-        {{"--colours", "clear", "record.quillonex"}, 2, "", "unexpected argument 'record.quillonex'"},
+        {{"--colours", "clear", "-"}, 2, "", "unexpected argument '-'"},
         // Control characters in an argument would reach the terminal as commands.
-        {{"-x\x1b[2J\x07\xc2\x80\xc2\x9b\xc2\x9f\xc2\xa0\xc3\xa9"}, 2, "",
-         "unknown option '-x\\x1b[2J\\x07\\x80\\x9b\\x9f\xc2\xa0\xc3\xa9'"},
+        {{"-x\x1b[2J\x07\xc2\x80\xc2\x9b\xc2\x9f" "z \xc2\xa0\xc3\xa9"}, 2, "",
+         "unknown option '-x\\x1b[2J\\x07\\x80\\x9b\\x9fz \xc2\xa0\xc3\xa9'"},
         {{"-y\xc2"}, 2, "", "unknown option '-y\xc2'"},
     };
     for (const auto& [arguments, status, standardOutput, mistake] : refusals) {

@@ -53,9 +53,11 @@ TEST(TitleScreen, BreaksBetweenWordsWhereTheWindowIsNarrowAndNowhereElse)
 {
     const auto joined = [](const std::string& text) { return std::regex_replace(text, std::regex("\n"), " "); };
     const auto [wide, read] = titleIn(200);
-    // The longest line just fits, and so does the first.
+    // The longest line just fits, and so do the first and the one with the goal and the wall (colours take no room).
     EXPECT_EQ(titleIn(88).first, wide);
     EXPECT_TRUE(titleIn(39).second.starts_with("Welcome to the quillonex. YOU are this.\n"));
+    EXPECT_NE(titleIn(45).second.find("\nTry to get to the \u25ac\u25ac without touching the \u2588\u2588.\n"),
+              std::string::npos);
     // No word cut, no blank line or line starting blank: the same words, one blank apart.
     for (const int columns : {80, 41, 11}) {
         EXPECT_EQ(joined(titleIn(columns).second), joined(read)) << columns;

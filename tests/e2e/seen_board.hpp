@@ -84,8 +84,7 @@ inline bool showsLevel(const Screen& s, int level)
     return b && b->level == level && b->cells.front() == 'P' && b->cells.back() == 'G';
 }
 
-// Keys that walk from the player over floor to the nearest cell of the
-// `target` kind ('G', '#' or '.'); empty when none is in reach.
+// Keys from the player over floor to the nearest `target` cell ('G', '#' or '.'); empty when none is in reach.
 inline std::string keysTo(const SeenBoard& b, char target)
 {
     const auto is = [&b](char c) { return [&b, c](std::int32_t i) { return b.cells[static_cast<std::size_t>(i)] == c; }; };
@@ -103,9 +102,9 @@ inline std::string recordOf(const SeenBoard& b)
     return record;
 }
 
-// Where the game leaves the cursor for the shell: at the start of the line right below the lowest it wrote on.
+// Where the game leaves the cursor for the shell, shown: at the start of the line right below the lowest it wrote on.
 inline bool cursorRightBelowTheGame(const Screen& s)
 {
-    const std::string text = s.text();
-    return s.cursor() == (CursorPosition{0, static_cast<int>(std::count(text.begin(), text.end(), '\n')) + 1});
+    const auto lines = static_cast<int>(std::ranges::count(s.text(), '\n'));
+    return s.cursorVisible() && s.cursor() == (CursorPosition{0, lines + 1});
 }

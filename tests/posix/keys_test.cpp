@@ -55,7 +55,7 @@ const KeyCase Cases[] = {
     // Mouse clicks reported the X10 way give nothing, the keys around them their own codes;
     // a report broken off by a control byte or Esc gives nothing either.
     {"MouseReports", std::string("w\x1b[M q%\x1b[M#\xff!\x1b[M \0\0d\x1b[M q%\x1b[A", 29), {'w', 'd', 224, 72}},
-    {"MouseReportsCutShort", "\x1b[M q\re\x1b[M\x1b[Ba\x1b[M!", {13, 'e', 224, 80, 'a'}, false},
+    {"MouseReportsCutShort", "\x1b[M q\re\x1b[M \x1fs\x1b[M\x1b[Ba\x1b[M!", {13, 'e', 31, 's', 224, 80, 'a'}, false},
     {"BrokenSequences", "\x1bO\r\x1b[1\r\x1b[1\x7f" "d\x1b[\x1f" "a\x1b[1;5", {0, 0, 13, 0, 0, 13, 0, 0, 'd', 0, 0, 31, 'a', 0, 0}, false},
     // One code for one character: its Latin-1 value, or '?' beyond.
     {"Utf8", "\xc3\xa9\xe2\x96\x88\xf0\x9f\x98\x80w\xc2\x80\xc3\xbf\xf4\x8f\xbf\xbfq",
