@@ -22,8 +22,7 @@ Cells mazeAt(std::int64_t second, std::int32_t level)
     return board;
 }
 
-// A walked board: the path from the player to the goal stays on the board, meets no cell twice, and its
-// inner cells are the only floor.
+// A walked board: the path to the goal stays on the board, meets no cell twice, and is the only floor.
 ::testing::AssertionResult laysThePath(const Cells& cells, std::int32_t level, const std::string& moves)
 {
     const std::int32_t side = level + 2;
@@ -80,8 +79,7 @@ TEST(Maze, IsThePlainWalksBoardWithinItsBudgetAndAWalkedBoardAfter)
     }
 }
 
-// Whatever board the last level left, the new one is the seed's (at level 60 most walks start again).
-// Below level 0 there is no room for a player and a goal apart.
+// Whatever board the last level left, the new one is the seed's; below level 0 there is no board.
 TEST(Maze, AnyBoardOnEntryEndsAsTheSeedsAndEmptyBelowZero)
 {
     startFresh();
@@ -99,8 +97,7 @@ TEST(Maze, AnyBoardOnEntryEndsAsTheSeedsAndEmptyBelowZero)
     }
 }
 
-// The plain walk gets 20 draws a cell (at level 100, 208,080) before the walk
-// goes on from its trail: one that ends after 200,959 draws lays its own board.
+// The plain walk gets 20 draws a cell (208,080 at level 100): one that ends after 200,959 lays its own board.
 TEST(Maze, WalksPlainlyForTwentyDrawsACell)
 {
     startFresh();

@@ -23,8 +23,7 @@ TEST(BoardDrawing, FreshDrawPrintsTheRowsUnderTheHeaderAndMovesRepaintTwoCells)
     EXPECT_EQ(tc::screen().cursor(), (CursorPosition{0, 3}));
 }
 
-// Cells that match the previous level at the same column and row are left as they show; the last column,
-// the last two rows and cell 0 are repainted whatever they hold.
+// Cells that match the previous level's are left; the last column, last two rows and cell 0 are repainted.
 TEST(BoardDrawing, ByDifferenceRepaintsOnlyWhatMayDiffer)
 {
     startFresh(100, 40);

@@ -74,8 +74,7 @@ TEST(GameThroughTerminal, TitleKeysLevelsSaveQuitAndResumeWithoutSdl)
     EXPECT_TRUE(again.terminalSettingsRestored() && cursorRightBelowTheGame(again.screen()));
 }
 
-// A terminal that another program left non-blocking takes a large board in
-// pieces while it is slow to read: none of it may be lost.
+// A terminal another program left non-blocking, slow to read a large board: none of it may be lost.
 TEST(GameThroughTerminal, DrawsAWholeBoardThroughATerminalLeftNonBlocking)
 {
     GameInTerminal shell(410, 210, {}, Launch::InteractiveShell);

@@ -62,8 +62,7 @@ struct VirtualPad {
     Rumbles rumbles;
 };
 
-// Pads plugged in and out of a game that starts SDL on its first read: every button's bit, the first pad
-// only, the rumble on it and its end.
+// Pads plugged in and out of a game that starts SDL on its first read: every button, the first pad, its rumble.
 TEST(Gamepad, ReadsAndRumblesTheFirstPadPluggedInUntilItIsPulledOut)
 {
     ASSERT_EQ(platform::readGamepad(), std::nullopt);

@@ -20,8 +20,7 @@ void typeScript(const std::vector<int>& steps);
 
 namespace testconsole {
 
-// Thrown by the first poll that finds the script used up, so that a game loop
-// waiting for more input ends the test instead of hanging.
+// Thrown by the first poll that finds the script used up: a game waiting for more ends the test, not hangs.
 struct ScriptExhausted : std::runtime_error {
     ScriptExhausted() : std::runtime_error("the scripted input ran out") {}
 };
@@ -32,8 +31,7 @@ struct RumbleRequest {
     friend bool operator==(const RumbleRequest&, const RumbleRequest&) = default;
 };
 
-// A fresh console: a blank screen of the given size, an empty script, the
-// clock at 0, nothing recorded, and the calendar at 1,700,000,000 s.
+// A fresh console: a blank screen, no script, the clock at 0, nothing recorded, the calendar at 1,700,000,000 s.
 void reset(int columns = 120, int lines = 40);
 
 // Each byte of the text as a key code, after what the script holds already.
@@ -42,8 +40,7 @@ void typeText(std::string_view text);
 void scriptAction(std::function<void()> action);
 bool scriptDone();
 
-// What the game did: the screen with every byte written on it (flushed or
-// not), every byte written, what went to standard output and standard error.
+// What the game did: every byte written (flushed or not) and its screen, standard output and standard error.
 Screen& screen();
 const std::string& output();
 const std::string& standardOutput();
@@ -51,8 +48,7 @@ const std::string& standardError();
 const std::vector<RumbleRequest>& rumbles();
 bool consoleIsOpen();
 
-// What the terminal shows: only the output that reached it, through
-// showOutput or a wait (a key poll, idle, a pause) or the console's close.
+// What the terminal shows: the output that reached it at showOutput, a wait or the console's close.
 const Screen& terminal();
 // The waits and flushes in order: "show", "idle", "pause 150", "pad" (a read of the gamepad) and "key 13" (a key read).
 const std::vector<std::string>& timeline();

@@ -15,8 +15,7 @@ struct Outcome {
     std::string moves;
 };
 
-// Lays the maze for a level of at least 0 into `cells`, on the random numbers as the caller seeded them.
-// Gives up after `maxDraws` draws, leaving `cells` as the walk was.
+// Lays the maze of a level (0 or more) into `cells` on the caller's seed; gives up after `maxDraws` draws.
 Outcome walk(std::vector<std::int32_t>& cells, std::int32_t level, std::int64_t maxDraws);
 
 }  // namespace plainwalk
