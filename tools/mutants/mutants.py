@@ -416,25 +416,27 @@ def main():
                 break
             if mutant.id in done:
                 status, detail = done[mutant.id]
-            elif mutant.stable in equivalents:
-                status, detail = "equivalent", equivalents[mutant.stable]
             else:
-                original = (ROOT / mutant.path).read_text()
-                changed = mutant.apply(original)
-                if changed == original:
-                    print(f"not applied: {mutant.id}", flush=True)
-                    continue
-                current[mutant.path] = original
-                (ROOT / mutant.path).write_text(changed)
-                began = time.time()
-                try:
-                    if build(folder, log):
-                        status, detail = runTests(folder, binariesFor(mutant.path), options.timeout)
-                    else:
-                        status, detail = "not built", ""
-                finally:
-                    restore()
-                detail = (detail + f" ({time.time() - began:.0f} s)").strip()
+                if mutant.stable in equivalents:
+                    # Reported too, so that the summary counts it.
+                    status, detail = "equivalent", equivalents[mutant.stable]
+                else:
+                    original = (ROOT / mutant.path).read_text()
+                    changed = mutant.apply(original)
+                    if changed == original:
+                        print(f"not applied: {mutant.id}", flush=True)
+                        continue
+                    current[mutant.path] = original
+                    (ROOT / mutant.path).write_text(changed)
+                    began = time.time()
+                    try:
+                        if build(folder, log):
+                            status, detail = runTests(folder, binariesFor(mutant.path), options.timeout)
+                        else:
+                            status, detail = "not built", ""
+                    finally:
+                        restore()
+                    detail = (detail + f" ({time.time() - began:.0f} s)").strip()
                 with report.open("a") as out:
                     out.write(f"{mutant.id}\t{status}\t{detail}\t{mutant.context}\n")
             counts[status] = counts.get(status, 0) + 1
