@@ -96,19 +96,47 @@ void onEndSignal(int signal)
 // the change and stop it again. So the terminal is left to the shell once the
 // shell has it, and SIGTTOU is held so that losing the race by a hair costs no
 // stop either.
-void releaseTerminalForStop()
+sigset_t holdTerminalStops()
 {
     sigset_t ttou;
     sigset_t saved;
     sigemptyset(&ttou);
     sigaddset(&ttou, SIGTTOU);
     sigprocmask(SIG_BLOCK, &ttou, &saved);
+    return saved;
+}
+
+bool inForeground()
+{
+    return tcgetpgrp(InputFd) == getpgrp();
+}
+
+void releaseTerminalForStop()
+{
+    const sigset_t saved = holdTerminalStops();
     terminal::showCursorForStop();
-    if (tcgetpgrp(InputFd) == getpgrp()) {
+    if (inForeground()) {
         restoreTerminal();
     }
     rawModeOn = 0;
     sigprocmask(SIG_SETMASK, &saved, nullptr);
+}
+
+// Raw mode again after a stop, only once the game has the terminal. A shell's
+// kill of a stopped job, and a bg, continue it in the background; setting the
+// terminal from there would stop it again (SIGTTOU), and a shell that reads
+// that stop after its fg takes the game for stopped once more, with the end
+// signal of the kill still to come. A game continued in the background waits
+// for the SIGCONT of the fg that gives it the terminal.
+bool reenterRawMode()
+{
+    const sigset_t saved = holdTerminalStops();
+    const bool foreground = consoleOpen != 0 && inForeground();
+    if (foreground) {
+        enterRawMode();
+    }
+    sigprocmask(SIG_SETMASK, &saved, nullptr);
+    return foreground;
 }
 
 void onSuspend(int);
@@ -143,8 +171,8 @@ void onSuspend(int)
     releaseTerminalForStop();
     stopUnlessResumed(continuationsBefore);
     // Either way the game goes on in raw mode.
-    if (consoleOpen != 0 && rawModeOn == 0) {
-        enterRawMode();
+    if (rawModeOn == 0) {
+        reenterRawMode();
     }
     errno = savedErrno;
 }
@@ -153,15 +181,14 @@ void onContinue(int)
 {
     const int savedErrno = errno;
     continuations = continuations + 1;
-    // Raw mode again even where the game never left it: a fg that came first
-    // discards the Ctrl+Z before the game handled it, while the shell had
-    // already put its own settings in.
-    if (consoleOpen != 0) {
-        enterRawMode();
-    }
-    // The screen may have been used by others meanwhile.
+    // The screen may have been used by others meanwhile. Raw mode again even
+    // where the game never left it: a fg that came first discards the Ctrl+Z
+    // before the game handled it, while the shell had already put its own
+    // settings in. The screen is drawn again once the game has the terminal.
     terminal::lendScreen();
-    changed = true;
+    if (reenterRawMode()) {
+        changed = true;
+    }
     errno = savedErrno;
 }
 

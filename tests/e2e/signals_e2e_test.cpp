@@ -159,8 +159,8 @@ TEST(SuspendThroughTerminal, CtrlZAndFgFromAScriptBringRawModeAndTheBoardBack)
 }
 
 // Stopped by kill -STOP (no handler sees it), the shell puts its settings in: fg must bring raw keys back. Killed
-// while stopped (kill %1, then fg lets the signal in), the shell goes on where it was, not below the old board
-// over its own lines. Under a shell that keeps no settings (dash), Ctrl+Z finds the terminal put back by the game.
+// while stopped (bash's kill continues it in the background), it ends there, not stopped again by setting the
+// terminal, and writes nothing over the shell. Under dash (keeps no settings) Ctrl+Z finds the terminal put back.
 TEST(SuspendThroughTerminal, StoppedFromOutsideComesBackRawAndKilledWhileStoppedLeavesTheShellWhereItWas)
 {
     GameInTerminal shell(80, 30, {}, Launch::InteractiveShell);
@@ -178,8 +178,8 @@ TEST(SuspendThroughTerminal, StoppedFromOutsideComesBackRawAndKilledWhileStopped
     ASSERT_TRUE(shell.waitFor([](const Screen& s) { return readBoard(s) && readBoard(s)->cells[0] == '.'; }));
     shell.type("\x1a");
     ASSERT_TRUE(shell.waitForLine("[1]+  Stopped"));
-    shell.type("seq 12; kill %1; fg\r");
-    const std::string shown = std::string("\n12\n'") + QUILLONEX_BINARY + "'\nTerminated\nbash-";
+    shell.type("seq 12; kill %1; sleep 1; fg\r");
+    const std::string shown = std::string("Terminated              '") + QUILLONEX_BINARY + "'\nbash: fg: current: no such job";
     EXPECT_TRUE(shell.waitFor([&shown](const Screen& s) { return s.text().find(shown) != std::string::npos; }))
         << shell.screen().text();
     // Ctrl+Z under a shell that puts in no settings of its own (dash): the game gives the terminal back itself.
