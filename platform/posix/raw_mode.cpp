@@ -106,9 +106,12 @@ sigset_t holdTerminalStops()
     return saved;
 }
 
+// A terminal that is not the game's controlling one has no foreground to
+// lose, and setting it never stops the game.
 bool inForeground()
 {
-    return tcgetpgrp(InputFd) == getpgrp();
+    const pid_t owner = tcgetpgrp(InputFd);
+    return owner < 0 || owner == getpgrp();
 }
 
 void releaseTerminalForStop()
