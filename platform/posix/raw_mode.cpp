@@ -173,7 +173,7 @@ void onSuspend(int)
     const std::sig_atomic_t continuationsBefore = continuations;
     releaseTerminalForStop();
     stopUnlessResumed(continuationsBefore);
-    // Either way the game goes on in raw mode.
+    // Either way the game goes on in raw mode once it has the terminal.
     if (rawModeOn == 0) {
         reenterRawMode();
     }

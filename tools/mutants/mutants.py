@@ -326,8 +326,9 @@ def summarise(report):
         mutantId, status, _, context = (line.split("\t") + ["", "", ""])[:4]
         last[mutantId] = (status, stableKey(mutantId, context))
     for mutantId, (status, stable) in last.items():
-        if status == "survived" and stable in equivalents:
-            status = "equivalent"
+        # As listed now: a listing taken back leaves the fault a survivor until it is run again.
+        if status in ("survived", "equivalent"):
+            status = "equivalent" if stable in equivalents else "survived"
         if status in counts:
             counts[status] += 1
         if status == "survived":
@@ -391,7 +392,8 @@ def main():
     if options.resume and report.exists():
         for line in report.read_text().splitlines()[1:]:
             mutantId, status, detail = (line.split("\t") + ["", ""])[:3]
-            if not (options.retry and status == "survived"):
+            # A fault whose listing was taken back is run again as well.
+            if not (options.retry and status in ("survived", "equivalent")):
                 done[mutantId] = (status, detail)
     else:
         report.write_text(f"# seed {options.seed}, sample {options.sample}, {len(mutants)} faults in all\n")
@@ -417,8 +419,8 @@ def main():
             if mutant.id in done:
                 status, detail = done[mutant.id]
             else:
+                # A listed fault is reported too, so that the summary counts it.
                 if mutant.stable in equivalents:
-                    # Reported too, so that the summary counts it.
                     status, detail = "equivalent", equivalents[mutant.stable]
                 else:
                     original = (ROOT / mutant.path).read_text()
@@ -430,10 +432,8 @@ def main():
                     (ROOT / mutant.path).write_text(changed)
                     began = time.time()
                     try:
-                        if build(folder, log):
-                            status, detail = runTests(folder, binariesFor(mutant.path), options.timeout)
-                        else:
-                            status, detail = "not built", ""
+                        built = build(folder, log)
+                        status, detail = runTests(folder, binariesFor(mutant.path), options.timeout) if built else ("not built", "")
                     finally:
                         restore()
                     detail = (detail + f" ({time.time() - began:.0f} s)").strip()
