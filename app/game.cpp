@@ -15,8 +15,7 @@
 
 namespace {
 
-constexpr const char* StartupFailure =
-    "Something broke within the game. Sorry, but you won't be able to play the game";
+constexpr const char* StartupFailure = "Something broke within the game. Sorry, but you won't be able to play the game";
 constexpr std::wstring_view ResumeQuestion =
     L"Do you want to use your last saved data (y/n)? If you are using a Xbox controller controller, press 'a' to "
     L"use your last saved data and press 'b' to not.\n";
@@ -103,17 +102,10 @@ void playLevels()
 std::optional<int> answerCommandLine(const Options& options)
 {
     switch (options.request) {
-    case Request::Help:
-        platform::writeStandardOutput(usageText());
-        return 0;
-    case Request::Version:
-        platform::writeStandardOutput(versionText());
-        return 0;
-    case Request::Mistake:
-        platform::writeStandardError(options.mistake);
-        return 2;
-    case Request::Play:
-        break;
+    case Request::Help: platform::writeStandardOutput(usageText()); return 0;
+    case Request::Version: platform::writeStandardOutput(versionText()); return 0;
+    case Request::Mistake: platform::writeStandardError(options.mistake); return 2;
+    case Request::Play: break;
     }
     return std::nullopt;
 }
@@ -129,7 +121,8 @@ int runGame(std::span<const std::string_view> arguments)
     // no-color.org: set and not empty; a palette given on the command line outweighs it.
     const bool noColour = !platform::environmentVariable("NO_COLOR").empty();
     platform::chooseColours(options.palette ? options.palette
-                                            : noColour ? std::optional(colours::Palette::None) : std::nullopt);
+                            : noColour      ? std::optional(colours::Palette::None)
+                                            : std::nullopt);
     if (!platform::openConsole()) {
         platform::writeStandardOutput(StartupFailure);
         return 0;

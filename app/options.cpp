@@ -11,20 +11,19 @@ constexpr std::array<std::pair<std::string_view, colours::Palette>, 3> PaletteNa
     {"none", colours::Palette::None},
 }};
 
-constexpr std::string_view Usage =
-    "Usage: quillonex [--colours=classic|clear|none]\n"
-    "A maze game for the terminal: walk from the top-left corner to the goal in\n"
-    "the bottom-right one without touching a wall. w a s d or the arrow keys\n"
-    "move, e saves the level, q quits.\n"
-    "\n"
-    "  --colours=NAME, --colours NAME   the colours of the board (--colors too):\n"
-    "      classic   the game's own: red walls, a green floor (the default)\n"
-    "      clear     colours that stay far apart for colour-blind players\n"
-    "      none      no colour at all: each kind of cell has a shape of its own\n"
-    "  --help        show this help and end\n"
-    "  --version     show the version and end\n"
-    "\n"
-    "NO_COLOR, set and not empty, means --colours=none unless --colours is given.\n";
+constexpr std::string_view Usage = "Usage: quillonex [--colours=classic|clear|none]\n"
+                                   "A maze game for the terminal: walk from the top-left corner to the goal in\n"
+                                   "the bottom-right one without touching a wall. w a s d or the arrow keys\n"
+                                   "move, e saves the level, q quits.\n"
+                                   "\n"
+                                   "  --colours=NAME, --colours NAME   the colours of the board (--colors too):\n"
+                                   "      classic   the game's own: red walls, a green floor (the default)\n"
+                                   "      clear     colours that stay far apart for colour-blind players\n"
+                                   "      none      no colour at all: each kind of cell has a shape of its own\n"
+                                   "  --help        show this help and end\n"
+                                   "  --version     show the version and end\n"
+                                   "\n"
+                                   "NO_COLOR, set and not empty, means --colours=none unless --colours is given.\n";
 
 // The argument as the terminal should show it: control characters, which
 // could move the cursor or change the colours, written out as \xNN.
@@ -66,8 +65,8 @@ void takePalette(Options& options, std::string_view option, std::optional<std::s
             return;
         }
     }
-    setMistake(options, "unknown palette '" + shown(*name) + "' for " + std::string(option) +
-                            " (classic, clear or none)");
+    setMistake(options,
+               "unknown palette '" + shown(*name) + "' for " + std::string(option) + " (classic, clear or none)");
 }
 
 }  // namespace
@@ -100,12 +99,6 @@ Options readOptions(std::span<const std::string_view> arguments)
     return options;
 }
 
-std::string_view usageText()
-{
-    return Usage;
-}
+std::string_view usageText() { return Usage; }
 
-std::string versionText()
-{
-    return std::string("quillonex ") + QUILLONEX_VERSION + "\n";
-}
+std::string versionText() { return std::string("quillonex ") + QUILLONEX_VERSION + "\n"; }

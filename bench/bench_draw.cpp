@@ -68,7 +68,8 @@ extern "C" ssize_t __wrap_write(int fd, const void* data, size_t size)
         ++writeCalls;
         if (written > 0) {
             bytesWritten += written;
-            colourBytes += countColours ? colourChangeBytes(static_cast<const char*>(data), static_cast<std::size_t>(written)) : 0;
+            colourBytes +=
+                countColours ? colourChangeBytes(static_cast<const char*>(data), static_cast<std::size_t>(written)) : 0;
         }
     }
     return written;
@@ -278,7 +279,8 @@ void printTable()
     if (summaries.empty()) {
         return;
     }
-    std::printf("\n| draw | level | bytes: min | median | max | of which colour changes, median | frames | write calls | most in a frame |\n");
+    std::printf("\n| draw | level | bytes: min | median | max | of which colour changes, median | frames | write calls "
+                "| most in a frame |\n");
     std::printf("|---|---:|---:|---:|---:|---:|---:|---:|---:|\n");
     for (auto& [key, s] : summaries) {
         std::sort(s.bytes.begin(), s.bytes.end());
@@ -287,10 +289,8 @@ void printTable()
             continue;
         }
         std::printf("| %s | %d | %lld | %lld | %lld | %lld | %lld | %lld | %lld |\n",
-                    drawName(static_cast<Draw>(key.first)), key.second,
-                    static_cast<long long>(s.bytes.front()),
-                    static_cast<long long>(s.bytes[s.bytes.size() / 2]),
-                    static_cast<long long>(s.bytes.back()),
+                    drawName(static_cast<Draw>(key.first)), key.second, static_cast<long long>(s.bytes.front()),
+                    static_cast<long long>(s.bytes[s.bytes.size() / 2]), static_cast<long long>(s.bytes.back()),
                     static_cast<long long>(s.colourBytes[s.colourBytes.size() / 2]), static_cast<long long>(s.frames),
                     static_cast<long long>(s.writes), static_cast<long long>(s.mostWrites));
     }

@@ -123,7 +123,10 @@ void keyToNextLevel(benchmark::State& state)
         // The header comes first in the draw and the cursor's return to the
         // top-left cell last.
         const bool shown = game.waitFor(
-            [](const Screen& s) { return s.line(0) == "Level 100" && s.cursor() == CursorPosition{0, 2}; }, 20000);
+            [](const Screen& s) {
+                return s.line(0) == "Level 100" && s.cursor() == CursorPosition{0, 2};
+            },
+            20000);
         const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
         if (!shown) {
             state.SkipWithError("level 100 was not shown within 20 s");

@@ -29,7 +29,7 @@ constexpr std::uint32_t FirstSeed = 1'700'000'000;
 
 struct Options {
     std::vector<std::int32_t> levels{1, 10, 30, 40, 60, 80, 100, 150, 200, 300, 600, 999};
-    int seeds = 0;  // 0: by level, as above
+    int seeds = 0;       // 0: by level, as above
     int fullSeeds = -1;  // -1: by level, as above
     std::int64_t fullCap = 100'000'000;
 };
@@ -37,8 +37,8 @@ struct Options {
 // Winding of the boards laid for one level.
 struct Winding {
     int boards = 0;
-    double path = 0;  // median of path / shortest way
-    double playerWay = 0;  // median of the player's shortest way over the floor / shortest way
+    double path = 0;        // median of path / shortest way
+    double playerWay = 0;   // median of the player's shortest way over the floor / shortest way
     double floorShare = 0;  // median share of the cells that are floor, in %
 };
 
@@ -159,10 +159,7 @@ void measureLevel(const Options& o, std::int32_t level)
     std::fflush(stdout);
 }
 
-std::int64_t number(std::string_view text)
-{
-    return std::strtoll(std::string(text).c_str(), nullptr, 10);
-}
+std::int64_t number(std::string_view text) { return std::strtoll(std::string(text).c_str(), nullptr, 10); }
 
 }  // namespace
 
@@ -186,8 +183,7 @@ int main(int argc, char** argv)
         } else if (arg.starts_with("--full-cap=")) {
             o.fullCap = number(value);
         } else {
-            std::fprintf(stderr,
-                         "usage: %s [--levels=40,100] [--seeds=N] [--full-seeds=N] [--full-cap=DRAWS]\n",
+            std::fprintf(stderr, "usage: %s [--levels=40,100] [--seeds=N] [--full-seeds=N] [--full-cap=DRAWS]\n",
                          argv[0]);
             return 2;
         }

@@ -41,18 +41,18 @@ void printTable(Palette palette, const char* name)
         const Rgb floor = cells.floor.fg.value_or(Rgb{});
         const Rgb goal = cells.goal.bg.value_or(Rgb{});
         const Rgb bars = cells.goal.fg.value_or(Rgb{});
-        const std::pair<const char*, std::pair<Rgb, Rgb>> pairs[] = {
-            {"wall-floor", {wall, floor}},
-            {"wall-goal", {wall, goal}},
-            {"floor-goal", {floor, goal}},
-            {"bars-goal L*", {bars, goal}}};
+        const std::pair<const char*, std::pair<Rgb, Rgb>> pairs[] = {{"wall-floor", {wall, floor}},
+                                                                     {"wall-goal", {wall, goal}},
+                                                                     {"floor-goal", {floor, goal}},
+                                                                     {"bars-goal L*", {bars, goal}}};
         for (const auto& [pairName, colours] : pairs) {
             std::printf("| %s | %s | %s / %s |", depthName, pairName, colourName(colours.first).c_str(),
                         colourName(colours.second).c_str());
             for (const Vision v : vision::Visions) {
-                const double value = pairName[0] == 'b' ? std::abs(vision::seenLab(colours.first, v).l -
-                                                                   vision::seenLab(colours.second, v).l)
-                                                        : vision::difference(colours.first, colours.second, v);
+                const double value =
+                    pairName[0] == 'b'
+                        ? std::abs(vision::seenLab(colours.first, v).l - vision::seenLab(colours.second, v).l)
+                        : vision::difference(colours.first, colours.second, v);
                 std::printf(" %.1f |", value);
             }
             std::printf("\n");

@@ -89,7 +89,6 @@ int main(int argc, char** argv)
     std::printf("| tries | a file left behind | record not whole | still there after the next start |\n"
                 "|---:|---:|---:|---:|\n| %d | %d | %d | %d |\n",
                 done, leftBehind, recordsTorn, leftAfterRestart);
-    std::printf("\nKilled at a random moment up to %d us after the e, at level %d.\n",
-                longestWaitUs, Level);
+    std::printf("\nKilled at a random moment up to %d us after the e, at level %d.\n", longestWaitUs, Level);
     return 0;
 }

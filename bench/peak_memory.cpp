@@ -61,8 +61,7 @@ bool walk(GameInTerminal& game, Spot& at, const std::string& keys)
         at.row += k == 's' ? 1 : k == 'w' ? -1 : 0;
     }
     game.type(keys);
-    return game.waitFor([at](const Screen& s) { return terminalplay::playerShownAt(s, at.col, at.row); },
-                        20000);
+    return game.waitFor([at](const Screen& s) { return terminalplay::playerShownAt(s, at.col, at.row); }, 20000);
 }
 
 bool report(const char* what, const Memory& title, const Memory& level)

@@ -43,8 +43,7 @@ bool resumeSavedLevel(GameInTerminal& game, int level, int timeoutMs)
         return false;
     }
     game.type("y");
-    return game.waitFor([level](const Screen& s) { return showsLevel(s, level) && playerShownAt(s, 0, 0); },
-                        timeoutMs);
+    return game.waitFor([level](const Screen& s) { return showsLevel(s, level) && playerShownAt(s, 0, 0); }, timeoutMs);
 }
 
 }  // namespace terminalplay

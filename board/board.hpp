@@ -27,8 +27,7 @@ inline constexpr std::wstring_view FloorGlyph = L"\x1b[38;2;20;200;50m\u2588\u25
 inline constexpr std::wstring_view PlayerGlyph = L"\u2588\u2588";
 inline constexpr std::wstring_view WallGlyph = L"\x1b[38;2;255;0;0m\u2588\u2588\x1b[0m";
 // Three columns wide: the space after the bars falls right of the goal cell.
-inline constexpr std::wstring_view GoalGlyph =
-    L"\x1b[48;2;150;75;0m\x1b[38;2;255;255;0m\u25ac\u25ac\x1b[0m ";
+inline constexpr std::wstring_view GoalGlyph = L"\x1b[48;2;150;75;0m\x1b[38;2;255;255;0m\u25ac\u25ac\x1b[0m ";
 
 // Floor, wall and goal have glyphs of their own; every other code, including
 // values a damaged board might hold, draws as the player.

@@ -33,8 +33,8 @@ void drawDifference(std::int32_t side)
     for (std::size_t i = 0; i < board.size(); ++i) {
         const std::size_t row = i / width;
         const std::size_t col = i % width;
-        const bool redraw = (i + 1) % width == 0 || i + 1 >= shownBoard.size() || i == 0 ||
-                            board[i] != shownBoard[i - row];
+        const bool redraw =
+            (i + 1) % width == 0 || i + 1 >= shownBoard.size() || i == 0 || board[i] != shownBoard[i - row];
         if (redraw) {
             moveToCell(static_cast<std::int32_t>(col), static_cast<std::int32_t>(row));
             platform::printText(glyphFor(board[i]));
@@ -44,8 +44,8 @@ void drawDifference(std::int32_t side)
 
 }  // namespace
 
-void drawBoard(std::int32_t level, bool fullDraw, std::int32_t newCol, std::int32_t newRow,
-               std::int32_t oldCol, std::int32_t oldRow)
+void drawBoard(std::int32_t level, bool fullDraw, std::int32_t newCol, std::int32_t newRow, std::int32_t oldCol,
+               std::int32_t oldRow)
 {
     if (!fullDraw) {
         moveToCell(oldCol, oldRow);

@@ -7,8 +7,8 @@
 // level's board when `shownBoard` holds it; the cursor ends on the top-left
 // cell. Without, the move mode: the cell left becomes floor, the cell entered
 // the player, and the cursor rests on the player.
-void drawBoard(std::int32_t level, bool fullDraw, std::int32_t newCol, std::int32_t newRow,
-               std::int32_t oldCol, std::int32_t oldRow);
+void drawBoard(std::int32_t level, bool fullDraw, std::int32_t newCol, std::int32_t newRow, std::int32_t oldCol,
+               std::int32_t oldRow);
 
 // Puts the cursor on the left half of a cell.
 void moveToCell(std::int32_t col, std::int32_t row);

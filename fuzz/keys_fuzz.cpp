@@ -139,10 +139,7 @@ std::vector<int> decodeInPieces(std::string_view stream, Dice& dice)
     return {codes.begin(), codes.end()};
 }
 
-void append(std::vector<int>& to, const std::vector<int>& codes)
-{
-    to.insert(to.end(), codes.begin(), codes.end());
-}
+void append(std::vector<int>& to, const std::vector<int>& codes) { to.insert(to.end(), codes.begin(), codes.end()); }
 
 }  // namespace
 

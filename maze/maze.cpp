@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdlib>
-#include <string>
 #include <functional>
 #include <queue>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -141,8 +141,7 @@ std::vector<char> goalSide(const Walk& walk)
     return reached;
 }
 
-bool besideGoalSide(const Walk& walk, const std::vector<char>& side, std::int64_t row,
-                    std::int64_t col)
+bool besideGoalSide(const Walk& walk, const std::vector<char>& side, std::int64_t row, std::int64_t col)
 {
     return std::any_of(std::begin(Directions), std::end(Directions), [&](const Direction& d) {
         const std::int64_t n = neighbour(walk, row, col, d);
@@ -252,8 +251,9 @@ bool routeToGoal(Walk& walk, std::int64_t firstFence, std::int64_t& draws)
     }
     while (walk.cell != cells - 1) {
         const std::int64_t to = toward[static_cast<std::size_t>(walk.cell)];
-        const Direction& d = *std::find_if(std::begin(Directions), std::end(Directions),
-            [&](const Direction& x) { return x.dRow * walk.side + x.dCol == to - walk.cell; });
+        const Direction& d = *std::find_if(std::begin(Directions), std::end(Directions), [&](const Direction& x) {
+            return x.dRow * walk.side + x.dCol == to - walk.cell;
+        });
         ++draws;
         walk.history.push_back(d.letter);
         stepWalker(walk, d.dRow, d.dCol, TileWall);
@@ -271,8 +271,7 @@ std::int64_t mazeDrawBudget(std::int32_t level)
     return std::max<std::int64_t>(20 * side * side, 100'000);
 }
 
-std::int64_t generateMazeFromSeed(std::int32_t level, std::uint32_t seed, std::int64_t drawBudget,
-                                  std::string* path)
+std::int64_t generateMazeFromSeed(std::int32_t level, std::uint32_t seed, std::int64_t drawBudget, std::string* path)
 {
     // Wide enough for any level without overflowing.
     const std::int64_t side = std::int64_t{level} + 2;
@@ -326,6 +325,5 @@ std::int64_t generateMazeFromSeed(std::int32_t level, std::uint32_t seed, std::i
 
 void generateMaze(std::int32_t level)
 {
-    generateMazeFromSeed(level, static_cast<std::uint32_t>(platform::calendarSeconds()),
-                         mazeDrawBudget(level));
+    generateMazeFromSeed(level, static_cast<std::uint32_t>(platform::calendarSeconds()), mazeDrawBudget(level));
 }

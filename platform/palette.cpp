@@ -144,8 +144,7 @@ int basicIndex(Rgb rgb)
         hue = 240 + 60 * (rgb.r - rgb.g) / chroma;
     }
     // red 1, yellow 3, green 2, cyan 6, blue 4, magenta 5
-    constexpr std::array<std::pair<int, int>, 6> Sectors{
-        {{20, 1}, {75, 3}, {165, 2}, {200, 6}, {260, 4}, {330, 5}}};
+    constexpr std::array<std::pair<int, int>, 6> Sectors{{{20, 1}, {75, 3}, {165, 2}, {200, 6}, {260, 4}, {330, 5}}};
     for (const auto& [end, colour] : Sectors) {
         if (hue < end) {
             return colour;

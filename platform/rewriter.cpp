@@ -60,8 +60,8 @@ void change(Writer& w, ColourPair target, bool foregroundShows, std::string& out
 {
     const bool fg = foregroundShows && target.fg != w.shown.fg;
     const bool bg = target.bg != w.shown.bg;
-    const std::size_t onlyChanges = (fg ? partLength(w.depth, target.fg) : 0) +
-                                    (bg ? partLength(w.depth, target.bg) : 0) + (fg && bg ? 1 : 0);
+    const std::size_t onlyChanges =
+        (fg ? partLength(w.depth, target.fg) : 0) + (bg ? partLength(w.depth, target.bg) : 0) + (fg && bg ? 1 : 0);
     const int resetFg = foregroundShows ? target.fg : DefaultColour;
     const bool keepFg = resetFg != DefaultColour;
     const bool keepBg = target.bg != DefaultColour;

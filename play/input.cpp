@@ -56,12 +56,22 @@ Rows gamepadRows(Place place)
 Command levelKeyCommand(int code)
 {
     switch (code) {
-    case 72: case 'W': case 'w': return Command::Up;
-    case 80: case 'S': case 's': return Command::Down;
-    case 77: case 'D': case 'd': return Command::Right;
-    case 75: case 'A': case 'a': return Command::Left;
-    case 'E': case 'e': return Command::Save;
-    case 'Q': case 'q': return Command::Quit;
+    case 72:
+    case 'W':
+    case 'w': return Command::Up;
+    case 80:
+    case 'S':
+    case 's': return Command::Down;
+    case 77:
+    case 'D':
+    case 'd': return Command::Right;
+    case 75:
+    case 'A':
+    case 'a': return Command::Left;
+    case 'E':
+    case 'e': return Command::Save;
+    case 'Q':
+    case 'q': return Command::Quit;
     default: return Command::Other;
     }
 }
@@ -77,10 +87,7 @@ Command promptKeyCommand(int code)
 
 }  // namespace
 
-std::optional<GamepadButtons> pollGamepadButtons()
-{
-    return platform::readGamepad();
-}
+std::optional<GamepadButtons> pollGamepadButtons() { return platform::readGamepad(); }
 
 Command keyCommand(Place place, int code)
 {

@@ -24,10 +24,7 @@ struct Position {
     std::int32_t row = 0;
 };
 
-void moveToMessageLine(std::int32_t level)
-{
-    platform::moveCursor(0, static_cast<std::int16_t>(messageLine(level)));
-}
+void moveToMessageLine(std::int32_t level) { platform::moveCursor(0, static_cast<std::int16_t>(messageLine(level))); }
 
 // The board with its header, its rows and the message line below them.
 bool boardFits(std::int32_t level)
@@ -124,19 +121,30 @@ void move(std::int32_t level, Command direction, Position& at, Tally& tally, boo
     std::int32_t step = 0;
     switch (direction) {
     case Command::Up:
-        if (at.row >= 1) { --at.row; step = -side; }
+        if (at.row >= 1) {
+            --at.row;
+            step = -side;
+        }
         break;
     case Command::Down:
-        if (at.row < side - 1) { ++at.row; step = side; }
+        if (at.row < side - 1) {
+            ++at.row;
+            step = side;
+        }
         break;
     case Command::Right:
-        if (at.col < side - 1) { ++at.col; step = 1; }
+        if (at.col < side - 1) {
+            ++at.col;
+            step = 1;
+        }
         break;
     case Command::Left:
-        if (at.col >= 1) { --at.col; step = -1; }
+        if (at.col >= 1) {
+            --at.col;
+            step = -1;
+        }
         break;
-    default:
-        break;
+    default: break;
     }
     // The tracked position and the board agree on a board the game made; the
     // index check keeps a move inside `board` whatever it holds.
@@ -216,22 +224,15 @@ LevelOutcome playLevel(std::int32_t level, bool resumed)
         case Command::Up:
         case Command::Down:
         case Command::Right:
-        case Command::Left:
-            move(level, input.command, at, tally, input.fromGamepad);
-            break;
-        case Command::Save:
-            save(level, at);
-            break;
-        case Command::Quit:
-            moveToMessageLine(level);
-            return LevelQuit;
+        case Command::Left: move(level, input.command, at, tally, input.fromGamepad); break;
+        case Command::Save: save(level, at); break;
+        case Command::Quit: moveToMessageLine(level); return LevelQuit;
         case Command::Redraw:
             if (!redrawLevel(level, at)) {
                 return LevelQuit;
             }
             continue;
-        default:
-            break;
+        default: break;
         }
         // The goal is gone once the player stands on it; a wall, likewise.
         if (tally.goals == 0) {

@@ -111,10 +111,7 @@ std::string recordText(const std::vector<std::int32_t>& cells)
     return text;
 }
 
-void removeUnfinishedSaves()
-{
-    platform::removeLeftoverFiles(NewRecordPrefix);
-}
+void removeUnfinishedSaves() { platform::removeLeftoverFiles(NewRecordPrefix); }
 
 bool writeSaveRecord(const std::vector<std::int32_t>& cells)
 {

@@ -21,7 +21,8 @@ using vision::Vision;
 // The terminals themselves are rows of the end-to-end terminal table; here the player's choice outweighs them.
 TEST(Palette, IsThePlayersElseNoneWhereTheTerminfoEntryShowsNoColour)
 {
-    const colours::TerminalFacts mono{.term = "xterm-mono", .terminfoColours = 0}, eight{.term = "xterm", .terminfoColours = 8};
+    const colours::TerminalFacts mono{.term = "xterm-mono", .terminfoColours = 0},
+        eight{.term = "xterm", .terminfoColours = 8};
     EXPECT_EQ(colours::choosePalette(Palette::Classic, mono), Palette::Classic);
     EXPECT_EQ(colours::choosePalette(Palette::None, eight), Palette::None);
     EXPECT_EQ(colours::choosePalette({}, mono), Palette::None);
@@ -60,7 +61,9 @@ TEST(LeanFrames, ShowTheGamesScreenWithOneColourChangePerRun)
                     ASSERT_EQ(l.ch, p.ch) << i;
                     p.ch = l.ch = U' ';
                     ASSERT_TRUE(depth != Depth::Direct || l == p) << i;
-                    ASSERT_FALSE(std::ranges::any_of(pairs, [&](const auto& s) { return (s.first == p) != (s.second == l); })) << i;
+                    ASSERT_FALSE(std::ranges::any_of(pairs, [&](const auto& s) {
+                        return (s.first == p) != (s.second == l);
+                    })) << i;
                     if (std::find(pairs.begin(), pairs.end(), std::pair(p, l)) == pairs.end()) {
                         pairs.emplace_back(p, l);
                     }
@@ -69,7 +72,8 @@ TEST(LeanFrames, ShowTheGamesScreenWithOneColourChangePerRun)
                 // row; a draw by difference at most half as often as the plain text.
                 int runs = 0;
                 for (int i = 1, w = sideLengthFor(drawn) + 1; frame == 0 && i < (w - 1) * w; ++i) {
-                    const ScreenCell &a = game.cell((i - 1) % w * 2, (i - 1) / w + 2), &b = game.cell(i % w * 2, i / w + 2);
+                    const ScreenCell &a = game.cell((i - 1) % w * 2, (i - 1) / w + 2),
+                                     &b = game.cell(i % w * 2, i / w + 2);
                     runs += a.fg != b.fg || a.bg != b.bg ? 1 : 0;
                 }
                 EXPECT_LE(std::ranges::count(bytes, 'm'), frame == 0 ? runs : std::ranges::count(plain, 'm') / 2 + 1);
@@ -119,10 +123,12 @@ TEST(LeanFrames, ChangeColoursInTheFewestBytes)
 {
     const std::string red = "\x1b[38;2;255;0;0m", yellow = "\x1b[38;2;255;255;0m", brown = "\x1b[48;2;150;75;0m";
     const std::tuple<Depth, std::string, std::string> changes[] = {
-        {Depth::Direct, red + "A" + yellow + "B" + red + red + "C", "\x1b[38;2;255;0;0mA\x1b[38;2;255;255;0mB\x1b[38;2;255;0;0mC"},
+        {Depth::Direct, red + "A" + yellow + "B" + red + red + "C",
+         "\x1b[38;2;255;0;0mA\x1b[38;2;255;255;0mB\x1b[38;2;255;0;0mC"},
         {Depth::Direct, yellow + brown + "A\x1b[0m" + yellow + "B\x1b[0m" + brown + "C\x1b[0mD",
          "\x1b[38;2;255;255;0;48;2;150;75;0mA\x1b[49mB\x1b[0;48;2;150;75;0mC\x1b[mD"},
-        {Depth::Direct, red + brown + "A\x1b[0m" + brown + " \x1b[0m" + red + "B", "\x1b[38;2;255;0;0;48;2;150;75;0mA \x1b[49mB"},
+        {Depth::Direct, red + brown + "A\x1b[0m" + brown + " \x1b[0m" + red + "B",
+         "\x1b[38;2;255;0;0;48;2;150;75;0mA \x1b[49mB"},
         {Depth::Palette, red + "A" + brown + "B\x1b[0mC", "\x1b[38;5;196mA\x1b[48;5;184mB\x1b[mC"},
         {Depth::Basic, red + "A" + brown + "B\x1b[0m" + yellow + "C", "\x1b[31mA\x1b[43mB\x1b[0;33mC"},
         // The goal's yellow on brown is yellow on yellow: the bars give way to black.
@@ -153,16 +159,17 @@ TEST(LeanFrames, ChangeColoursInTheFewestBytes)
 TEST(LeanFrames, ColoursTakeTheNearestPaletteEntryAndTheirHuesBasicColour)
 {
     const std::tuple<colours::Rgb, int, int> nearest[] = {
-        {{255, 0, 0}, 196, 1}, {{20, 200, 50}, 41, 2}, {{255, 255, 0}, 226, 3}, {{150, 75, 0}, 184, 3},
-        {{0, 0, 255}, 21, 4}, {{255, 0, 255}, 201, 5}, {{0, 255, 255}, 51, 6}, {{0, 0, 0}, 16, 0},
-        {{255, 255, 255}, 231, 7}, {{250, 250, 250}, 231, 7}, {{8, 8, 8}, 232, 0}, {{45, 45, 45}, 236, 0},
+        {{255, 0, 0}, 196, 1},      {{20, 200, 50}, 41, 2},     {{255, 255, 0}, 226, 3},   {{150, 75, 0}, 184, 3},
+        {{0, 0, 255}, 21, 4},       {{255, 0, 255}, 201, 5},    {{0, 255, 255}, 51, 6},    {{0, 0, 0}, 16, 0},
+        {{255, 255, 255}, 231, 7},  {{250, 250, 250}, 231, 7},  {{8, 8, 8}, 232, 0},       {{45, 45, 45}, 236, 0},
         {{100, 100, 100}, 241, -1}, {{128, 128, 128}, 244, -1}, {{238, 238, 238}, 255, 7}, {{220, 30, 90}, 161, 1},
-        {{48, 0, 255}, 57, 4}, {{47, 0, 255}, 21, 4}, {{114, 194, 0}, 70, 2}};
+        {{48, 0, 255}, 57, 4},      {{47, 0, 255}, 21, 4},      {{114, 194, 0}, 70, 2}};
     for (const auto& [rgb, palette, basic] : nearest) {
         EXPECT_EQ(colours::paletteIndex(rgb), palette) << +rgb.r << "," << +rgb.g << "," << +rgb.b;
         // A mid grey may go either way (-1).
         const int seen = colours::basicIndex(rgb);
-        EXPECT_TRUE(seen == basic || (basic == -1 && (seen == 0 || seen == 7))) << +rgb.r << "," << +rgb.g << "," << +rgb.b;
+        EXPECT_TRUE(seen == basic || (basic == -1 && (seen == 0 || seen == 7)))
+            << +rgb.r << "," << +rgb.g << "," << +rgb.b;
     }
 }
 

@@ -13,14 +13,18 @@ TEST(CommandLine, HelpVersionAndMistakesAnswerWithoutTouchingTheTerminal)
     const char* const Usage = "Usage: quillonex \\[--colours=classic\\|clear\\|none\\]\n[^]*--help[^]*--version[^]*";
     // The arguments, the exit status, standard output as a pattern, and the mistake standard error names.
     const std::tuple<std::vector<std::string_view>, int, const char*, const char*> refusals[] = {
-        {{"--help"}, 0, Usage, nullptr}, {{"--colours=none", "--help", "--bogus"}, 0, Usage, nullptr},
+        {{"--help"}, 0, Usage, nullptr},
+        {{"--colours=none", "--help", "--bogus"}, 0, Usage, nullptr},
         {{"--version"}, 0, "quillonex [0-9]+\\.[0-9]+\\.[0-9]+\n", nullptr},
         {{"--colours=red"}, 2, "", "unknown palette 'red' for --colours (classic, clear or none)"},
         {{"--colours=none", "--colours"}, 2, "", "option '--colours' needs a palette: classic, clear or none"},
         {{"--colour=none"}, 2, "", "unknown option '--colour=none'"},
         {{"--colours", "clear", "-"}, 2, "", "unexpected argument '-'"},
         // Control characters in an argument would reach the terminal as commands.
-        {{"-x\x1b[2J\x07\xc2\x80\xc2\x9b\xc2\x9f" "z \xc2\xa0\xc3\xa9"}, 2, "",
+        {{"-x\x1b[2J\x07\xc2\x80\xc2\x9b\xc2\x9f"
+          "z \xc2\xa0\xc3\xa9"},
+         2,
+         "",
          "unknown option '-x\\x1b[2J\\x07\\x80\\x9b\\x9fz \xc2\xa0\xc3\xa9'"},
         {{"-y\xc2"}, 2, "", "unknown option '-y\xc2'"},
     };
@@ -40,8 +44,12 @@ TEST(Palette, ComesFromTheCommandLineOrNoColorAndShapesShowEveryCellWithoutColou
 {
     // The arguments, NO_COLOR (nothing: unset) and whether shapes show the cells.
     const std::tuple<std::vector<std::string_view>, const char*, bool> choices[] = {
-        {{}, nullptr, false}, {{}, "", false}, {{"--colours=none"}, nullptr, true}, {{}, "1", true},
-        {{"--colors", "classic"}, "1", false}, {{"--colours=none", "--colors=classic"}, nullptr, false},
+        {{}, nullptr, false},
+        {{}, "", false},
+        {{"--colours=none"}, nullptr, true},
+        {{}, "1", true},
+        {{"--colors", "classic"}, "1", false},
+        {{"--colours=none", "--colors=classic"}, nullptr, false},
     };
     for (const auto& [arguments, noColor, shapes] : choices) {
         SCOPED_TRACE(testing::PrintToString(arguments) + " NO_COLOR=" + (noColor ? noColor : "-"));
@@ -53,7 +61,8 @@ TEST(Palette, ComesFromTheCommandLineOrNoColorAndShapesShowEveryCellWithoutColou
         }
         std::string title, offer, level, died;
         for (const auto& [into, keys] : {std::pair{&title, "\r"}, {&offer, "yd"}, {&level, "d"}, {&died, "n"}}) {
-            tc::scriptAction([to = into] { *to = tc::screen().text() + (tc::screen().cursorVisible() ? "|on" : "|off"); });
+            tc::scriptAction(
+                [to = into] { *to = tc::screen().text() + (tc::screen().cursorVisible() ? "|on" : "|off"); });
             tc::typeText(keys);
         }
         EXPECT_EQ(runGame(arguments), 0);
@@ -64,9 +73,8 @@ TEST(Palette, ComesFromTheCommandLineOrNoColorAndShapesShowEveryCellWithoutColou
         EXPECT_NE(title.find("letter buttons to move\naround.\n"), std::string::npos) << title;
         EXPECT_NE(title.find("SAVING OR UPDATING THE\nGAME.\n"), std::string::npos) << title;
         EXPECT_TRUE(title.ends_with("as well.|on")) << title;
-        EXPECT_EQ(offer,
-                  "Do you want to use your last saved data (y/n)? If you are using a Xbox\n"
-                  "controller controller, press 'a' to use your last saved data and press 'b' to\nnot.|on");
+        EXPECT_EQ(offer, "Do you want to use your last saved data (y/n)? If you are using a Xbox\n"
+                         "controller controller, press 'a' to use your last saved data and press 'b' to\nnot.|on");
         if (shapes) {
             EXPECT_EQ(level, "Level 1\n\n\u2591\u2591[]\u2588\u2588\n\u2591\u2591\u2591\u2591\u2588\u2588\n"
                              "\u2588\u2588\u2591\u2591\u25ac\u25ac|off");

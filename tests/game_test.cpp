@@ -69,14 +69,27 @@ const GameRun Runs[] = {
     {FirstLevel, {'\r', Pad(0x3000), 'q'}, {"150", "3000"}, {}, "P.#/..#/#.G"},
     {FirstLevel, {'\r', Pad(0x2000), 'q'}, {"150", "3000"}, {FirstHeader}, nullptr},
     // A death by a key, then the restart prompt: A restarts at level 1, clearing and then pausing.
-    {SecondLevel, {'\r', 'y', 'd', 'd', Pad(0x1000), 'q'}, {"150 blank", "3000"}, {FirstHeader, {5, Farewell}},
+    {SecondLevel,
+     {'\r', 'y', 'd', 'd', Pad(0x1000), 'q'},
+     {"150 blank", "3000"},
+     {FirstHeader, {5, Farewell}},
      nullptr},
     // No: the farewell comes below the prompt and its reminders, B without a pause.
-    {SecondLevel, {'\r', 'y', 'd', 'd', Pad(0x2000)}, FarewellOnly,
-     {{6, "You have died!"}, {7, RestartQuestion}, {8, Farewell}}, nullptr},
-    {FirstLevel, {'\r', 'y', 'd', 'd', 'x', 224, 72, 'N'}, FarewellOnly,
-     {{5, "You have died!"}, {6, RestartQuestion}, {7, "Please input your answer again"},
-      {8, "Please input your answer again"}, {9, "Please input your answer again"}, {10, Farewell}}, nullptr},
+    {SecondLevel,
+     {'\r', 'y', 'd', 'd', Pad(0x2000)},
+     FarewellOnly,
+     {{6, "You have died!"}, {7, RestartQuestion}, {8, Farewell}},
+     nullptr},
+    {FirstLevel,
+     {'\r', 'y', 'd', 'd', 'x', 224, 72, 'N'},
+     FarewellOnly,
+     {{5, "You have died!"},
+      {6, RestartQuestion},
+      {7, "Please input your answer again"},
+      {8, "Please input your answer again"},
+      {9, "Please input your answer again"},
+      {10, Farewell}},
+     nullptr},
 };
 
 INSTANTIATE_TEST_SUITE_P(Runs, WholeGame, ::testing::ValuesIn(Runs));
@@ -147,24 +160,29 @@ TEST_F(Game, IdlesBetweenReadsWhereverItWaits)
     tc::scriptAction([&prompt] { prompt = tc::terminal().text(); });
     typeScript({'y', Pad(0x0100), 'e', 'd', 'd', NoPad, Pad(0x4000), 'n'});
     runGame();
-    EXPECT_TRUE(prompt.ends_with("'b' to not.\nPlease give a proper response.\nPlease give a proper response.")) << prompt;
-    EXPECT_EQ(tc::timeline(), (std::vector<std::string>{"pad", "idle", "pad", "idle", "key 13", "pad", "idle", "pad", "idle",
-                                                        "key 224", "key 72", "key 121", "pad", "idle", "key 101", "show",
-                                                        "pause 3000", "key 100", "key 100", "pad", "idle", "pad", "idle",
-                                                        "key 110", "pause 3000"}));
+    EXPECT_TRUE(prompt.ends_with("'b' to not.\nPlease give a proper response.\nPlease give a proper response."))
+        << prompt;
+    EXPECT_EQ(tc::timeline(),
+              (std::vector<std::string>{"pad",     "idle", "pad",        "idle",      "key 13",  "pad", "idle",
+                                        "pad",     "idle", "key 224",    "key 72",    "key 121", "pad", "idle",
+                                        "key 101", "show", "pause 3000", "key 100",   "key 100", "pad", "idle",
+                                        "pad",     "idle", "key 110",    "pause 3000"}));
 }
 
 // At start-up, only our own names (the prefix and six letters or digits) untouched for a while are removed.
 TEST_F(Game, StartingRemovesOnlyTheLeftoversOfKilledSaves)
 {
     const std::string own = NewRecordPrefix;
-    const std::pair<std::string, int> files[] = {  // names and seconds untouched
-        {own + "Killed", 3600}, {own + "09azAZ", 3600}, {own + "Aged12", 12}, {own + "Young8", 8}, {own + "Fresh0", 0},
-        {"my" + own.substr(2) + "Killed", 3600}, {own + "Kil-ed", 3600}, {own + "Kille", 3600}, {own + "Killed.bak", 3600},
-        {own + "mybackup1", 3600}};
+    const std::pair<std::string, int> files[] = {// names and seconds untouched
+                                                 {own + "Killed", 3600},     {own + "09azAZ", 3600},
+                                                 {own + "Aged12", 12},       {own + "Young8", 8},
+                                                 {own + "Fresh0", 0},        {"my" + own.substr(2) + "Killed", 3600},
+                                                 {own + "Kil-ed", 3600},     {own + "Kille", 3600},
+                                                 {own + "Killed.bak", 3600}, {own + "mybackup1", 3600}};
     for (const auto& [name, age] : files) {
         folder.write(name, "87");
-        std::filesystem::last_write_time(name, std::filesystem::file_time_type::clock::now() - std::chrono::seconds(age));
+        std::filesystem::last_write_time(name,
+                                         std::filesystem::file_time_type::clock::now() - std::chrono::seconds(age));
     }
     typeScript({'\r', 'q'});
     runGame();
@@ -189,7 +207,8 @@ TEST_F(Game, MeasuresTheWindowAgainAfterTheOfferAndAfterEachLevel)
         tc::scriptAction([] { tc::resize(100, 8); });
         typeScript({NoPad, 'q'});
         runGame();
-        EXPECT_EQ(notice, "The board of level 2 needs a window of at least 9 x 7 characters. Please enlarge the window.");
+        EXPECT_EQ(notice,
+                  "The board of level 2 needs a window of at least 9 x 7 characters. Please enlarge the window.");
         EXPECT_EQ(tc::terminal().line(0), "Level 2");
         EXPECT_EQ(seenBoard(4).find('?'), std::string::npos);
         EXPECT_TRUE(!resumed || seenBoard(4) == "P.#./..#./##../###G");

@@ -54,8 +54,10 @@ constexpr CursorPosition Home{0, 2}, Below{0, 5};
 
 const Case Cases[] = {
     // Each key of a move (an arrow's code after either prefix): one left out stops the player short.
-    {Open, {'d', 'S', 0, 80}, {}, ".../.../.PG", {2, 4}, {}}, {Open, {'s', 'd', 'W', 'A'}, {}, Open, Home, {}},
-    {Open, {'D', 224, 77, 's'}, {}, ".../..P/..G", {4, 3}, {}}, {Open, {'s', 'd', 224, 72, 0, 75}, {}, Open, Home, {}},
+    {Open, {'d', 'S', 0, 80}, {}, ".../.../.PG", {2, 4}, {}},
+    {Open, {'s', 'd', 'W', 'A'}, {}, Open, Home, {}},
+    {Open, {'D', 224, 77, 's'}, {}, ".../..P/..G", {4, 3}, {}},
+    {Open, {'s', 'd', 224, 72, 0, 75}, {}, Open, Home, {}},
     // The board's edges hold (walked at random below too), and nothing else moves the player.
     {Open, {'w', 'a', 'x', 224, 27, Pad(0), Pad(0x0100), NoPad}, {}, Open, Home, {}},
     {Open, {'s', 'd', 'd', 'd'}, {}, ".../..P/..G", {4, 3}, {}},
@@ -65,7 +67,8 @@ const Case Cases[] = {
     // A save comes back to the player after its words; quitting leaves the cursor below the board.
     {Open, {'s', 'E', 'd', 'e', 'd', Pad(0x0020)}, {}, ".../..P/..G", {4, 3}, {"3000", "3000", "3000"}},
     {Open, {'d', 'q'}, LevelQuit, ".P./.../..G", Below, {}},
-    {Open, {'Q'}, LevelQuit, Open, Below, {}}, {Open, {Pad(0x0030)}, LevelQuit, Open, Below, {}},
+    {Open, {'Q'}, LevelQuit, Open, Below, {}},
+    {Open, {Pad(0x0030)}, LevelQuit, Open, Below, {}},
     // The player is drawn over the wall it entered; the goal ends the level with the cursor on it.
     {Walled, {'d', 'd'}, LevelDied, "..P/..#/#.G", Below, {}},
     {Walled, {Pad(0x0008), Pad(0x2000)}, LevelDied, "..P/..#/#.G", Below, {"150", "150", "1000"}},
@@ -144,7 +147,8 @@ TEST(Level, KeepingThePlayersCellEndsAndDrawsAsSearchingTheBoardAfterEveryKey)
         std::string stray;
         std::generate_n(std::back_inserter(stray), 400, [&] { return "wasdx"[random() % 5]; });
         const std::string along(static_cast<std::size_t>(side), 'd');
-        for (const std::string& keys : {"wax" + keysToGoal(level), stray, "sa" + std::string(along.size(), 's') + along}) {
+        for (const std::string& keys :
+             {"wax" + keysToGoal(level), stray, "sa" + std::string(along.size(), 's') + along}) {
             SCOPED_TRACE("level " + std::to_string(level) + ", keys " + keys);
             startFresh(100, 50);
             board = letters.empty() ? std::vector<std::int32_t>{} : cells;
@@ -157,7 +161,8 @@ TEST(Level, KeepingThePlayersCellEndsAndDrawsAsSearchingTheBoardAfterEveryKey)
             EXPECT_EQ(board, plain);
             EXPECT_EQ(cellsOf(seenBoard(side)), plain);
             // Below the board after a death, else on the player's cell (two columns a cell, after two lines).
-            EXPECT_EQ(tc::screen().cursor(), (outcome == LevelDied ? CursorPosition{0, side + 2} : CursorPosition{2 * at.x, at.y + 2}));
+            EXPECT_EQ(tc::screen().cursor(),
+                      (outcome == LevelDied ? CursorPosition{0, side + 2} : CursorPosition{2 * at.x, at.y + 2}));
         }
     }
 }
@@ -175,7 +180,8 @@ const char* const Notice = "Theboardoflevel1needsawindowofatleast7x6characters.P
 // A window one line or column short gets the notice, which Q leaves on a line of its own; an exact fit plays.
 TEST(Level, NeedsAWindowOfTheBoardsSizeAndQuitsAtTheNotice)
 {
-    const std::tuple<int, int, bool> sizes[] = {{7, 6, true}, {6, 40, false}, {100, 5, false}, {7, 40, true}, {100, 6, true}};
+    const std::tuple<int, int, bool> sizes[] = {
+        {7, 6, true}, {6, 40, false}, {100, 5, false}, {7, 40, true}, {100, 6, true}};
     for (const auto& [columns, lines, fits] : sizes) {
         SCOPED_TRACE(std::to_string(columns) + " x " + std::to_string(lines));
         startFresh(columns, lines);
@@ -183,7 +189,8 @@ TEST(Level, NeedsAWindowOfTheBoardsSizeAndQuitsAtTheNotice)
         EXPECT_EQ(fits ? seenBoard(3) : unwrapped(tc::terminal()), fits ? "P../.../..G" : Notice);
         EXPECT_EQ(tc::screen().cursor(), (fits ? CursorPosition{0, 5} : CursorPosition{0, lines == 5 ? 1 : 16}));
         // Waiting at the notice, a held button or no pad idles between reads, a key not; in play D-pad down moves.
-        EXPECT_EQ(tc::timeline(), (std::vector<std::string>{"pad", "idle", "pad", fits ? "pause 150" : "idle", "key 119", "key 113"}));
+        EXPECT_EQ(tc::timeline(),
+                  (std::vector<std::string>{"pad", "idle", "pad", fits ? "pause 150" : "idle", "key 119", "key 113"}));
     }
 }
 

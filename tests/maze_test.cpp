@@ -34,7 +34,8 @@ Cells mazeAt(std::int64_t second, std::int32_t level)
         const std::int32_t i = row * side + col;
         if (std::min(col, row) < 0 || std::max(col, row) >= side || i == 0 ||
             expected[static_cast<std::size_t>(i)] != TileWall) {
-            return ::testing::AssertionFailure() << "the path leaves the board or meets itself at " << col << "," << row;
+            return ::testing::AssertionFailure()
+                   << "the path leaves the board or meets itself at " << col << "," << row;
         }
         expected[static_cast<std::size_t>(i)] = TileFloor;
     }

@@ -45,7 +45,8 @@ TEST_F(Record, BoardsComeBackAsTheyWereWhateverFollowsALineFeed)
         const std::vector<std::int32_t> cells = board;
         ASSERT_TRUE(writeSaveRecord(cells));
         const std::string text = folder.read(SaveRecordName);
-        for (const std::string& tail : {std::string(), "\n9999\n" + text, std::string("\n\0\xff", 3), std::string("\r\n")}) {
+        for (const std::string& tail :
+             {std::string(), "\n9999\n" + text, std::string("\n\0\xff", 3), std::string("\r\n")}) {
             folder.write(SaveRecordName, text + tail);
             EXPECT_EQ(load(), level);
             EXPECT_EQ(board, cells) << "level " << level << ", tail of " << tail.size();
@@ -55,12 +56,28 @@ TEST_F(Record, BoardsComeBackAsTheyWereWhateverFollowsALineFeed)
 
 TEST_F(Record, AnythingButAPlayableBoardIsNoSavedGame)
 {
-    for (const std::string& text : std::vector<std::string>{
-             "", "\n879779970", "87977997", "8797799700", "8790",  // empty, not square, a level-0 board
-             "879779170", "879779 70", "879779a70", "879\37779970", std::string("8797\0009970", 9),
-             "779779970", "789779970", "889779970", "879779977", "879779907", "879770970",  // player, goal: none, moved, two
-             "879779970\r", "879779970\r\r\n", "8797\r\n79970",  // a return not right before the line feed
-             squareRecord(MaxRecordSide + 1), squareRecord(MaxRecordSide) + "\r\n\n"}) {  // too wide, too long
+    for (const std::string& text :
+         std::vector<std::string>{"",
+                                  "\n879779970",
+                                  "87977997",
+                                  "8797799700",
+                                  "8790",  // empty, not square, a level-0 board
+                                  "879779170",
+                                  "879779 70",
+                                  "879779a70",
+                                  "879\37779970",
+                                  std::string("8797\0009970", 9),
+                                  "779779970",
+                                  "789779970",
+                                  "889779970",
+                                  "879779977",
+                                  "879779907",
+                                  "879770970",  // player, goal: none, moved, two
+                                  "879779970\r",
+                                  "879779970\r\r\n",
+                                  "8797\r\n79970",  // a return not right before the line feed
+                                  squareRecord(MaxRecordSide + 1),
+                                  squareRecord(MaxRecordSide) + "\r\n\n"}) {  // too wide, too long
         folder.write(SaveRecordName, text);
         EXPECT_EQ(load(), std::nullopt) << '"' << text.substr(0, 20) << '"';
     }
@@ -146,7 +163,8 @@ TEST_F(Record, ANewRecordReplacesTheOldOnlyOnceItIsWholeOnDiskAndNeverThroughALi
 // The record gets the mode bits any new file of the player gets, whatever mode it had and whatever the player's umask.
 TEST_F(Record, TakesTheModeBitsOfTheUmask)
 {
-    const std::pair<mode_t, fs::perms> masks[] = {{022, fs::perms(0644)}, {077, fs::perms(0600)}, {002, fs::perms(0664)}, {0, fs::perms(0666)}};
+    const std::pair<mode_t, fs::perms> masks[] = {
+        {022, fs::perms(0644)}, {077, fs::perms(0600)}, {002, fs::perms(0664)}, {0, fs::perms(0666)}};
     const mode_t before = umask(0);
     for (const auto& [mask, perms] : masks) {
         umask(mask);

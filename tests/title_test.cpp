@@ -28,7 +28,8 @@ TEST(TitleScreen, ShowsEveryLineWithItsColoursAndRemindsUntilEnterOrA)
     const std::string reminder = "\nPlease input 'enter'";
     const std::string title =
         "Welcome to the quillonex. YOU are this.\n     \u2588\u2588\nAren't you so pretty\n"
-        "Move around by pressing the wasd or arrow keys\nTry to get to the \u25ac\u25ac without touching the \u2588\u2588.\n"
+        "Move around by pressing the wasd or arrow keys\nTry to get to the \u25ac\u25ac without touching the "
+        "\u2588\u2588.\n"
         "Press 'e' to save your progress and press 'q' to quit the game.\n"
         "If you are using an Xbox controller, use the d-pad or the letter buttons to move around.\n"
         "Press the start button to quit and press the back button to save.\nGood Luck\n"

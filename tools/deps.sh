@@ -19,7 +19,7 @@ bench) packages="cmake make g++ pkg-config libsdl2-dev libncurses-dev libbenchma
 fuzz) packages="cmake make clang libclang-rt-dev libsdl2-dev libncurses-dev" ;;
 # The lint configures (never builds) every target, benchmarks included, with
 # Clang, and the Windows build, whose headers and GoogleTest sources it reads.
-lint) packages="cmake make clang clang-tidy cppcheck pkg-config libsdl2-dev libncurses-dev libgtest-dev libgmock-dev libbenchmark-dev libvterm-dev g++-mingw-w64-x86-64 googletest" ;;
+lint) packages="cmake make clang clang-tidy clang-format cppcheck pkg-config libsdl2-dev libncurses-dev libgtest-dev libgmock-dev libbenchmark-dev libvterm-dev g++-mingw-w64-x86-64 googletest" ;;
 # mingw-w64 builds quillonex.exe and its tests; googletest brings the sources
 # they are built from; wine runs them; g++, libgtest-dev and libvterm-dev build
 # the host programs that drive quillonex.exe under wine and read its screen.

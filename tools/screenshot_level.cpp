@@ -15,10 +15,7 @@
 
 // The generator asks the calendar for a seed only when it chooses one itself;
 // here the seed comes from the command line.
-std::int64_t platform::calendarSeconds()
-{
-    return 0;
-}
+std::int64_t platform::calendarSeconds() { return 0; }
 
 namespace {
 

@@ -8,10 +8,7 @@
 
 namespace platform {
 
-bool flushNewFile(const NewFile& file)
-{
-    return fsync(static_cast<int>(file.handle)) == 0;
-}
+bool flushNewFile(const NewFile& file) { return fsync(static_cast<int>(file.handle)) == 0; }
 
 bool flushFileToDisk(const char* path)
 {

@@ -27,10 +27,7 @@ static_assert(RandomPart.size() == newfile::RandomLength);
 // would find its name gone and fail; it would never write elsewhere.)
 constexpr std::time_t LeftoverAgeSeconds = 10;
 
-int descriptor(const platform::NewFile& file)
-{
-    return static_cast<int>(file.handle);
-}
+int descriptor(const platform::NewFile& file) { return static_cast<int>(file.handle); }
 
 // The name still holds the very file behind the descriptor.
 bool nameHoldsFile(const std::string& name, int fd)

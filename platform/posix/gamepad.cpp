@@ -55,15 +55,14 @@ bool loadSdl()
     if (library == nullptr) {
         return false;
     }
-    const bool complete = lookUp("SDL_SetHint", sdl.setHint) && lookUp("SDL_Init", sdl.init) &&
-                          lookUp("SDL_Quit", sdl.quit) && lookUp("SDL_NumJoysticks", sdl.numJoysticks) &&
-                          lookUp("SDL_IsGameController", sdl.isGameController) &&
-                          lookUp("SDL_GameControllerOpen", sdl.open) && lookUp("SDL_GameControllerClose", sdl.close) &&
-                          lookUp("SDL_GameControllerGetAttached", sdl.getAttached) &&
-                          lookUp("SDL_GameControllerGetJoystick", sdl.getJoystick) &&
-                          lookUp("SDL_JoystickInstanceID", sdl.instanceId) &&
-                          lookUp("SDL_GameControllerGetButton", sdl.getButton) &&
-                          lookUp("SDL_GameControllerRumble", sdl.rumble) && lookUp("SDL_PollEvent", sdl.pollEvent);
+    const bool complete =
+        lookUp("SDL_SetHint", sdl.setHint) && lookUp("SDL_Init", sdl.init) && lookUp("SDL_Quit", sdl.quit) &&
+        lookUp("SDL_NumJoysticks", sdl.numJoysticks) && lookUp("SDL_IsGameController", sdl.isGameController) &&
+        lookUp("SDL_GameControllerOpen", sdl.open) && lookUp("SDL_GameControllerClose", sdl.close) &&
+        lookUp("SDL_GameControllerGetAttached", sdl.getAttached) &&
+        lookUp("SDL_GameControllerGetJoystick", sdl.getJoystick) && lookUp("SDL_JoystickInstanceID", sdl.instanceId) &&
+        lookUp("SDL_GameControllerGetButton", sdl.getButton) && lookUp("SDL_GameControllerRumble", sdl.rumble) &&
+        lookUp("SDL_PollEvent", sdl.pollEvent);
     if (!complete) {
         // Too old an SDL (rumble came with 2.0.9): no pad rather than a crash.
         dlclose(library);
@@ -150,10 +149,7 @@ void update()
 
 }  // namespace
 
-bool connected()
-{
-    return pad != nullptr;
-}
+bool connected() { return pad != nullptr; }
 
 void shutdown()
 {

@@ -68,10 +68,7 @@ std::int64_t monotonicMs()
 }
 
 // How much longer an unfinished key may wait for its next byte.
-std::int64_t keyRestWaitLeftMs()
-{
-    return std::max<std::int64_t>(0, pendingSinceMs + KeyRestWaitMs - monotonicMs());
-}
+std::int64_t keyRestWaitLeftMs() { return std::max<std::int64_t>(0, pendingSinceMs + KeyRestWaitMs - monotonicMs()); }
 
 // Never blocks: an unfinished key waits across poll steps for the rest of its
 // bytes, so the gamepad, a resize and the signals are served meanwhile, and
@@ -139,9 +136,6 @@ void idle()
     }
 }
 
-std::int64_t calendarSeconds()
-{
-    return static_cast<std::int64_t>(std::time(nullptr));
-}
+std::int64_t calendarSeconds() { return static_cast<std::int64_t>(std::time(nullptr)); }
 
 }  // namespace platform

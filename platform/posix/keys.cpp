@@ -44,8 +44,10 @@ std::optional<Code> letterKey(char final)
 std::optional<Code> tildeKey(int number)
 {
     switch (number) {
-    case 1: case 7: return Code{224, 71};
-    case 4: case 8: return Code{224, 79};
+    case 1:
+    case 7: return Code{224, 71};
+    case 4:
+    case 8: return Code{224, 79};
     case 2: return Code{224, 82};
     case 3: return Code{224, 83};
     case 5: return Code{224, 73};
@@ -129,10 +131,7 @@ std::size_t decodeSequence(std::string_view pending, std::deque<int>& codes, Key
 
 // ESC O and a letter; some terminals put a modifier in between, as ESC O 2 P
 // or ESC O 1 ; 2 P for Shift+F1. The letter alone names the key.
-Code letterSequenceKey(std::string_view, char final)
-{
-    return letterKey(final).value_or(Unknown);
-}
+Code letterSequenceKey(std::string_view, char final) { return letterKey(final).value_or(Unknown); }
 
 // The Linux console sends F1 to F5 as ESC [ [ A to E.
 std::size_t decodeLinuxFunctionKey(std::string_view pending, std::deque<int>& codes)
@@ -199,9 +198,12 @@ std::size_t decodeEscape(std::string_view pending, std::deque<int>& codes)
 // that starts none.
 std::size_t utf8Length(unsigned char lead)
 {
-    if ((lead & 0xE0) == 0xC0) return 2;
-    if ((lead & 0xF0) == 0xE0) return 3;
-    if ((lead & 0xF8) == 0xF0) return 4;
+    if ((lead & 0xE0) == 0xC0)
+        return 2;
+    if ((lead & 0xF0) == 0xE0)
+        return 3;
+    if ((lead & 0xF8) == 0xF0)
+        return 4;
     return 1;
 }
 

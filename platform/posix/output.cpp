@@ -155,8 +155,8 @@ namespace terminal {
 bool learnTerminal()
 {
     const auto variable = platform::environmentVariable;
-    colours::TerminalFacts facts{variable("TERM"),        variable("COLORTERM"),      variable("STY"),
-                                 variable("TMUX"),        variable("VTE_VERSION"),    variable("KONSOLE_VERSION"),
+    colours::TerminalFacts facts{variable("TERM"),         variable("COLORTERM"),     variable("STY"),
+                                 variable("TMUX"),         variable("VTE_VERSION"),   variable("KONSOLE_VERSION"),
                                  variable("TERM_PROGRAM"), variable("XTERM_VERSION"), variable("WT_SESSION")};
     const auto entry = terminfo::capabilities(facts.term.c_str());
     if (facts.term == "dumb" || (entry && !entry->cursorAddressing)) {
@@ -232,24 +232,15 @@ void showCursorForStop()
     cursorShownForStop = cursorHidden;
 }
 
-void markSizeStale()
-{
-    sizeStale = 1;
-}
+void markSizeStale() { sizeStale = 1; }
 
-void lendScreen()
-{
-    screenLoans = screenLoans + 1;
-}
+void lendScreen() { screenLoans = screenLoans + 1; }
 
 }  // namespace terminal
 
 namespace platform {
 
-void chooseColours(std::optional<colours::Palette> palette)
-{
-    chosenPalette = palette;
-}
+void chooseColours(std::optional<colours::Palette> palette) { chosenPalette = palette; }
 
 void printText(std::wstring_view wide)
 {
@@ -258,15 +249,9 @@ void printText(std::wstring_view wide)
     print(plainText);
 }
 
-void writeStandardOutput(std::string_view narrow)
-{
-    writeAll(narrow.data(), narrow.size(), STDOUT_FILENO);
-}
+void writeStandardOutput(std::string_view narrow) { writeAll(narrow.data(), narrow.size(), STDOUT_FILENO); }
 
-void writeStandardError(std::string_view narrow)
-{
-    writeAll(narrow.data(), narrow.size(), STDERR_FILENO);
-}
+void writeStandardError(std::string_view narrow) { writeAll(narrow.data(), narrow.size(), STDERR_FILENO); }
 
 std::string environmentVariable(const char* name)
 {
@@ -281,15 +266,9 @@ void moveCursor(std::int16_t x, std::int16_t y)
     print(plainText);
 }
 
-void showOutput()
-{
-    terminal::flushOutput();
-}
+void showOutput() { terminal::flushOutput(); }
 
-void clearScreen()
-{
-    print(text::ClearScreen);
-}
+void clearScreen() { print(text::ClearScreen); }
 
 void showCursor(bool visible)
 {

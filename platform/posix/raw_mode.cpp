@@ -67,7 +67,7 @@ bool enterRawMode()
 // and nanosleep return early all the same, and the loops around them go on.
 void setHandler(int signal, void (*handler)(int))
 {
-    struct sigaction action{};
+    struct sigaction action {};
     action.sa_handler = handler;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
@@ -275,19 +275,10 @@ void closeConsole()
     restoreTerminal();
 }
 
-bool takeConsoleChange()
-{
-    return changed.exchange(false);
-}
+bool takeConsoleChange() { return changed.exchange(false); }
 
-void holdInterrupts()
-{
-    maskEndSignals(SIG_BLOCK);
-}
+void holdInterrupts() { maskEndSignals(SIG_BLOCK); }
 
-void releaseInterrupts()
-{
-    maskEndSignals(SIG_UNBLOCK);
-}
+void releaseInterrupts() { maskEndSignals(SIG_UNBLOCK); }
 
 }  // namespace platform

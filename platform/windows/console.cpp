@@ -3,10 +3,10 @@
 // never touched: colours rely on the terminal understanding ECMA-48 itself.
 #define WIN32_LEAN_AND_MEAN
 #define NOMINMAX
-#include <windows.h>
 #include <conio.h>
 #include <io.h>
 #include <timeapi.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -105,10 +105,8 @@ bool neverAKey(const INPUT_RECORD& event)
     case VK_RWIN:
     case VK_CAPITAL:
     case VK_NUMLOCK:
-    case VK_SCROLL:
-        return true;
-    default:
-        return false;
+    case VK_SCROLL: return true;
+    default: return false;
     }
 }
 
@@ -132,10 +130,7 @@ bool dropEventsThatAreNoKeys()
     return drop > 0 && ReadConsoleInputW(keyboard, events, drop, &dropped) != 0 && dropped > 0;
 }
 
-void flushOutput()
-{
-    std::fflush(stdout);
-}
+void flushOutput() { std::fflush(stdout); }
 
 // One print as its format: a '%' is doubled so that it prints as itself; a
 // NUL, which would end the format early, goes out on its own.
@@ -287,10 +282,7 @@ void moveCursor(std::int16_t x, std::int16_t y)
     SetConsoleCursorPosition(GetStdHandle(STD_OUTPUT_HANDLE), COORD{x, y});
 }
 
-void showOutput()
-{
-    flushOutput();
-}
+void showOutput() { flushOutput(); }
 
 void clearScreen()
 {
@@ -331,18 +323,14 @@ void idle()
         Sleep(interval);
         return;
     }
-    if (WaitForSingleObject(keyboard, interval) == WAIT_OBJECT_0 && _kbhit() == 0 &&
-        !dropEventsThatAreNoKeys()) {
+    if (WaitForSingleObject(keyboard, interval) == WAIT_OBJECT_0 && _kbhit() == 0 && !dropEventsThatAreNoKeys()) {
         // A press that conio does not count as a key (yet) is first in line:
         // wait the interval out rather than spin on it.
         Sleep(interval);
     }
 }
 
-std::optional<ConsoleSize> consoleSize()
-{
-    return windowSize();
-}
+std::optional<ConsoleSize> consoleSize() { return windowSize(); }
 
 bool takeConsoleChange()
 {

@@ -31,10 +31,7 @@ std::atomic<bool> rumbling{false};
 
 }  // namespace
 
-bool connected()
-{
-    return padAnswered;
-}
+bool connected() { return padAnswered; }
 
 void stopRumble()
 {

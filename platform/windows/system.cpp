@@ -19,10 +19,7 @@ void pause(std::int32_t milliseconds)
     }
 }
 
-std::int64_t calendarSeconds()
-{
-    return static_cast<std::int64_t>(_time64(nullptr));
-}
+std::int64_t calendarSeconds() { return static_cast<std::int64_t>(_time64(nullptr)); }
 
 // Beside the clock rather than with the rest of the save's file handling
 // (files.cpp), which the tests use as it is: the test console puts a disk
@@ -44,8 +41,8 @@ bool flushFileToDisk(const char* path)
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         return true;
     }
-    HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return false;
     }

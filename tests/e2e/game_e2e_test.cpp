@@ -29,7 +29,8 @@ TEST(GameThroughTerminal, TitleKeysLevelsSaveQuitAndResumeWithoutSdl)
     // Raw keys: each byte as it comes, unechoed, unchanged (Enter, Ctrl+S, Ctrl+V); Ctrl+C, Ctrl+Z, line ends work.
     const termios raw = game.settings();
     EXPECT_TRUE((raw.c_lflag & (ICANON | ECHO | IEXTEN)) == 0 && (raw.c_lflag & ISIG) != 0);
-    EXPECT_TRUE((raw.c_iflag & (ICRNL | INLCR | IGNCR | IXON)) == 0 && (raw.c_oflag & (OPOST | ONLCR)) == (OPOST | ONLCR));
+    EXPECT_TRUE((raw.c_iflag & (ICRNL | INLCR | IGNCR | IXON)) == 0 &&
+                (raw.c_oflag & (OPOST | ONLCR)) == (OPOST | ONLCR));
     // An arrow spaced out by a laggy link still moves.
     const SeenBoard start = *readBoard(game.screen());
     const bool right = keysTo(start, '.').at(0) == 'd';
@@ -118,7 +119,8 @@ TEST(TerminalTypes, GetTheColourDepthTheirEntryAndEnvironmentTell)
         {{"TERM=xterm-256color", "COLORTERM", "VTE_VERSION=3405"}, "256"},
         {{"TERM=xterm-256color", "COLORTERM", "VTE_VERSION=7006"}, "24-bit"},
         // An entry that shows no colour outweighs COLORTERM and XTERM_VERSION.
-        {{"TERM=xterm-mono", "XTERM_VERSION=XTerm(379)"}, "none"}, {{"NO_COLOR=1"}, "none"},
+        {{"TERM=xterm-mono", "XTERM_VERSION=XTerm(379)"}, "none"},
+        {{"NO_COLOR=1"}, "none"},
     };
     for (const auto& [environment, depth] : terminals) {
         SCOPED_TRACE(testing::PrintToString(environment));
@@ -144,7 +146,8 @@ TEST(GameThroughAPipe, NeedsAKeyboardAndMeasuresTheWindowByIt)
     ASSERT_TRUE(shell.waitForLine("width 0"));
     // Each command starts its output on a line of its own, below the prompt.
     shell.type("echo; " + game + " </dev/null; echo ended $?\r");
-    EXPECT_TRUE(shell.waitForLine("Something broke within the game. Sorry, but you won't be able to play the gameended 0"));
+    EXPECT_TRUE(
+        shell.waitForLine("Something broke within the game. Sorry, but you won't be able to play the gameended 0"));
     shell.type("echo; " + game + " 1</dev/tty; echo ended $?\r");
     EXPECT_TRUE(shell.waitForLine("ended 0"));
     shell.type("echo; " + game + " >&-; echo closed $?\r");

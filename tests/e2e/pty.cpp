@@ -40,7 +40,8 @@ GameInTerminal::GameInTerminal(int columns, int lines, std::string directory, La
     // A new terminal starts cooked, echoing, with the usual keys: as a shell leaves it.
     const winsize size{static_cast<unsigned short>(lines), static_cast<unsigned short>(columns), 0, 0};
     int player = -1;
-    if (openpty(&master_, &player, nullptr, nullptr, &size) != 0 || tcgetattr(player, &initial_) != 0 || (pid_ = fork()) < 0) {
+    if (openpty(&master_, &player, nullptr, nullptr, &size) != 0 || tcgetattr(player, &initial_) != 0 ||
+        (pid_ = fork()) < 0) {
         throw std::runtime_error("no terminal for the game");
     }
     if (pid_ == 0) {
@@ -55,7 +56,8 @@ GameInTerminal::GameInTerminal(int columns, int lines, std::string directory, La
         // A terminal that shows 24-bit colour, wherever the tests run.
         setenv("TERM", "xterm-256color", 1);
         setenv("COLORTERM", "truecolor", 1);
-        for (const char* name : {"STY", "TMUX", "VTE_VERSION", "KONSOLE_VERSION", "TERM_PROGRAM", "XTERM_VERSION", "WT_SESSION", "NO_COLOR"}) {
+        for (const char* name : {"STY", "TMUX", "VTE_VERSION", "KONSOLE_VERSION", "TERM_PROGRAM", "XTERM_VERSION",
+                                 "WT_SESSION", "NO_COLOR"}) {
             unsetenv(name);
         }
         for (const std::string& variable : environment) {

@@ -50,7 +50,10 @@ public:
         return waitFor([start](const Screen& s) { return s.findLine(start) >= 0; }, timeoutMs);
     }
     // Reads what the game writes for a while, however long it is quiet.
-    void settle(int ms) { waitFor([](const Screen&) { return false; }, ms); }
+    void settle(int ms)
+    {
+        waitFor([](const Screen&) { return false; }, ms);
+    }
     // The game's exit status, -1 when killed by a signal, -2 when not ended in time.
     int waitForExit(int timeoutMs = 10000, bool readOutput = true);
     pid_t pid() const { return pid_; }

@@ -23,7 +23,11 @@ inline char cellLetter(const Screen& s, int col, int row)
     if (a.ch == U'\u25ac') {
         return a.fg == Rgb{255, 255, 0} && a.bg == Rgb{150, 75, 0} ? 'G' : '?';
     }
-    return a.ch != U'\u2588' || a.bg ? '?' : !a.fg ? 'P' : *a.fg == Rgb{20, 200, 50} ? '.' : *a.fg == Rgb{255, 0, 0} ? '#' : '?';
+    return a.ch != U'\u2588' || a.bg   ? '?'
+           : !a.fg                     ? 'P'
+           : *a.fg == Rgb{20, 200, 50} ? '.'
+           : *a.fg == Rgb{255, 0, 0}   ? '#'
+                                       : '?';
 }
 
 // The movement keys (w, a, s, d) of a shortest way from one cell to the nearest cell where `arrive`
@@ -87,7 +91,9 @@ inline bool showsLevel(const Screen& s, int level)
 // Keys from the player over floor to the nearest `target` cell ('G', '#' or '.'); empty when none is in reach.
 inline std::string keysTo(const SeenBoard& b, char target)
 {
-    const auto is = [&b](char c) { return [&b, c](std::int32_t i) { return b.cells[static_cast<std::size_t>(i)] == c; }; };
+    const auto is = [&b](char c) {
+        return [&b, c](std::int32_t i) { return b.cells[static_cast<std::size_t>(i)] == c; };
+    };
     const auto player = std::find(b.cells.begin(), b.cells.end(), 'P') - b.cells.begin();
     return keysOfShortestWay(b.side, static_cast<std::int32_t>(player), is('.'), is(target));
 }

@@ -37,7 +37,9 @@ const Step NewGame{"n", "Level 1"};
 // The notice's 92 characters fill two lines of 45 and spill onto a third.
 const Step TooSmall{nullptr, "The board of level 1", 45, 4};
 const Place Places[] = {
-    {"the title", {}, 30, true}, {"the resume prompt", {Resume}, 30, true}, {"a level", {Resume, NewGame}},
+    {"the title", {}, 30, true},
+    {"the resume prompt", {Resume}, 30, true},
+    {"a level", {Resume, NewGame}},
     {"the restart prompt", {Resume, {"y", "Level 2"}, {"s", "Do you wanna restart"}}, 30, true},
     // Its words on the window's last line: the shell must start below them.
     {"the save's pause in a window the board fills", {Resume, NewGame, {"e", "Saved Game"}}, 6},
@@ -62,8 +64,8 @@ void play(GameInTerminal& game, const Place& place)
 TEST(SignalEndsTheGame, AnywhereLeavingTheTerminalAsItWasFoundAndTheRecordWhole)
 {
     // Sent by another program or typed as a key; an abort (memory run out) ends it the same way.
-    const std::pair<int, const char*> endings[] = {
-        {SIGTERM, nullptr}, {SIGINT, nullptr}, {SIGHUP, nullptr}, {SIGINT, "\x03"}, {SIGQUIT, "\x1c"}, {SIGABRT, nullptr}};
+    const std::pair<int, const char*> endings[] = {{SIGTERM, nullptr}, {SIGINT, nullptr}, {SIGHUP, nullptr},
+                                                   {SIGINT, "\x03"},   {SIGQUIT, "\x1c"}, {SIGABRT, nullptr}};
     for (const Place& place : Places) {
         for (const auto& [signal, key] : endings) {
             SCOPED_TRACE("signal " + std::to_string(signal) + (key ? " by key" : "") + " at " + place.name);
@@ -77,7 +79,8 @@ TEST(SignalEndsTheGame, AnywhereLeavingTheTerminalAsItWasFoundAndTheRecordWhole)
             ASSERT_NE(game.waitForExit(3000), -2) << "the game did not end";
             EXPECT_TRUE(game.killedBy(signal) && game.terminalSettingsRestored());
             EXPECT_TRUE(game.coloursRestored());
-            EXPECT_TRUE(cursorRightBelowTheGame(game.screen())) << game.screen().cursor().y << "\n" << game.screen().text();
+            EXPECT_TRUE(cursorRightBelowTheGame(game.screen())) << game.screen().cursor().y << "\n"
+                                                                << game.screen().text();
             // The record whole, and no file beside it.
             EXPECT_EQ(contentOf(game.directory() + "/record.quillonex"), expected);
             EXPECT_EQ(std::distance(std::filesystem::directory_iterator(game.directory()), {}), 1);
@@ -145,11 +148,13 @@ TEST(SuspendThroughTerminal, CtrlZAndFgFromAScriptBringRawModeAndTheBoardBack)
         // The game shows it as it stops, which may come just after the shell's line.
         EXPECT_TRUE(shell.waitFor([](const Screen& s) { return s.cursorVisible(); }));
         shell.type("fg\r");
-        ASSERT_TRUE(shell.waitFor([](const Screen& s) { return s.findLine("[1]+") < 0 && readBoard(s) && !s.cursorVisible(); }));
+        ASSERT_TRUE(shell.waitFor(
+            [](const Screen& s) { return s.findLine("[1]+") < 0 && readBoard(s) && !s.cursorVisible(); }));
         // Off the first cell and back onto it.
         shell.type(round % 2 == 0 ? there : back);
         const char first = round % 2 == 0 ? '.' : 'P';
-        ASSERT_TRUE(shell.waitFor([first](const Screen& s) { return readBoard(s) && readBoard(s)->cells[0] == first; }));
+        ASSERT_TRUE(
+            shell.waitFor([first](const Screen& s) { return readBoard(s) && readBoard(s)->cells[0] == first; }));
     }
     // Ctrl+C still ends it, and the script with it.
     shell.type("\x03");
@@ -169,7 +174,8 @@ TEST(SuspendThroughTerminal, StoppedFromOutsideComesBackRawAndKilledWhileStopped
     shell.type("\r");
     ASSERT_TRUE(shell.waitFor([](const Screen& s) { return showsLevel(s, 1); }));
     pid_t game = 0;
-    std::ifstream("/proc/" + std::to_string(shell.pid()) + "/task/" + std::to_string(shell.pid()) + "/children") >> game;
+    std::ifstream("/proc/" + std::to_string(shell.pid()) + "/task/" + std::to_string(shell.pid()) + "/children") >>
+        game;
     kill(game, SIGSTOP);
     ASSERT_TRUE(shell.waitForLine("[1]+  Stopped"));
     shell.type("fg\r");

@@ -72,8 +72,9 @@ TEST(Gamepad, ReadsAndRumblesTheFirstPadPluggedInUntilItIsPulledOut)
     }
     // Held one more at a time, each button adds its own bit; in SDL's order A, B, X, Y, Back, Guide (none),
     // Start, the sticks, the shoulders, the pad's Up, Down, Left and Right, and the rest none.
-    const std::uint16_t bits[SDL_CONTROLLER_BUTTON_MAX] = {0x1000, 0x2000, 0x4000, 0x8000, 0x0020, 0, 0x0010, 0x0040,
-                                                           0x0080, 0x0100, 0x0200, 0x0001, 0x0002, 0x0004, 0x0008};
+    const std::uint16_t bits[SDL_CONTROLLER_BUTTON_MAX] = {0x1000, 0x2000, 0x4000, 0x8000, 0x0020,
+                                                           0,      0x0010, 0x0040, 0x0080, 0x0100,
+                                                           0x0200, 0x0001, 0x0002, 0x0004, 0x0008};
     VirtualPad first(0x02EA);
     std::uint16_t word = 0;
     for (int b = 0; b < SDL_CONTROLLER_BUTTON_MAX; ++b) {

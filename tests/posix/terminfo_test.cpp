@@ -20,15 +20,20 @@ TEST(Terminfo, TellsTheColoursOfEachEntryWhereverRgbIsWrittenAndOfNoEntry)
     EXPECT_EQ(told("nowhere") + "; " + told(""), "no entry; no entry");
     // RGB as a flag, a number or a string, tmux's Tc, a setrgbf string; none of them.
     ScratchFolder folder;
-    folder.write("entries", "qx-flag|a,colors#256,RGB,\nqx-number|b,colors#256,RGB#8,\nqx-string|c,colors#256,RGB=8/8/8,\n"
-                            "qx-tc|d,colors#256,Tc,\nqx-setrgbf|e,colors#88,setrgbf=\\E[38;2;%p1%d;%p2%d;%p3%dm,\n"
-                            "qx-plain|f,colors#16,\nqx-none|g,\nqx-pad|h,colors#8,civis=\\E[?25l$<5>,cnorm=$<2*/>\\E[?25h,\n");
+    folder.write("entries",
+                 "qx-flag|a,colors#256,RGB,\nqx-number|b,colors#256,RGB#8,\nqx-string|c,colors#256,RGB=8/8/8,\n"
+                 "qx-tc|d,colors#256,Tc,\nqx-setrgbf|e,colors#88,setrgbf=\\E[38;2;%p1%d;%p2%d;%p3%dm,\n"
+                 "qx-plain|f,colors#16,\nqx-none|g,\nqx-pad|h,colors#8,civis=\\E[?25l$<5>,cnorm=$<2*/>\\E[?25h,\n");
     // A fixed command of the test's own, in its scratch folder.
     ASSERT_EQ(std::system("tic -x -o terminfo entries"), 0);  // NOLINT(cert-env33-c)
     setenv("TERMINFO", "terminfo", 1);
-    const std::pair<const char*, const char*> own[] = {
-        {"qx-flag", "24-bit, 256"}, {"qx-number", "24-bit, 256"}, {"qx-string", "24-bit, 256"}, {"qx-tc", "24-bit, 256"},
-        {"qx-setrgbf", "24-bit, 88"}, {"qx-plain", "16"}, {"qx-none", "0"}};
+    const std::pair<const char*, const char*> own[] = {{"qx-flag", "24-bit, 256"},
+                                                       {"qx-number", "24-bit, 256"},
+                                                       {"qx-string", "24-bit, 256"},
+                                                       {"qx-tc", "24-bit, 256"},
+                                                       {"qx-setrgbf", "24-bit, 88"},
+                                                       {"qx-plain", "16"},
+                                                       {"qx-none", "0"}};
     for (const auto& [term, colours] : own) {
         EXPECT_EQ(told(term), colours) << term;
     }

@@ -178,7 +178,10 @@ namespace platform {
 
 using testconsole::st;
 
-void chooseColours(std::optional<colours::Palette> palette) { st.writer.palette = palette.value_or(colours::Palette::Classic); }
+void chooseColours(std::optional<colours::Palette> palette)
+{
+    st.writer.palette = palette.value_or(colours::Palette::Classic);
+}
 bool openConsole() { return st.open = true; }
 void closeConsole()
 {

@@ -20,7 +20,8 @@ public:
     ScratchFolder()
     {
         do {
-            path_ = std::filesystem::temp_directory_path() / ("quillonex-test-" + std::to_string(std::random_device()()));
+            path_ =
+                std::filesystem::temp_directory_path() / ("quillonex-test-" + std::to_string(std::random_device()()));
         } while (!std::filesystem::create_directory(path_));
         std::filesystem::current_path(path_);
     }

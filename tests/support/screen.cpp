@@ -12,10 +12,10 @@ namespace {
 // xterm's default palette: the 16 named colours, the 6x6x6 cube and the grey ramp.
 Rgb xtermColour(int index)
 {
-    static constexpr Rgb Named[16] = {{0, 0, 0},       {205, 0, 0},     {0, 205, 0},     {205, 205, 0},
-                                      {0, 0, 238},     {205, 0, 205},   {0, 205, 205},   {229, 229, 229},
-                                      {127, 127, 127}, {255, 0, 0},     {0, 255, 0},     {255, 255, 0},
-                                      {92, 92, 255},   {255, 0, 255},   {0, 255, 255},   {255, 255, 255}};
+    static constexpr Rgb Named[16] = {{0, 0, 0},       {205, 0, 0},   {0, 205, 0},   {205, 205, 0},
+                                      {0, 0, 238},     {205, 0, 205}, {0, 205, 205}, {229, 229, 229},
+                                      {127, 127, 127}, {255, 0, 0},   {0, 255, 0},   {255, 255, 0},
+                                      {92, 92, 255},   {255, 0, 255}, {0, 255, 255}, {255, 255, 255}};
     const auto level = [](int i) { return static_cast<std::uint8_t>(i == 0 ? 0 : 55 + 40 * i); };
     const auto grey = static_cast<std::uint8_t>(8 + 10 * (index - 232));
     return index < 16    ? Named[index]

@@ -45,7 +45,8 @@ inline std::string keysToGoal(std::int32_t level)
 // From now on each pause is noted as its length, with " blank" when the screen is blank meanwhile.
 inline void notePauses(std::vector<std::string>& notes)
 {
-    tc::onPause([&notes](std::int32_t ms) { notes.push_back(std::to_string(ms) + (tc::screen().blank() ? " blank" : "")); });
+    tc::onPause(
+        [&notes](std::int32_t ms) { notes.push_back(std::to_string(ms) + (tc::screen().blank() ? " blank" : "")); });
 }
 
 // A blank console of this size, and the game's board, snapshot and player pointer empty as at program start.

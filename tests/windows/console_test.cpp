@@ -53,7 +53,8 @@ TEST(ConsoleOutput, TextsLeaveLiterallyAsUtf16WithWindowsLineEndsAndBeforeEveryW
     platform::printText(L"\x1b[38;2;20;200;50m\u2588\u2588\x1b[0m\x1b[38;2;255;0;0m\u2588\u2588\x1b[0m\u2588\u2588");
     platform::showOutput();
     const std::u16string shapes = u"Saved Game \r\u2591\u2591\u2588\u2588[]";
-    EXPECT_TRUE(contentOf(path).ends_with(std::string(reinterpret_cast<const char*>(shapes.data()), 2 * shapes.size())));
+    EXPECT_TRUE(
+        contentOf(path).ends_with(std::string(reinterpret_cast<const char*>(shapes.data()), 2 * shapes.size())));
     platform::closeConsole();
     std::fflush(stdout);
     // Back to narrow text, for the test runner's own report.
