@@ -76,8 +76,23 @@ std::int64_t playerWaySteps(std::int64_t side)
     return -1;
 }
 
+// The longest straight run of floor in any row or column of `board`.
+std::int64_t longestRun(std::int64_t side)
+{
+    std::int64_t longest = 0;
+    for (std::int64_t line = 0; line < side; ++line) {
+        std::int64_t across = 0, down = 0;
+        for (std::int64_t i = 0; i < side; ++i) {
+            across = board[static_cast<std::size_t>(line * side + i)] != TileWall ? across + 1 : 0;
+            down = board[static_cast<std::size_t>(i * side + line)] != TileWall ? down + 1 : 0;
+            longest = std::max({longest, across, down});
+        }
+    }
+    return longest;
+}
+
 struct Sample {
-    std::vector<double> path, playerWay, floorShare;
+    std::vector<double> path, playerWay, floorShare, run;
 
     void add(std::int32_t level, const std::string& moves)
     {
@@ -86,6 +101,7 @@ struct Sample {
         path.push_back(static_cast<double>(moves.size()) / shortest);
         playerWay.push_back(static_cast<double>(playerWaySteps(level + 2)) / shortest);
         floorShare.push_back(100.0 * static_cast<double>(moves.size() - 1) / (side * side));
+        run.push_back(static_cast<double>(longestRun(level + 2)));
     }
 
     Winding medians() const
@@ -145,11 +161,11 @@ void measureLevel(const Options& o, std::int32_t level)
         }
     }
     const Winding g = game.medians();
-    std::printf("| %d | %d | %.1f %% | %.2f | %.2f | %.1f %% | %s | %s | %s | %s | %s | %s |", level, seeds,
-                100.0 * plain / seeds, g.path, g.playerWay, g.floorShare, figure(percentile(ms, 0.5)).c_str(),
-                figure(percentile(ms, 0.99)).c_str(), figure(percentile(ms, 1)).c_str(),
-                figure(percentile(cpuMs, 0.5)).c_str(), figure(percentile(cpuMs, 0.99)).c_str(),
-                figure(percentile(cpuMs, 1)).c_str());
+    std::printf("| %d | %d | %.1f %% | %.2f | %.2f | %.1f %% | %.0f | %.0f | %s | %s | %s | %s | %s | %s |", level,
+                seeds, 100.0 * plain / seeds, g.path, g.playerWay, g.floorShare, percentile(game.run, 0.5),
+                percentile(game.run, 1), figure(percentile(ms, 0.5)).c_str(), figure(percentile(ms, 0.99)).c_str(),
+                figure(percentile(ms, 1)).c_str(), figure(percentile(cpuMs, 0.5)).c_str(),
+                figure(percentile(cpuMs, 0.99)).c_str(), figure(percentile(cpuMs, 1)).c_str());
     if (fullSeeds > 0) {
         const Winding f = full.medians();
         std::printf(" %d | %d | %.2f | %.2f | %.1f %% |\n", fullSeeds, capped, f.path, f.playerWay, f.floorShare);
@@ -189,16 +205,17 @@ int main(int argc, char** argv)
         }
     }
     std::printf("| level | seeds | plain walk's | path / shortest | player's way / shortest | floor | "
-                "median ms | p99 ms | max ms | CPU: median ms | p99 ms | max ms | "
+                "straight run: median | max | median ms | p99 ms | max ms | CPU: median ms | p99 ms | max ms | "
                 "full walk: seeds | capped | path / shortest | player's way / shortest | floor |\n");
-    std::printf("|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
+    std::printf("|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
     for (const std::int32_t level : o.levels) {
         measureLevel(o, level);
     }
     std::printf("\n\"plain walk's\": boards the plain walk laid within its budget, the same draw for draw. "
                 "\"path / shortest\": median of the path's steps over the shortest way, 2 x (level + 1); "
                 "\"player's way\": the fewest steps over the floor, touching cells included; \"floor\": "
-                "median share of the cells. \"full walk\": the walk with take-backs run to its end, on "
+                "median share of the cells; \"straight run\": the longest run of floor in a row or a column, "
+                "median and largest. \"full walk\": the walk with take-backs run to its end, on "
                 "the first seeds; \"capped\": walks given up after %lld draws, left out of its medians.\n",
                 static_cast<long long>(o.fullCap));
     return 0;

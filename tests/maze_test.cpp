@@ -107,32 +107,92 @@ TEST(Maze, WalksPlainlyForTwentyDrawsACell)
     EXPECT_EQ(mazeAt(1'700'000'099, 100), walked);
 }
 
-// Past the plain walk's budget the board still winds far beyond the shortest way, for the path and the
-// player alike, and is laid within three budgets and a closing way of at most one step per cell.
-TEST(Maze, BoardsPastTheBudgetWindAndAreLaidInBoundedDraws)
+// The Windows runtime's rand(), seeded by setting its state: rand() mod 4 repeats every 2^18 draws.
+std::uint32_t windowsState = 0;
+int windowsRand()
+{
+    windowsState = windowsState * 214013U + 2531011U;
+    return static_cast<int>((windowsState >> 16) & 0x7fff);
+}
+
+// The longest straight run of floor, player and goal included, in a row or a column of `board`.
+std::size_t longestRun(std::int32_t level)
+{
+    const auto side = static_cast<std::size_t>(level) + 2;
+    std::size_t longest = 0;
+    for (std::size_t line = 0; line < side; ++line) {
+        for (std::size_t i = 0, across = 0, down = 0; i < side; ++i) {
+            across = board.at(line * side + i) != TileWall ? across + 1 : 0;
+            down = board.at(i * side + line) != TileWall ? down + 1 : 0;
+            longest = std::max({longest, across, down});
+        }
+    }
+    return longest;
+}
+
+// Past the plain walk's budget the board still winds far beyond the shortest way (82, 202, 602 and 2000 steps),
+// the more the larger the board, for the path and the player alike; no row or column holds a straight run of
+// more than 30 floor cells; and the draws stay within the stated bound. With glibc's rand() and the Windows one.
+TEST(Maze, BoardsPastTheBudgetWindRunShortAndAreLaidInBoundedDraws)
 {
     startFresh();
-    // The shortest ways are 82, 202 and 602 steps; the plain walk alone, or a walk leaning toward the goal
-    // after it, winds less than 2.7 times that at level 100, and a way left to run down the diagonal of the
-    // level-300 board about twice.
-    const std::tuple<std::int32_t, std::uint32_t, std::size_t, std::size_t> cases[] = {
-        {40, 9, 160, 110}, {100, 9, 800, 450}, {300, 3, 2400, 1800}};
-    for (const auto& [level, seeds, medianPathAtLeast, medianPlayerWayAtLeast] : cases) {
-        std::vector<std::size_t> paths, playerWays;
-        const std::int64_t budget = mazeDrawBudget(level);
-        for (std::uint32_t seed = 1; seed <= seeds; ++seed) {
-            std::string path;
-            const std::int64_t draws = generateMazeFromSeed(level, seed, budget, &path);
+    const std::tuple<std::int32_t, std::uint32_t, double, double> cases[] = {
+        {40, 9, 2.4, 1.75}, {100, 7, 4.5, 3.2}, {300, 3, 6.0, 4.1}, {999, 1, 9.0, 6.0}};
+    for (const bool windows : {false, true}) {
+        for (const auto& [level, seeds, medianPathAtLeast, medianPlayerWayAtLeast] : cases) {
+            std::vector<double> paths, playerWays;
+            const std::int64_t budget = mazeDrawBudget(level);
             const std::int64_t side = level + 2;
-            ASSERT_TRUE(laysThePath(board, level, path)) << "level " << level << ", seed " << seed;
-            EXPECT_LE(draws, 3 * (budget | 1) + side * side) << "level " << level << ", seed " << seed;
-            paths.push_back(path.size());
-            playerWays.push_back(keysToGoal(level).size());
+            const double shortest = 2.0 * (level + 1);
+            for (std::uint32_t seed = 1; seed <= seeds; ++seed) {
+                SCOPED_TRACE(testing::Message() << "level " << level << ", seed " << seed << ", Windows " << windows);
+                std::string path;
+                windowsState = seed;
+                const std::int64_t draws =
+                    generateMazeFromSeed(level, seed, budget, &path, windows ? windowsRand : nullptr);
+                ASSERT_TRUE(laysThePath(board, level, path));
+                EXPECT_LE(longestRun(level), std::size_t{30});
+                EXPECT_LE(draws, (budget | 1) + MazeDrawsPerCell * side * side);
+                paths.push_back(static_cast<double>(path.size()) / shortest);
+                playerWays.push_back(static_cast<double>(keysToGoal(level).size()) / shortest);
+            }
+            std::sort(paths.begin(), paths.end());
+            std::sort(playerWays.begin(), playerWays.end());
+            EXPECT_GE(paths[paths.size() / 2], medianPathAtLeast) << "level " << level << ", Windows " << windows;
+            EXPECT_GE(playerWays[playerWays.size() / 2], medianPlayerWayAtLeast)
+                << "level " << level << ", Windows " << windows;
         }
-        std::sort(paths.begin(), paths.end());
-        std::sort(playerWays.begin(), playerWays.end());
-        EXPECT_GE(paths[paths.size() / 2], medianPathAtLeast) << "level " << level;
-        EXPECT_GE(playerWays[playerWays.size() / 2], medianPlayerWayAtLeast) << "level " << level;
+    }
+}
+
+// Draws that run the walker 41 cells right and 41 down, then the Windows runtime's: without the limit the
+// level-40 plain walk would finish on that corner, two runs of 42 cells.
+int scriptedDraws = 0;
+int straightThenWindows()
+{
+    const int n = scriptedDraws++;
+    return n < 41 ? 1 : n < 82 ? 2 : windowsRand();
+}
+
+// Whatever rand() gives, even the same number for ever, the board holds one path laid within the stated draws;
+// a walk's straight run stops at 30 cells.
+TEST(Maze, AnyRandomNumbersLayOnePathWithinTheStatedDraws)
+{
+    startFresh();
+    int (*const randoms[])() = {[] { return 0; }, [] { return 1; }, [] { return static_cast<int>(windowsState++ % 4); },
+                                straightThenWindows};
+    for (std::size_t kind = 0; kind < std::size(randoms); ++kind) {
+        for (const std::int32_t level : {0, 3, 40, 50}) {
+            SCOPED_TRACE(testing::Message() << "level " << level << ", rand " << kind);
+            std::string path;
+            const std::int64_t side = level + 2;
+            scriptedDraws = 0;
+            windowsState = 5;
+            const std::int64_t draws = generateMazeFromSeed(level, 1, mazeDrawBudget(level), &path, randoms[kind]);
+            ASSERT_TRUE(laysThePath(board, level, path));
+            EXPECT_LE(draws, (mazeDrawBudget(level) | 1) + MazeDrawsPerCell * side * side);
+            EXPECT_TRUE(randoms[kind] != straightThenWindows || longestRun(level) <= 30);
+        }
     }
 }
 
