@@ -20,9 +20,10 @@ tools/mutants/equivalent.tsv; they are reported as such and not run. An entry
 matches a fault by its file, rule, change and column, the declaration (the
 function, or the variable) that holds it, and the code line with the code
 line before it; not by the line number, so it outlives edits above the fault.
-An entry that matches no fault, or more than one, covers nothing and is
-reported: --check-list lists them (and entries whose fault moved to another
-line) without building or running anything, and fails if any covers nothing.
+An entry that matches no fault, or more than one, or one more than
+FarestMove lines from the line it names, covers nothing and is reported:
+--check-list lists them (and entries whose fault moved to another line)
+without building or running anything, and fails if any covers nothing.
 The sample is ordered by the seed and the same key, so a run on a later tree
 meets mostly the same faults.
 
@@ -306,20 +307,29 @@ def readEquivalents(listing=LISTING):
     return entries
 
 
+# How many lines a fault may move from the line its entry names and still be covered.
+FarestMove = 40
+
+
 def matchListing(mutants, entries):
     """Which faults the listing covers, by fault id, and what is wrong with it:
     entries that match no fault, entries whose key matches several faults
-    (each could be the one it was written for, so it covers none), faults
-    listed twice, and entries whose fault now stands on another line."""
+    (each could be the one it was written for, so it covers none) or one
+    far from the line it names, faults listed twice, and entries whose fault
+    now stands on another line."""
     byKey = {}
     for mutant in mutants:
         byKey.setdefault(mutant.stable, []).append(mutant)
-    covered, stale, ambiguous, twice, moved = {}, [], [], [], []
+    covered, stale, ambiguous, twice, moved, far = {}, [], [], [], [], []
     seen = {}
     for entry in entries:
         found = byKey.get(entry.key, [])
         if not found:
             stale.append(entry)
+        elif len(found) == 1 and abs(found[0].line - entry.line) > FarestMove:
+            # Code that moved this far may have left behind the lines the entry was written for, and
+            # another copy of them stands there now: a reader checks it and writes the line again.
+            far.append((entry, found[0]))
         elif len(found) > 1:
             ambiguous.append((entry, found))
         elif found[0].id in seen:
@@ -329,7 +339,7 @@ def matchListing(mutants, entries):
             covered[found[0].id] = entry
             if found[0].line != entry.line:
                 moved.append((entry, found[0]))
-    return covered, {"stale": stale, "ambiguous": ambiguous, "twice": twice, "moved": moved}
+    return covered, {"stale": stale, "ambiguous": ambiguous, "twice": twice, "moved": moved, "far": far}
 
 
 def checkListing(mutants, entries):
@@ -342,11 +352,14 @@ def checkListing(mutants, entries):
         print(f"{where(entry)}: matches {len(found)} faults, so covers none: " + ", ".join(m.id for m in found))
     for entry, first in problems["twice"]:
         print(f"{where(entry)}: covers the same fault as line {first.number}")
+    for entry, mutant in problems["far"]:
+        print(f"{where(entry)}: matches only {mutant.id}, more than {FarestMove} lines away, so covers none")
     for entry, mutant in problems["moved"]:
         print(f"{where(entry)}: the fault now stands at {mutant.id}")
-    bad = len(problems["stale"]) + len(problems["ambiguous"]) + len(problems["twice"])
+    bad = sum(len(problems[kind]) for kind in ("stale", "ambiguous", "twice", "far"))
     print(f"{len(entries)} entries: {len(covered)} cover one fault each, {len(problems['stale'])} match none, "
-          f"{len(problems['ambiguous'])} match several, {len(problems['twice'])} repeat another; "
+          f"{len(problems['ambiguous'])} match several, {len(problems['far'])} one too far away, "
+          f"{len(problems['twice'])} repeat another; "
           f"{len(problems['moved'])} faults moved to another line")
     return bad == 0
 
