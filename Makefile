@@ -36,7 +36,7 @@ sudo-handoff:
 	@for goal in $(GOALS); do case $$goal in \
 	    build|install) tools/deps.sh play ;; measure) tools/deps.sh bench ;; \
 	    lintian) tools/deps.sh package && tools/deps.sh lintian ;; \
-	    lint) tools/deps.sh lint && tools/deps.sh manual ;; \
+	    lint) tools/deps.sh lint && tools/deps.sh manual ;; mutants-check) tools/deps.sh mutants ;; \
 	    uninstall|clean) ;; *) tools/deps.sh $$goal ;; esac || exit 1; done
 	$(if $(USER_GOALS),@$(AS_USER) $(MAKE) $(USER_GOALS))
 	$(if $(ROOT_GOALS),@$(MAKE) SUDO_UID= $(ROOT_GOALS) NO_BUILD=1)
@@ -158,6 +158,13 @@ mutants:
 	@tools/deps.sh mutants
 	nice /usr/bin/python3 tools/mutants/mutants.py --seed $(SEED) --sample $(SAMPLE) $(MUTANTS_FLAGS)
 	@/usr/bin/python3 tools/mutants/mutants.py --summary
+
+# Which entries of tools/mutants/equivalent.tsv (and listed.tsv) match no fault,
+# or several, in the tree as it stands: a minute, nothing built or run.
+.PHONY: mutants-check
+mutants-check:
+	@tools/deps.sh mutants
+	/usr/bin/python3 tools/mutants/mutants.py --check-list
 
 # Each target starts from the seeds in fuzz/corpus, copied into the build
 # folder so that what a run finds never lands in the repository by itself.

@@ -11,12 +11,21 @@ posix_tests, unit_tests and e2e_tests, the fastest first, each stopping at its
 first failure (the end-to-end tests in shards side by side); a run that
 outlasts the time limit counts as caught (a hang).
 
-Each fault has an id (file, line, rule, original -> replacement) and a stable
-key: the id without file and line, and the line with the code line before it.
-The sample is ordered by the seed and the stable key, and faults that change
-nothing anybody can see are listed, with the reason, by id and context in
-tools/mutants/equivalent.tsv; they are reported as such and not run. So both
-outlive edits above a fault and code moving to another file.
+Each fault has an id that names its file and exact place: file, line and
+column of the change, rule, original -> replacement. --show ID prints a fault
+as a diff, --apply ID writes it into the tree and --revert takes it back.
+
+Faults that change nothing anybody can see are listed, with the reason, in
+tools/mutants/equivalent.tsv; they are reported as such and not run. An entry
+matches a fault by its file, rule, change and column, the declaration (the
+function, or the variable) that holds it, and the code line with the code
+line before it; not by the line number, so it outlives edits above the fault.
+An entry that matches no fault, or more than one, or one more than
+FarestMove lines from the line it names, covers nothing and is reported:
+--check-list lists them (and entries whose fault moved to another line)
+without building or running anything, and fails if any covers nothing.
+The sample is ordered by the seed and the same key, so a run on a later tree
+meets mostly the same faults.
 
 The report (build/mutants/report.tsv) grows as the run goes, so a run cut
 short still tells its figures; --resume goes on from it, --resume --retry runs
@@ -27,6 +36,7 @@ its survivors again against the tests as they are now, --summary sums it up.
 The Windows sources are left out: nothing runs them here.
 """
 import argparse
+import difflib
 import json
 import os
 import hashlib
@@ -59,17 +69,27 @@ STATEMENT_KINDS = {
 }
 
 
+def shortText(s):
+    return re.sub(r"\s+", " ", s)[:60]
+
+
+def display(s):
+    """Source text read byte for byte (latin-1, so that its offsets are
+    libclang's) as the characters it holds."""
+    return s.encode("latin-1").decode("utf-8", "replace")
+
+
 class Mutant:
-    def __init__(self, path, start, end, replacement, rule, text):
+    def __init__(self, path, start, end, replacement, rule, text, holder):
         self.path, self.start, self.end = path, start, end
-        self.replacement, self.rule = replacement, rule
+        self.replacement, self.rule, self.holder = replacement, rule, holder
         original = text[start:end]
-        line = text.count("\n", 0, start) + 1
-        self.line = line
-        short = lambda s: re.sub(r"\s+", " ", s)[:60]
-        self.id = f"{path}:{line}:{rule}:{short(original)} -> {short(replacement)}"
+        self.line = text.count("\n", 0, start) + 1
+        self.column = start - (text.rfind("\n", 0, start) + 1) + 1
+        self.change = f"{display(shortText(original))} -> {display(shortText(replacement))}"
+        self.id = f"{path}:{self.line}:{self.column}:{rule}:{self.change}"
         self.context = contextAt(text, start)
-        self.stable = stableKey(self.id, self.context)
+        self.stable = placeKey(path, self.column, rule, self.change, holder, self.context)
 
     def apply(self, text):
         return text[:self.start] + self.replacement + text[self.end:]
@@ -77,19 +97,22 @@ class Mutant:
 
 def contextAt(text, offset):
     """The fault's line and the code line before it (comments skipped), blanks
-    collapsed: where it is, in words that stay when code moves or changes file."""
+    collapsed: where it is, in words that stay when code above it moves."""
     lines = text[:text.find("\n", offset) % (len(text) + 1)].split("\n")
     code = [re.sub(r"\s+", " ", l).strip() for l in lines]
     before = next((l for l in reversed(code[:-1]) if l and not l.startswith("//")), "")
-    return f"{before} ⏎ {code[-1]}"
+    return f"{display(before)} ⏎ {display(code[-1])}"
 
 
-def stableKey(mutantId, context):
-    """What names a fault across edits: its rule and change (the id without
-    file and line) and its context; a listed fault by its id alone."""
-    if mutantId.startswith("listed:") or not context:
-        return mutantId
-    return mutantId.split(":", 2)[2] + " @ " + context
+def splitId(mutantId):
+    """file, line, column, rule and change of a fault's id."""
+    path, line, column, rule, change = mutantId.split(":", 4)
+    return path, int(line), int(column), rule, change
+
+
+def placeKey(path, column, rule, change, holder, context):
+    """What names a fault across edits above it: everything but its line."""
+    return "\t".join([path, str(column), rule, change, holder, context])
 
 
 class ListedMutant:
@@ -97,11 +120,11 @@ class ListedMutant:
 
     def __init__(self, mutantId, path, expression):
         self.id, self.path, self.expression = "listed:" + mutantId, path, expression
-        self.context, self.stable = "", self.id
+        self.context, self.holder, self.stable = "", "", self.id
 
     def apply(self, text):
-        return subprocess.run(["sed", "-e", self.expression], input=text, capture_output=True,
-                              text=True, check=True).stdout
+        return subprocess.run(["sed", "-e", self.expression], input=text.encode("latin-1"), capture_output=True,
+                              check=True).stdout.decode("latin-1")
 
 
 def listedMutants():
@@ -150,15 +173,32 @@ def operatorToken(cursor, text):
     return None
 
 
+def readSource(path):
+    return (ROOT / path).read_text(encoding="latin-1")
+
+
+def writeSource(path, text):
+    (ROOT / path).write_text(text, encoding="latin-1")
+
+
+HOLDERS = {
+    ci.CursorKind.FUNCTION_DECL, ci.CursorKind.CXX_METHOD, ci.CursorKind.CONSTRUCTOR,
+    ci.CursorKind.DESTRUCTOR, ci.CursorKind.FUNCTION_TEMPLATE, ci.CursorKind.LAMBDA_EXPR,
+    ci.CursorKind.VAR_DECL, ci.CursorKind.FIELD_DECL, ci.CursorKind.STRUCT_DECL,
+    ci.CursorKind.ENUM_DECL, ci.CursorKind.TYPE_ALIAS_DECL,
+}
+
+
 def mutantsOf(path, args, index):
-    text = (ROOT / path).read_text()
+    text = readSource(path)
     extra = ["-x", "c++-header"] if path.endswith(".hpp") else []
     unit = index.parse(str(ROOT / path), args=extra + args)
     found = []
+    holders = []
 
     def add(start, end, replacement, rule):
         if text[start:end] != replacement:
-            found.append(Mutant(path, start, end, replacement, rule, text))
+            found.append(Mutant(path, start, end, replacement, rule, text, holders[-1] if holders else ""))
 
     def visit(cursor, parent):
         if not inFile(cursor, path):
@@ -167,6 +207,11 @@ def mutantsOf(path, args, index):
                     visit(child, cursor)
             return
         kind = cursor.kind
+        # The outermost named declaration (a function, a table) holds the fault:
+        # inner ones (a local variable) move with the code line anyway.
+        holding = kind in HOLDERS and not holders
+        if holding:
+            holders.append(kind.name.lower().replace("_decl", "") + " " + (cursor.spelling or "?"))
         start, end = offsets(cursor)
         if kind in (ci.CursorKind.BINARY_OPERATOR, ci.CursorKind.COMPOUND_ASSIGNMENT_OPERATOR):
             token = operatorToken(cursor, text)
@@ -216,6 +261,8 @@ def mutantsOf(path, args, index):
                 add(start, semicolon + 1, "", "statement")
         for child in cursor.get_children():
             visit(child, cursor)
+        if holding:
+            holders.pop()
 
     visit(unit.cursor, None)
     unique = {}
@@ -238,15 +285,83 @@ def allMutants(build):
     return mutants
 
 
-def readEquivalents():
-    """The listed faults that change nothing, by stable key (id, context, reason)."""
-    reasons = {}
-    listing = ROOT / "tools/mutants/equivalent.tsv"
-    for line in listing.read_text().splitlines():
+LISTING = ROOT / "tools/mutants/equivalent.tsv"
+
+
+class Entry:
+    """A line of the listing: the fault's id as it was written, the declaration
+    and the code lines that hold it, and why it changes nothing."""
+
+    def __init__(self, number, line):
+        self.number = number
+        self.id, self.holder, self.context, self.reason = line.split("\t", 3)
+        path, self.line, column, rule, change = splitId(self.id)
+        self.key = placeKey(path, column, rule, change, self.holder, self.context)
+
+
+def readEquivalents(listing=LISTING):
+    entries = []
+    for number, line in enumerate(Path(listing).read_text().splitlines(), 1):
         if line and not line.startswith("#"):
-            mutantId, context, reason = line.split("\t", 2)
-            reasons[stableKey(mutantId, context)] = reason
-    return reasons
+            entries.append(Entry(number, line))
+    return entries
+
+
+# How many lines a fault may move from the line its entry names and still be covered.
+FarestMove = 40
+
+
+def matchListing(mutants, entries):
+    """Which faults the listing covers, by fault id, and what is wrong with it:
+    entries that match no fault, entries whose key matches several faults
+    (each could be the one it was written for, so it covers none) or one
+    far from the line it names, faults listed twice, and entries whose fault
+    now stands on another line."""
+    byKey = {}
+    for mutant in mutants:
+        byKey.setdefault(mutant.stable, []).append(mutant)
+    covered, stale, ambiguous, twice, moved, far = {}, [], [], [], [], []
+    seen = {}
+    for entry in entries:
+        found = byKey.get(entry.key, [])
+        if not found:
+            stale.append(entry)
+        elif len(found) == 1 and abs(found[0].line - entry.line) > FarestMove:
+            # Code that moved this far may have left behind the lines the entry was written for, and
+            # another copy of them stands there now: a reader checks it and writes the line again.
+            far.append((entry, found[0]))
+        elif len(found) > 1:
+            ambiguous.append((entry, found))
+        elif found[0].id in seen:
+            twice.append((entry, seen[found[0].id]))
+        else:
+            seen[found[0].id] = entry
+            covered[found[0].id] = entry
+            if found[0].line != entry.line:
+                moved.append((entry, found[0]))
+    return covered, {"stale": stale, "ambiguous": ambiguous, "twice": twice, "moved": moved, "far": far}
+
+
+def checkListing(mutants, entries):
+    """Prints what is wrong with the listing; true if every entry covers its one fault."""
+    covered, problems = matchListing(mutants, entries)
+    where = lambda e: f"line {e.number}: {e.id}"
+    for entry in problems["stale"]:
+        print(f"{where(entry)}: matches no fault (in {entry.holder}: {entry.context})")
+    for entry, found in problems["ambiguous"]:
+        print(f"{where(entry)}: matches {len(found)} faults, so covers none: " + ", ".join(m.id for m in found))
+    for entry, first in problems["twice"]:
+        print(f"{where(entry)}: covers the same fault as line {first.number}")
+    for entry, mutant in problems["far"]:
+        print(f"{where(entry)}: matches only {mutant.id}, more than {FarestMove} lines away, so covers none")
+    for entry, mutant in problems["moved"]:
+        print(f"{where(entry)}: the fault now stands at {mutant.id}")
+    bad = sum(len(problems[kind]) for kind in ("stale", "ambiguous", "twice", "far"))
+    print(f"{len(entries)} entries: {len(covered)} cover one fault each, {len(problems['stale'])} match none, "
+          f"{len(problems['ambiguous'])} match several, {len(problems['far'])} one too far away, "
+          f"{len(problems['twice'])} repeat another; "
+          f"{len(problems['moved'])} faults moved to another line")
+    return bad == 0
 
 
 def binariesFor(path):
@@ -314,21 +429,28 @@ def runTests(folder, binaries, limit, shards=4):
     return "survived", ""
 
 
+def reportKey(mutantId, holder, context):
+    if mutantId.startswith("listed:"):
+        return mutantId
+    path, _, column, rule, change = splitId(mutantId)
+    return placeKey(path, column, rule, change, holder, context)
+
+
 def summarise(report):
     """The report's figures, each survivor the listing calls equivalent counted so."""
-    equivalents = readEquivalents()
+    listed = {entry.key for entry in readEquivalents()}
     counts = {"killed": 0, "survived": 0, "equivalent": 0}
     survivors = []
     lines = report.read_text().splitlines()
     # A fault run again (--retry) counts as its last run went.
     last = {}
     for line in lines[1:]:
-        mutantId, status, _, context = (line.split("\t") + ["", "", ""])[:4]
-        last[mutantId] = (status, stableKey(mutantId, context))
+        mutantId, status, _, holder, context = (line.split("\t") + ["", "", "", ""])[:5]
+        last[mutantId] = (status, reportKey(mutantId, holder, context))
     for mutantId, (status, stable) in last.items():
         # As listed now: a listing taken back leaves the fault a survivor until it is run again.
         if status in ("survived", "equivalent"):
-            status = "equivalent" if stable in equivalents else "survived"
+            status = "equivalent" if stable in listed else "survived"
         if status in counts:
             counts[status] += 1
         if status == "survived":
@@ -356,11 +478,26 @@ def main():
                         help="run the faults written by hand in tools/mutants/listed.tsv instead of a sample")
     parser.add_argument("--summary", action="store_true",
                         help="only sum up the report, with the equivalent faults as listed now")
+    parser.add_argument("--check-list", action="store_true",
+                        help="only tell which entries of equivalent.tsv match no fault, or several; builds and runs nothing")
+    parser.add_argument("--listing", default=str(LISTING), help="the equivalent faults' listing to use")
+    parser.add_argument("--show", metavar="ID", help="only print the fault with this id as a diff")
+    parser.add_argument("--apply", metavar="ID", help="write the fault with this id into the tree (--revert takes it back)")
+    parser.add_argument("--revert", action="store_true", help="take back the fault --apply wrote")
     options = parser.parse_args()
 
     folder = Path(options.build)
+    applied = folder / "applied.json"
     if options.summary:
         summarise(folder / ("listed.tsv" if options.listed else "report.tsv"))
+        return
+    if options.revert:
+        if not applied.exists():
+            sys.exit("no fault is applied")
+        record = json.loads(applied.read_text())
+        writeSource(record["path"], record["original"])
+        applied.unlink()
+        print("reverted", record["id"])
         return
     if not (folder / "CMakeCache.txt").exists():
         # lld, where it is installed, links the test programs of each fault in a fraction of the time.
@@ -369,16 +506,46 @@ def main():
         linker += ["-G", "Ninja"] if shutil.which("ninja") else []
         subprocess.run(["cmake", "-S", str(ROOT), "-B", str(folder), "-DCMAKE_BUILD_TYPE=Debug", "-DBUILD_TESTING=ON",
                         "-DCMAKE_CXX_FLAGS=-O1"] + linker, check=True, stdout=subprocess.DEVNULL)
+    if applied.exists():
+        sys.exit(f"{json.loads(applied.read_text())['id']} is applied: --revert first")
+
+    # Only the compile commands are needed to find the faults: nothing is built for these.
+    mutants = listedMutants() if options.listed else allMutants(folder)
+    entries = [] if options.listed else readEquivalents(options.listing)
+    if options.list:
+        covered, _ = matchListing(mutants, entries)
+        for mutant in mutants:
+            mark = "\tequivalent" if mutant.id in covered else ""
+            print(f"{mutant.id}\t{mutant.holder}\t{mutant.context}{mark}")
+        print(f"{len(mutants)} faults", file=sys.stderr)
+        return
+    if options.check_list:
+        good = checkListing(mutants, entries)
+        # The faults written by hand are matched by their sed expression: one that changes nothing is stale too.
+        for listed in listedMutants():
+            if not (ROOT / listed.path).exists() or listed.apply(readSource(listed.path)) == readSource(listed.path):
+                print(f"listed.tsv: {listed.id}: changes nothing in {listed.path}")
+                good = False
+        sys.exit(0 if good else 1)
+    if options.show or options.apply:
+        wanted = options.show or options.apply
+        mutant = next((m for m in mutants if m.id == wanted), None)
+        if mutant is None:
+            sys.exit(f"no fault has the id {wanted!r} (--list gives them all)")
+        original = readSource(mutant.path)
+        changed = mutant.apply(original)
+        if options.show:
+            sys.stdout.writelines(display(line) for line in difflib.unified_diff(
+                original.splitlines(True), changed.splitlines(True), "a/" + mutant.path, "b/" + mutant.path))
+        else:
+            applied.write_text(json.dumps({"id": mutant.id, "path": mutant.path, "original": original}))
+            writeSource(mutant.path, changed)
+            print(f"applied {mutant.id}; --revert takes it back")
+        return
+
     log = open(folder / "build.log", "w")
     if not build(folder, log):
         sys.exit("the unchanged sources do not build: see " + str(folder / "build.log"))
-
-    mutants = listedMutants() if options.listed else allMutants(folder)
-    if options.list:
-        for mutant in mutants:
-            print(f"{mutant.id}\t{mutant.context}")
-        print(f"{len(mutants)} faults", file=sys.stderr)
-        return
     if not options.listed:
         # Each fault's place in the sample comes from the seed and its stable key,
         # so code that moves keeps its faults in the sample, and a run on a later
@@ -386,7 +553,10 @@ def main():
         mutants.sort(key=lambda m: hashlib.sha256(f"{options.seed}:{m.stable}".encode()).digest())
     if options.only:
         mutants = [m for m in mutants if options.only in m.id]
-    equivalents = readEquivalents()
+    # The run says first what is wrong with the listing: an entry that covers nothing leaves its fault to be run.
+    if entries:
+        checkListing(mutants, entries)
+    covered, _ = matchListing(mutants, entries)
     report = folder / ("listed.tsv" if options.listed else "report.tsv")
     done = {}
     if options.resume and report.exists():
@@ -403,7 +573,7 @@ def main():
 
     def restore(*_):
         for path, text in current.items():
-            (ROOT / path).write_text(text)
+            writeSource(path, text)
         current.clear()
         if _:
             sys.exit(1)
@@ -420,16 +590,16 @@ def main():
                 status, detail = done[mutant.id]
             else:
                 # A listed fault is reported too, so that the summary counts it.
-                if mutant.stable in equivalents:
-                    status, detail = "equivalent", equivalents[mutant.stable]
+                if mutant.id in covered:
+                    status, detail = "equivalent", covered[mutant.id].reason
                 else:
-                    original = (ROOT / mutant.path).read_text()
+                    original = readSource(mutant.path)
                     changed = mutant.apply(original)
                     if changed == original:
                         print(f"not applied: {mutant.id}", flush=True)
                         continue
                     current[mutant.path] = original
-                    (ROOT / mutant.path).write_text(changed)
+                    writeSource(mutant.path, changed)
                     began = time.time()
                     try:
                         built = build(folder, log)
@@ -438,7 +608,7 @@ def main():
                         restore()
                     detail = (detail + f" ({time.time() - began:.0f} s)").strip()
                 with report.open("a") as out:
-                    out.write(f"{mutant.id}\t{status}\t{detail}\t{mutant.context}\n")
+                    out.write(f"{mutant.id}\t{status}\t{detail}\t{mutant.holder}\t{mutant.context}\n")
             counts[status] = counts.get(status, 0) + 1
             if status != "not built":
                 compiled += 1
