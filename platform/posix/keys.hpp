@@ -1,7 +1,8 @@
 // Turns the bytes a terminal sends for key presses into the key codes a
 // Windows console delivers (platform/key_codes.hpp): one code per ordinary
-// key, two for an extended key. Every escape sequence is decoded here and
-// nowhere else, so that no sequence ever reaches the game as letters: what the
+// key, two for an extended key. Every escape sequence is decoded here (named
+// by key_names.hpp, or measured by replies.hpp where it is no key) and nowhere
+// else, so that no sequence ever reaches the game as letters: what the
 // terminal sends that is no key (its replies to other programs' questions,
 // mouse reports in any form) is consumed whole and gives no code at all.
 #pragma once
