@@ -1,5 +1,6 @@
 #include "app/options.hpp"
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -25,24 +26,51 @@ constexpr std::string_view Usage = "Usage: quillonex [--colours=classic|clear|no
                                    "\n"
                                    "NO_COLOR, set and not empty, means --colours=none unless --colours is given.\n";
 
+// How many bytes the UTF-8 character at the front takes, 0 where none starts
+// there (a stray byte, a character cut short, in more bytes than it needs);
+// `value` becomes its code point.
+std::size_t utf8Character(std::string_view bytes, char32_t& value)
+{
+    const auto lead = static_cast<unsigned char>(bytes[0]);
+    const std::size_t length = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
+    if (length == 0 || length > bytes.size() || lead > 0xF4) {
+        return 0;
+    }
+    char32_t decoded = lead & (0x7F >> length);
+    for (std::size_t i = 1; i < length; ++i) {
+        const auto c = static_cast<unsigned char>(bytes[i]);
+        if ((c & 0xC0) != 0x80) {
+            return 0;
+        }
+        decoded = (decoded << 6) | (c & 0x3F);
+    }
+    constexpr char32_t SmallestOfLength[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (decoded < SmallestOfLength[length] || decoded > 0x10FFFF) {
+        return 0;
+    }
+    value = decoded;
+    return length;
+}
+
 // The argument as the terminal should show it: control characters, which
-// could move the cursor or change the colours, written out as \xNN.
+// could move the cursor or change the colours, written out as \xNN. Those are
+// the C0 bytes, DEL and the C1 controls 0x80 to 0x9F, whether as characters
+// (C2 80 to C2 9F) or as bytes on their own, which an 8-bit terminal obeys.
 std::string shown(std::string_view argument)
 {
     std::string out;
-    for (std::size_t i = 0; i < argument.size(); ++i) {
-        const auto u = static_cast<unsigned char>(argument[i]);
-        const bool c1 = u == 0xC2 && i + 1 < argument.size() && static_cast<unsigned char>(argument[i + 1]) < 0xA0 &&
-                        static_cast<unsigned char>(argument[i + 1]) >= 0x80;
-        if (u < 0x20 || u == 0x7F || c1) {
+    while (!argument.empty()) {
+        char32_t value = static_cast<unsigned char>(argument[0]);
+        const std::size_t length = std::max<std::size_t>(utf8Character(argument, value), 1);
+        if (value < 0x20 || (value >= 0x7F && value < 0xA0)) {
             constexpr std::string_view Hex = "0123456789abcdef";
-            const auto code = c1 ? static_cast<unsigned char>(argument[++i]) : u;
             out += "\\x";
-            out += Hex[code >> 4];
-            out += Hex[code & 0xF];
+            out += Hex[value >> 4];
+            out += Hex[value & 0xF];
         } else {
-            out += argument[i];
+            out += argument.substr(0, length);
         }
+        argument.remove_prefix(length);
     }
     return out;
 }

@@ -1,8 +1,9 @@
 // Whatever bytes a terminal sends, in whatever pieces they arrive, the key
 // decoder must hand the game console codes 0..255 only, hold back no more than
 // the unfinished start of one key, decode every key it knows the same
-// wherever that key lies in the stream and however the stream is cut, and
-// make no ASCII key of bytes that hold none.
+// wherever that key lies in the stream and however the stream is cut, give no
+// code for a reply or a mouse report, and make no ASCII key of bytes that hold
+// none.
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -10,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/key_codes.hpp"
 #include "platform/posix/keys.hpp"
 
 namespace {
@@ -21,7 +23,7 @@ void require(bool holds)
     }
 }
 
-// Longer than any unfinished key may grow before the decoder gives up on it.
+// The most an unfinished key, or what decides a reply still coming, may hold.
 constexpr std::size_t PendingBound = 32;
 
 struct KnownKey {
@@ -30,7 +32,7 @@ struct KnownKey {
 };
 
 // Every complete escape sequence the game knows, with the codes a Windows
-// console gives for the same key.
+// console gives for the same key, and what a terminal sends that is no key.
 std::vector<KnownKey> knownKeys()
 {
     std::vector<KnownKey> known;
@@ -40,44 +42,50 @@ std::vector<KnownKey> knownKeys()
     const struct {
         char letter;
         int code;
-    } arrows[] = {{'A', 72}, {'B', 80}, {'C', 77}, {'D', 75}};
+    } arrows[] = {{'A', KeyUp}, {'B', KeyDown}, {'C', KeyRight}, {'D', KeyLeft}};
     for (const auto& arrow : arrows) {
-        add(std::string("\x1b[") + arrow.letter, 224, arrow.code);
-        add(std::string("\x1bO") + arrow.letter, 224, arrow.code);
+        add(std::string("\x1b[") + arrow.letter, KeyPrefixExtended, arrow.code);
+        add(std::string("\x1bO") + arrow.letter, KeyPrefixExtended, arrow.code);
         // Shift, Alt, Ctrl and their mixes.
         for (char modifier = '2'; modifier <= '8'; ++modifier) {
-            add(std::string("\x1b[1;") + modifier + arrow.letter, 224, arrow.code);
+            add(std::string("\x1b[1;") + modifier + arrow.letter, KeyPrefixExtended, arrow.code);
         }
     }
     for (const char* home : {"\x1b[H", "\x1bOH", "\x1b[1~", "\x1b[7~"}) {
-        add(home, 224, 71);
+        add(home, KeyPrefixExtended, KeyHome);
     }
     for (const char* end : {"\x1b[F", "\x1bOF", "\x1b[4~", "\x1b[8~"}) {
-        add(end, 224, 79);
+        add(end, KeyPrefixExtended, KeyEnd);
     }
-    add("\x1b[2~", 224, 82);
-    add("\x1b[3~", 224, 83);
-    add("\x1b[5~", 224, 73);
-    add("\x1b[6~", 224, 81);
+    add("\x1b[2~", KeyPrefixExtended, KeyInsert);
+    add("\x1b[3~", KeyPrefixExtended, KeyDelete);
+    add("\x1b[5~", KeyPrefixExtended, KeyPageUp);
+    add("\x1b[6~", KeyPrefixExtended, KeyPageDown);
     const char* const f1ToF4[][2] = {
         {"\x1bOP", "\x1b[11~"}, {"\x1bOQ", "\x1b[12~"}, {"\x1bOR", "\x1b[13~"}, {"\x1bOS", "\x1b[14~"}};
     for (int i = 0; i < 4; ++i) {
-        add(f1ToF4[i][0], 0, 59 + i);
-        add(f1ToF4[i][1], 0, 59 + i);
+        add(f1ToF4[i][0], KeyPrefixFunction, KeyF1 + i);
+        add(f1ToF4[i][1], KeyPrefixFunction, KeyF1 + i);
     }
     const char* const f5ToF10[] = {"\x1b[15~", "\x1b[17~", "\x1b[18~", "\x1b[19~", "\x1b[20~", "\x1b[21~"};
     for (int i = 0; i < 6; ++i) {
-        add(f5ToF10[i], 0, 63 + i);
+        add(f5ToF10[i], KeyPrefixFunction, KeyF1 + 4 + i);
     }
-    add("\x1b[23~", 224, 133);
-    add("\x1b[24~", 224, 134);
+    add("\x1b[23~", KeyPrefixExtended, KeyF11);
+    add("\x1b[24~", KeyPrefixExtended, KeyF12);
     // Sequences of keys the game has no code for are swallowed whole.
-    for (const char* unknown : {"\x1b[Z", "\x1b[99~", "\x1b[<0;3;4M", "\x1b[?1;2c"}) {
-        add(unknown, 0, 0);
+    for (const char* unknown : {"\x1b[Z", "\x1b[99~"}) {
+        add(unknown, KeyPrefixFunction, KeyUnknown);
     }
-    // Mouse clicks reported the X10 way are no keys at all.
-    for (const std::string& report : {std::string("\x1b[M q%"), std::string("\x1b[M#\xff\0", 6)}) {
-        known.push_back({report, {}});
+    // Mouse reports in every form, replies in strings and control sequences,
+    // and a sequence too long for a key are no keys at all.
+    for (const std::string& none :
+         {std::string("\x1b[M q%"), std::string("\x1b[M#\xff\0", 6), std::string("\x1b[M \xc2\x84q"),
+          std::string("\x1b[<0;3;4M"), std::string("\x1b[32;100;81M"), std::string("\x1b[?1;2c"),
+          std::string("\x1bP>|XTerm(390)\x1b\\"), std::string("\x1b]11;rgb:eeee/eeee/eeee\x07"),
+          std::string("\x1b]52;c;cQ==\x1b\\"), std::string("\x1b_Gq\x1b\\"), std::string("\x1bNq"),
+          "\x1b[" + std::string(40, ';') + "q"}) {
+        known.push_back({none, {}});
     }
     return known;
 }

@@ -51,21 +51,21 @@ Rows gamepadRows(Place place)
     return {std::begin(LevelRows), std::end(LevelRows)};
 }
 
-// Arrow keys arrive as a prefix and then 72, 80, 77 or 75, which are also the
-// codes of H, P, M and K: those letters steer too.
+// Arrow keys arrive as a prefix and then their own code, which is also the
+// code of H, P, M or K: those letters steer too.
 Command levelKeyCommand(int code)
 {
     switch (code) {
-    case 72:
+    case KeyUp:
     case 'W':
     case 'w': return Command::Up;
-    case 80:
+    case KeyDown:
     case 'S':
     case 's': return Command::Down;
-    case 77:
+    case KeyRight:
     case 'D':
     case 'd': return Command::Right;
-    case 75:
+    case KeyLeft:
     case 'A':
     case 'a': return Command::Left;
     case 'E':

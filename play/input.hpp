@@ -6,8 +6,8 @@
 #include <optional>
 
 #include "platform/buttons.hpp"
+#include "platform/key_codes.hpp"
 
-inline constexpr int KeyEnter = 13;
 // The pause after a gamepad action; a held button repeats at this pace.
 inline constexpr std::int32_t GamepadPauseMs = 150;
 

@@ -26,6 +26,13 @@ TEST(CommandLine, HelpVersionAndMistakesAnswerWithoutTouchingTheTerminal)
          2,
          "",
          "unknown option '-x\\x1b[2J\\x07\\x80\\x9b\\x9fz \xc2\xa0\xc3\xa9'"},
+        // C1 bytes on their own, which an 8-bit terminal obeys as CSI, OSC and ST; the bytes of characters stay.
+        {{"-z\x9b"
+          "2J\x9d"
+          "0;t\x9c\xc3\x9b\xe2\x82\xac"},
+         2,
+         "",
+         "unknown option '-z\\x9b2J\\x9d0;t\\x9c\xc3\x9b\xe2\x82\xac'"},
         {{"-y\xc2"}, 2, "", "unknown option '-y\xc2'"},
     };
     for (const auto& [arguments, status, standardOutput, mistake] : refusals) {

@@ -81,7 +81,7 @@ const GameRun Runs[] = {
      {{6, "You have died!"}, {7, RestartQuestion}, {8, Farewell}},
      nullptr},
     {FirstLevel,
-     {'\r', 'y', 'd', 'd', 'x', 224, 72, 'N'},
+     {'\r', 'y', 'd', 'd', 'x', KeyPrefixExtended, KeyUp, 'N'},
      FarewellOnly,
      {{5, "You have died!"},
       {6, RestartQuestion},
@@ -155,7 +155,7 @@ TEST_F(Game, OffersOnlyAPlainFileOfARecordsLengthAndYesLoadsTheBoardItOffered)
 TEST_F(Game, IdlesBetweenReadsWhereverItWaits)
 {
     folder.write(SaveRecordName, FirstLevel);
-    typeScript({NoPad, Pad(0x2000), '\r', NoPad, Pad(0x4000), 224, 72});
+    typeScript({NoPad, Pad(0x2000), '\r', NoPad, Pad(0x4000), KeyPrefixExtended, KeyUp});
     std::string prompt;
     tc::scriptAction([&prompt] { prompt = tc::terminal().text(); });
     typeScript({'y', Pad(0x0100), 'e', 'd', 'd', NoPad, Pad(0x4000), 'n'});

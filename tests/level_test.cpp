@@ -54,12 +54,12 @@ constexpr CursorPosition Home{0, 2}, Below{0, 5};
 
 const Case Cases[] = {
     // Each key of a move (an arrow's code after either prefix): one left out stops the player short.
-    {Open, {'d', 'S', 0, 80}, {}, ".../.../.PG", {2, 4}, {}},
+    {Open, {'d', 'S', KeyPrefixFunction, KeyDown}, {}, ".../.../.PG", {2, 4}, {}},
     {Open, {'s', 'd', 'W', 'A'}, {}, Open, Home, {}},
-    {Open, {'D', 224, 77, 's'}, {}, ".../..P/..G", {4, 3}, {}},
-    {Open, {'s', 'd', 224, 72, 0, 75}, {}, Open, Home, {}},
+    {Open, {'D', KeyPrefixExtended, KeyRight, 's'}, {}, ".../..P/..G", {4, 3}, {}},
+    {Open, {'s', 'd', KeyPrefixExtended, KeyUp, KeyPrefixFunction, KeyLeft}, {}, Open, Home, {}},
     // The board's edges hold (walked at random below too), and nothing else moves the player.
-    {Open, {'w', 'a', 'x', 224, 27, Pad(0), Pad(0x0100), NoPad}, {}, Open, Home, {}},
+    {Open, {'w', 'a', 'x', KeyPrefixExtended, KeyEsc, Pad(0), Pad(0x0100), NoPad}, {}, Open, Home, {}},
     {Open, {'s', 'd', 'd', 'd'}, {}, ".../..P/..G", {4, 3}, {}},
     // Buttons: d-pad or letters, the first matching row wins, a pause after each, blocked or not.
     {Open, {Pad(0x0008), Pad(0x0002), Pad(0x0003), Pad(0x0004)}, {}, Open, Home, {"150", "150", "150", "150"}},

@@ -23,7 +23,7 @@ TEST(TitleScreen, ShowsEveryLineWithItsColoursAndRemindsUntilEnterOrA)
         }
     });
     // An arrow key brings two codes, so two reminders; other buttons print nothing; A continues after a pause.
-    typeScript({224, 72, 'x', 27, Pad(0), Pad(0x2010), Pad(0x3000)});
+    typeScript({KeyPrefixExtended, KeyUp, 'x', KeyEsc, Pad(0), Pad(0x2010), Pad(0x3000)});
     showTitleScreen();
     const std::string reminder = "\nPlease input 'enter'";
     const std::string title =
@@ -45,7 +45,7 @@ std::pair<std::string, std::string> titleIn(int columns)
     tc::reset(columns, 100);
     std::string seen;
     tc::scriptAction([&seen] { seen = tc::screen().text(); });
-    typeScript({13});
+    typeScript({KeyEnter});
     showTitleScreen();
     return {tc::output().substr(0, tc::output().rfind(text::ClearScreen)), seen};
 }

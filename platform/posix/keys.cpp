@@ -1,106 +1,39 @@
 #include "platform/posix/keys.hpp"
 
 #include <cstddef>
-#include <optional>
 #include <string_view>
+
+#include "platform/key_codes.hpp"
+#include "platform/posix/key_names.hpp"
+#include "platform/posix/replies.hpp"
 
 namespace keys {
 
 namespace {
 
 constexpr unsigned char Esc = 0x1B;
-// Longer than any key's sequence: such a run is consumed as one unknown key so
-// that a stream of garbage cannot grow the buffer.
+// Longer than any key's sequence: a sequence that runs this long before its
+// final byte is no key, and is dropped whole. Of an unfinished one no more is
+// kept, so that a stream of garbage cannot grow the buffer.
 constexpr std::size_t LongestSequence = 32;
+constexpr std::string_view LinuxFunctionKeyStart = "\x1b[[";
 
-struct Code {
-    int prefix;
-    int code;
-};
-constexpr Code Unknown{0, 0};
-
-constexpr std::string_view MouseReportStart = "\x1b[M";
-constexpr std::size_t MouseReportLength = 6;
-
-// Final letters shared by ESC [ and ESC O (and ESC [ 1 ; m x with modifiers).
-std::optional<Code> letterKey(char final)
+void push(std::deque<int>& codes, Key key)
 {
-    switch (final) {
-    case 'A': return Code{224, 72};
-    case 'B': return Code{224, 80};
-    case 'C': return Code{224, 77};
-    case 'D': return Code{224, 75};
-    case 'H': return Code{224, 71};
-    case 'F': return Code{224, 79};
-    case 'P': return Code{0, 59};
-    case 'Q': return Code{0, 60};
-    case 'R': return Code{0, 61};
-    case 'S': return Code{0, 62};
-    default: return std::nullopt;
+    if (key) {
+        codes.push_back(key->prefix);
+        codes.push_back(key->code);
     }
 }
 
-// ESC [ n ~ (with or without modifiers after the number).
-std::optional<Code> tildeKey(int number)
+// Names the sequence whose final byte (0: none, it was broken off) is at
+// `end`, unless it ran too long to be a key.
+template <typename KeyFor>
+void nameSequence(std::string_view pending, std::size_t end, char final, std::deque<int>& codes, KeyFor keyFor)
 {
-    switch (number) {
-    case 1:
-    case 7: return Code{224, 71};
-    case 4:
-    case 8: return Code{224, 79};
-    case 2: return Code{224, 82};
-    case 3: return Code{224, 83};
-    case 5: return Code{224, 73};
-    case 6: return Code{224, 81};
-    case 11: return Code{0, 59};
-    case 12: return Code{0, 60};
-    case 13: return Code{0, 61};
-    case 14: return Code{0, 62};
-    case 15: return Code{0, 63};
-    case 17: return Code{0, 64};
-    case 18: return Code{0, 65};
-    case 19: return Code{0, 66};
-    case 20: return Code{0, 67};
-    case 21: return Code{0, 68};
-    case 23: return Code{224, 133};
-    case 24: return Code{224, 134};
-    default: return std::nullopt;
+    if (end < LongestSequence) {
+        push(codes, keyFor(pending.substr(2, end - 2), final));
     }
-}
-
-// A control sequence ESC [ params final, params and final already split.
-Code controlSequenceKey(std::string_view params, char final)
-{
-    // Private sequences (ESC [ ? ..., ESC [ < ... for mouse reports) are no keys.
-    if (!params.empty() && (params[0] < '0' || params[0] > ';')) {
-        return Unknown;
-    }
-    int first = 0;
-    bool any = false;
-    for (const char c : params) {
-        if (c == ';' || c == ':') {
-            break;
-        }
-        if (c < '0' || c > '9' || first > 1000) {
-            return Unknown;
-        }
-        first = first * 10 + (c - '0');
-        any = true;
-    }
-    if (final == '~') {
-        return any ? tildeKey(first).value_or(Unknown) : Unknown;
-    }
-    // Letters take no number but 1 (ESC [ 1 ; 5 A is Ctrl+Up).
-    if (any && first != 1) {
-        return Unknown;
-    }
-    return letterKey(final).value_or(Unknown);
-}
-
-void push(std::deque<int>& codes, Code code)
-{
-    codes.push_back(code.prefix);
-    codes.push_back(code.code);
 }
 
 // Finds the end of a sequence whose parameters start after its first two
@@ -111,27 +44,22 @@ std::size_t decodeSequence(std::string_view pending, std::deque<int>& codes, Key
 {
     for (std::size_t i = 2; i < pending.size(); ++i) {
         const auto c = static_cast<unsigned char>(pending[i]);
-        if (c >= 0x40 && c <= 0x7E) {
-            push(codes, keyFor(pending.substr(2, i - 2), static_cast<char>(c)));
-            return i + 1;
+        if (c >= 0x20 && c <= 0x3F) {
+            continue;  // parameter and intermediate bytes, however many
         }
         if (c < 0x20) {
-            // Broken off by a control byte (or a new Esc): drop what was read
-            // of the sequence and decode that byte on its own.
-            push(codes, Unknown);
+            // Broken off by a control byte (or a new Esc): what was read of
+            // the sequence is named as it stands, and that byte is decoded on
+            // its own.
+            nameSequence(pending, i, '\0', codes, keyFor);
             return i;
         }
-        if (c > 0x3F || i + 1 >= LongestSequence) {
-            push(codes, Unknown);
-            return i + 1;
-        }
+        // A final byte; DEL or a byte past ASCII ends it as no known key.
+        nameSequence(pending, i, c <= 0x7E ? static_cast<char>(c) : '\0', codes, keyFor);
+        return i + 1;
     }
     return 0;
 }
-
-// ESC O and a letter; some terminals put a modifier in between, as ESC O 2 P
-// or ESC O 1 ; 2 P for Shift+F1. The letter alone names the key.
-Code letterSequenceKey(std::string_view, char final) { return letterKey(final).value_or(Unknown); }
 
 // The Linux console sends F1 to F5 as ESC [ [ A to E.
 std::size_t decodeLinuxFunctionKey(std::string_view pending, std::deque<int>& codes)
@@ -144,28 +72,8 @@ std::size_t decodeLinuxFunctionKey(std::string_view pending, std::deque<int>& co
         push(codes, Unknown);
         return 3;
     }
-    push(codes, final >= 'A' && final <= 'E' ? Code{0, 59 + (final - 'A')} : Unknown);
+    push(codes, linuxFunctionKey(final));
     return 4;
-}
-
-// A mouse click or move reported the old X10 way, ESC [ M and three bytes
-// (button, column, line, each offset by 32), comes when another program left
-// the terminal's mouse tracking on. It is no key: those bytes, read as keys,
-// would be letters such as 'q'. xterm reports a column or line past 223 as
-// NUL; any other control byte or a new Esc breaks the report off, and is decoded on its own.
-// Returns how many bytes it takes, or 0 when it is not complete yet.
-std::size_t dropMouseReport(std::string_view pending)
-{
-    for (std::size_t i = MouseReportStart.size(); i < MouseReportLength; ++i) {
-        if (i >= pending.size()) {
-            return 0;
-        }
-        const auto c = static_cast<unsigned char>(pending[i]);
-        if (c != 0 && c < 0x20) {
-            return i;
-        }
-    }
-    return MouseReportLength;
 }
 
 // Decodes the escape sequence at the front of pending. Returns how many bytes
@@ -179,17 +87,23 @@ std::size_t decodeEscape(std::string_view pending, std::deque<int>& codes)
     if (kind == 'O') {
         return decodeSequence(pending, codes, letterSequenceKey);
     }
+    if (kind == 'N') {
+        return singleShiftLength(pending);
+    }
+    if (startsString(kind)) {
+        return stringLength(pending);
+    }
     if (kind != '[') {
         // Esc followed by a key that starts no sequence (Alt+key sends this):
         // the Esc key, then the key after it is decoded on its own.
-        codes.push_back(27);
+        codes.push_back(KeyEsc);
         return 1;
     }
     if (pending.size() >= 3 && pending[2] == '[') {
         return decodeLinuxFunctionKey(pending, codes);
     }
     if (pending.starts_with(MouseReportStart)) {
-        return dropMouseReport(pending);
+        return mouseReportLength(pending);
     }
     return decodeSequence(pending, codes, controlSequenceKey);
 }
@@ -253,8 +167,50 @@ std::size_t decodeOne(std::string_view pending, std::deque<int>& codes)
         return decodeNonAscii(pending, codes);
     }
     // Terminals send DEL for Backspace; the console's code is 8.
-    codes.push_back(c == 0x7F ? 8 : c);
+    codes.push_back(c == 0x7F ? KeyBackspace : c);
     return 1;
+}
+
+// While the rest of a sequence is awaited, only what decides it is kept: of a
+// string its introducer (the body is no key) and a last Esc that may begin its
+// ST, of a control sequence no more than shows it too long. A reply of any
+// length so holds a few bytes.
+void keepWhatDecides(std::string& unfinished)
+{
+    if (unfinished.size() > 2 && static_cast<unsigned char>(unfinished[0]) == Esc && startsString(unfinished[1])) {
+        const bool lastEsc = static_cast<unsigned char>(unfinished.back()) == Esc;
+        unfinished.erase(2, unfinished.size() - (lastEsc ? 3 : 2));
+    } else if (unfinished.size() > LongestSequence) {
+        unfinished.resize(LongestSequence);
+    }
+}
+
+// What is left when no more bytes came in time, taken as it stands.
+void decodeCutShort(std::string_view rest, std::deque<int>& codes)
+{
+    if (static_cast<unsigned char>(rest[0]) != Esc) {
+        codes.push_back('?');  // a UTF-8 character cut short
+        return;
+    }
+    if (rest.size() == 1) {
+        codes.push_back(KeyEsc);
+        return;
+    }
+    const char kind = rest[1];
+    if (startsString(kind)) {
+        // The string is given up. An Esc after it, with no backslash, starts
+        // no ST: it is the Esc key, as where another key follows it.
+        if (rest.size() > 2) {
+            codes.push_back(KeyEsc);
+        }
+    } else if (kind == 'O') {
+        nameSequence(rest, rest.size(), '\0', codes, letterSequenceKey);
+    } else if (rest.starts_with(LinuxFunctionKeyStart)) {
+        push(codes, Unknown);
+    } else if (kind == '[' && !rest.starts_with(MouseReportStart)) {
+        nameSequence(rest, rest.size(), '\0', codes, controlSequenceKey);
+    }
+    // The start of a mouse report or of SS2 is no key either.
 }
 
 }  // namespace
@@ -270,24 +226,14 @@ void decodeKeys(std::string& pending, std::deque<int>& codes)
         start += used;
     }
     pending.erase(0, start);
+    keepWhatDecides(pending);
 }
 
 void decodeRest(std::string& pending, std::deque<int>& codes)
 {
     decodeKeys(pending, codes);
-    // The start of a mouse report is no key either.
-    if (pending.empty() || pending.starts_with(MouseReportStart)) {
-        pending.clear();
-        return;
-    }
-    if (static_cast<unsigned char>(pending[0]) == Esc) {
-        if (pending.size() == 1) {
-            codes.push_back(27);
-        } else {
-            push(codes, Unknown);
-        }
-    } else {
-        codes.push_back('?');  // a UTF-8 character cut short
+    if (!pending.empty()) {
+        decodeCutShort(pending, codes);
     }
     pending.clear();
 }

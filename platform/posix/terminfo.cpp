@@ -11,6 +11,10 @@ namespace terminfo {
 
 namespace {
 
+// DECTCEM, as xterm and the terminals that follow it hide and show the cursor.
+constexpr const char* StandardHideCursor = "\x1b[?25l";
+constexpr const char* StandardShowCursor = "\x1b[?25h";
+
 // tigetstr gives (char*)-1 for a name that is not a string capability.
 bool isString(const char* s) { return s != nullptr && reinterpret_cast<std::intptr_t>(s) != -1; }
 
@@ -56,6 +60,12 @@ std::optional<Capabilities> capabilities(const char* term)
     found.cursorAddressing = isString(tigetstr("cup"));
     found.hideCursor = withoutPadding(tigetstr("civis"));
     found.showCursor = withoutPadding(tigetstr("cnorm"));
+    if (found.hideCursor.size() > LongestCursorSequence || found.showCursor.size() > LongestCursorSequence) {
+        // A pair of the entry's own and the standard ones might not undo each
+        // other (the Linux console's civis also changes the cursor's shape).
+        found.hideCursor = StandardHideCursor;
+        found.showCursor = StandardShowCursor;
+    }
     del_curterm(cur_term);
     return found;
 }

@@ -2,10 +2,15 @@
 // cursor.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
 namespace terminfo {
+
+// The most bytes civis or cnorm may take: the output keeps them where a signal
+// handler finds them, in room of this size.
+constexpr std::size_t LongestCursorSequence = 32;
 
 struct Capabilities {
     // The RGB or Tc flag, or a setrgbf string: 24-bit colour.
@@ -14,7 +19,9 @@ struct Capabilities {
     int colours = 0;
     // The cursor can be put anywhere (cup): the game draws nothing without it.
     bool cursorAddressing = false;
-    // civis and cnorm, without padding; empty where the entry has none.
+    // civis and cnorm, without padding; empty where the entry has none. Where
+    // either is longer than LongestCursorSequence, both are the standard
+    // sequences instead: cut short, cnorm would leave the cursor hidden.
     std::string hideCursor{};
     std::string showCursor{};
 };

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -73,6 +75,41 @@ TEST(GameThroughTerminal, TitleKeysLevelsSaveQuitAndResumeWithoutSdl)
     EXPECT_EQ(again.waitForExit(), 0);
     EXPECT_TRUE(again.screen().text().ends_with(Farewell) && again.screen().findLine(Farewell) == 6);
     EXPECT_TRUE(again.terminalSettingsRestored() && cursorRightBelowTheGame(again.screen()));
+}
+
+// What a terminal sends that is no key: replies to other programs' questions (strings, a control sequence longer
+// than any key) and mouse reports in every form. At the title, the offer and in a level none gives a reminder, a
+// move, a save or a quit, and the key after them still acts. The terminal's entry has a 40-byte cnorm: the cursor
+// is shown at the end all the same.
+TEST(GameThroughTerminal, TakesNoRepliesOrMouseReportsForKeys)
+{
+    ScratchFolder folder;
+    folder.write("entries", "qx-long|cnorm of 40 bytes,cnorm=\\E[?12l\\E[?12l\\E[?12l\\E[?12l\\E[?7h\\E[?7h\\E[?25h,"
+                            "use=xterm-256color,\n");
+    // A fixed command of the test's own, in its scratch folder.
+    ASSERT_EQ(std::system("tic -x -o terminfo entries"), 0);  // NOLINT(cert-env33-c)
+    folder.write("record.quillonex", "879779970");  // the player, floor right and below, the goal bottom right
+    const std::string here = std::filesystem::current_path().string();
+    GameInTerminal game(100, 30, here, Launch::SessionLeader, {"TERM=qx-long", "TERMINFO=" + here + "/terminfo"});
+    ASSERT_TRUE(game.waitForLine("Press 'enter'"));
+    // Mouse reports, SGR and urxvt forms, then UTF-8 forms past column 95 whose lines are 'y' and 'n'.
+    game.type("\x1b[<0;100;81M\x1b[<0;100;81m\x1b[32;100;81M\r");
+    ASSERT_TRUE(game.waitForLine("Do you want"));
+    game.type("\x1b[M \xc2\x84y\x1b[M \xc2\x84n\x1b[<0;100;89My");
+    ASSERT_TRUE(game.waitFor([](const Screen& s) { return showsLevel(s, 1); }));
+    EXPECT_EQ(game.received().find("Please"), std::string::npos) << "a reminder";
+    // Whatever a reply had saved would be a new record.
+    std::filesystem::remove("record.quillonex");
+    game.type("\x1bP>|XTerm(390)\x1b\\\x1bP1+r544e=787465726d\x1b\\\x1bP1$r0m\x1b\\"
+              "\x1b]11;rgb:eeee/eeee/eeee\x1b\\\x1b]11;rgb:eeee/eeee/eeee\x07\x1b]10;rgb:dddd/dddd/dddd\x1b\\"
+              "\x1b]52;c;cQ==\x07\x1b[" +
+              std::string(40, ';') + "q\x1b[M \xc2\x84q\x1b[M \xc2\x84" + "e\x1b[M \xc2\x84S\x1b[M \xc2\x84" + "Dd");
+    ASSERT_TRUE(game.waitFor([](const Screen& s) { return readBoard(s) && readBoard(s)->cells[1] == 'P'; }));
+    EXPECT_EQ(readBoard(game.screen())->cells, std::vector<char>({'.', 'P', '#', '.', '.', '#', '#', '.', 'G'}));
+    EXPECT_TRUE(!std::filesystem::exists("record.quillonex") && game.received().find("Saved") == std::string::npos);
+    game.type("q");
+    EXPECT_EQ(game.waitForExit(), 0);
+    EXPECT_TRUE(game.screen().text().ends_with(Farewell) && game.screen().cursorVisible());
 }
 
 // A terminal another program left non-blocking, slow to read a large board: none of it may be lost.

@@ -1,4 +1,4 @@
-// What terminfo entries, Debian's and our own made with tic, tell about colours.
+// What terminfo entries, Debian's and our own made with tic, tell about colours and the cursor.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -23,7 +23,10 @@ TEST(Terminfo, TellsTheColoursOfEachEntryWhereverRgbIsWrittenAndOfNoEntry)
     folder.write("entries",
                  "qx-flag|a,colors#256,RGB,\nqx-number|b,colors#256,RGB#8,\nqx-string|c,colors#256,RGB=8/8/8,\n"
                  "qx-tc|d,colors#256,Tc,\nqx-setrgbf|e,colors#88,setrgbf=\\E[38;2;%p1%d;%p2%d;%p3%dm,\n"
-                 "qx-plain|f,colors#16,\nqx-none|g,\nqx-pad|h,colors#8,civis=\\E[?25l$<5>,cnorm=$<2*/>\\E[?25h,\n");
+                 "qx-plain|f,colors#16,\nqx-none|g,\nqx-pad|h,colors#8,civis=\\E[?25l$<5>,cnorm=$<2*/>\\E[?25h,\n"
+                 // A cnorm of 32 bytes, as much as the output keeps, and one of 40.
+                 "qx-32|i,civis=\\E[?25l\\E[?1c,cnorm=\\E[?12l\\E[?7h\\E[?7h\\E[?7h\\E[?7h\\E[?25h,\n"
+                 "qx-40|j,civis=\\E[?25l\\E[?1c,cnorm=\\E[?12l\\E[?12l\\E[?12l\\E[?12l\\E[?7h\\E[?7h\\E[?25h,\n");
     // A fixed command of the test's own, in its scratch folder.
     ASSERT_EQ(std::system("tic -x -o terminfo entries"), 0);  // NOLINT(cert-env33-c)
     setenv("TERMINFO", "terminfo", 1);
@@ -40,6 +43,11 @@ TEST(Terminfo, TellsTheColoursOfEachEntryWhereverRgbIsWrittenAndOfNoEntry)
     // The delays were for serial lines: a terminal would print them as text.
     const auto padded = terminfo::capabilities("qx-pad");
     EXPECT_EQ(padded->hideCursor + "|" + padded->showCursor, "\x1b[?25l|\x1b[?25h");
+    // Cut short, a longer cnorm would leave the cursor hidden: both sequences are then the standard ones.
+    const auto kept = terminfo::capabilities("qx-32"), replaced = terminfo::capabilities("qx-40");
+    EXPECT_EQ(kept->hideCursor + "|" + kept->showCursor,
+              "\x1b[?25l\x1b[?1c|\x1b[?12l\x1b[?7h\x1b[?7h\x1b[?7h\x1b[?7h\x1b[?25h");
+    EXPECT_EQ(replaced->hideCursor + "|" + replaced->showCursor, "\x1b[?25l|\x1b[?25h");
     unsetenv("TERMINFO");
 }
 
