@@ -2,9 +2,11 @@
 // console's input.
 #define WIN32_LEAN_AND_MEAN
 #define NOMINMAX
+#include <windows.h>
+
+// After windows.h, whose types they use.
 #include <conio.h>
 #include <timeapi.h>
-#include <windows.h>
 
 #include <iterator>
 
