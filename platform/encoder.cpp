@@ -1,6 +1,5 @@
 #include "platform/encoder.hpp"
 
-#include <algorithm>
 #include <array>
 #include <charconv>
 
@@ -185,8 +184,7 @@ void appendPlacement(Output& w, std::int16_t x, std::int16_t y, std::string& out
 {
     if (x >= 0 && y >= 0) {
         cursor::appendPlacement(out, x, y);
-        // The terminal takes at most four digits.
-        cursor::place(w.cursor, std::min(y + 1, 9999), std::min(x + 1, 9999));
+        cursor::place(w.cursor, y + 1, x + 1);
     }
 }
 
