@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "app/words.hpp"
+#include "app/wrap.hpp"
 #include "platform/platform.hpp"
 #include "play/input.hpp"
 

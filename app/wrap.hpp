@@ -1,3 +1,4 @@
+// Running text wrapped between words for the window at hand.
 #pragma once
 
 #include <optional>

@@ -1,4 +1,4 @@
-#include "app/words.hpp"
+#include "app/wrap.hpp"
 
 #include <algorithm>
 #include <limits>
