@@ -142,7 +142,7 @@ void appendRgb(std::string& out, std::optional<colours::Rgb> rgb, bool backgroun
 
 }  // namespace
 
-void appendText(Output& w, std::wstring_view text, std::string& out)
+void appendText(Output& output, std::wstring_view text, std::string& out)
 {
     std::string plain;
     text::appendUtf8(plain, text);
@@ -151,67 +151,67 @@ void appendText(Output& w, std::wstring_view text, std::string& out)
         if (u >= 0x80 && u < 0xC0) {
             // The rest of a character already counted.
         } else if (u > 0x20 && u != 0x7F) {
-            showColours(w, ColourPair{}, out);
-            cursor::advance(w.cursor, true);
+            showColours(output, ColourPair{}, out);
+            cursor::advance(output.cursor, true);
         } else if (u == ' ' || u == '\n') {
             // A blank, and a line that scrolls in, take the current background.
-            showDefaultBackground(w, out);
-            u == ' ' ? cursor::advance(w.cursor, false) : cursor::lineFeed(w.cursor);
+            showDefaultBackground(output, out);
+            u == ' ' ? cursor::advance(output.cursor, false) : cursor::lineFeed(output.cursor);
         } else if (u == '\r') {
-            cursor::carriageReturn(w.cursor);
+            cursor::carriageReturn(output.cursor);
         }
         out += c;
     }
 }
 
-void appendCell(Output& w, platform::Cell cell, std::string& out)
+void appendCell(Output& output, platform::Cell cell, std::string& out)
 {
-    if (w.cellByCell && w.palette == Palette::Classic) {
+    if (output.cellByCell && output.palette == Palette::Classic) {
         const colours::CellRgb rgb = colours::classicRgb(cell);
         appendRgb(out, rgb.bg, true);
         appendRgb(out, rgb.fg, false);
-        out += shapeOf(w.palette, cell);
+        out += shapeOf(output.palette, cell);
         out += rgb.fg || rgb.bg ? "\x1b[0m" : "";
     } else {
-        showColours(w, colours::cellColours(w.palette, w.depth, cell), out);
-        out += shapeOf(w.palette, cell);
+        showColours(output, colours::cellColours(output.palette, output.depth, cell), out);
+        out += shapeOf(output.palette, cell);
     }
-    cursor::advance(w.cursor, true);
-    cursor::advance(w.cursor, true);
+    cursor::advance(output.cursor, true);
+    cursor::advance(output.cursor, true);
 }
 
-void appendPlacement(Output& w, std::int16_t x, std::int16_t y, std::string& out)
+void appendPlacement(Output& output, std::int16_t x, std::int16_t y, std::string& out)
 {
     if (x >= 0 && y >= 0) {
         cursor::appendPlacement(out, x, y);
-        cursor::place(w.cursor, y + 1, x + 1);
+        cursor::place(output.cursor, y + 1, x + 1);
     }
 }
 
-void appendClear(Output& w, std::string& out)
+void appendClear(Output& output, std::string& out)
 {
     const std::string_view home = ClearScreen.substr(0, 3);
     out += home;
-    cursor::place(w.cursor, 1, 1);
+    cursor::place(output.cursor, 1, 1);
     // Erased cells take the current background.
-    showDefaultBackground(w, out);
+    showDefaultBackground(output, out);
     out += ClearScreen.substr(home.size());
-    cursor::eraseScreen(w.cursor);
+    cursor::eraseScreen(output.cursor);
 }
 
-void resetColours(Output& w, std::string& out)
+void resetColours(Output& output, std::string& out)
 {
-    if (w.shown != ColourPair{}) {
+    if (output.shown != ColourPair{}) {
         out += "\x1b[m";
-        w.shown = {};
+        output.shown = {};
     }
 }
 
-std::string exitBytes(const Output& w)
+std::string exitBytes(const Output& output)
 {
     // Without colour the terminal never left its own.
-    std::string out = w.palette == Palette::None ? "" : "\x1b[m";
-    cursor::appendMoveBelow(w.cursor, out);
+    std::string out = output.palette == Palette::None ? "" : "\x1b[m";
+    cursor::appendMoveBelow(output.cursor, out);
     return out;
 }
 
