@@ -6,7 +6,7 @@
 
 #include "app/options.hpp"
 #include "app/title.hpp"
-#include "app/words.hpp"
+#include "app/wrap.hpp"
 #include "board/board.hpp"
 #include "platform/platform.hpp"
 #include "play/input.hpp"

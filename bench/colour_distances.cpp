@@ -2,7 +2,7 @@
 // and colour depth, with normal colour vision and under the three kinds of
 // dichromacy (CIEDE2000), and how far the goal's bars stand out in lightness
 // from their background (the difference of CIELAB L*), as xterm shows the
-// bytes the terminal writer sends with its default palette; "screen" is the
+// bytes the encoder sends with its default palette; "screen" is the
 // 256-colour depth through GNU screen on a terminal with the 8 basic colours.
 //
 //   colour_distances      (prints the tables of docs/performance.md)

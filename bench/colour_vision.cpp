@@ -6,9 +6,7 @@
 #include <regex>
 #include <string_view>
 
-#include "board/board.hpp"
-#include "platform/rewriter.hpp"
-#include "platform/text.hpp"
+#include "platform/encoder.hpp"
 
 namespace vision {
 
@@ -142,15 +140,15 @@ std::string throughScreen(std::string_view bytes)
 
 BoardCells boardCells(colours::Palette palette, colours::Depth depth, bool viaScreen)
 {
-    colours::Writer writer{depth};
-    writer.palette = palette;
-    std::string plain;
-    for (const std::wstring_view glyph : {WallGlyph, FloorGlyph, GoalGlyph, PlayerGlyph}) {
-        text::appendUtf8(plain, glyph);
-    }
+    encoder::Output output{depth, palette};
     std::string bytes;
-    colours::writeLean(writer, plain, bytes);
-    colours::resetColours(writer, bytes);
+    for (const platform::Cell cell : {platform::Cell::Wall, platform::Cell::Floor, platform::Cell::Goal}) {
+        encoder::appendCell(output, cell, bytes);
+    }
+    // The goal's blank, as the board has it.
+    encoder::appendText(output, L" ", bytes);
+    encoder::appendCell(output, platform::Cell::Player, bytes);
+    encoder::resetColours(output, bytes);
     Screen screen(12, 1);
     screen.feed(viaScreen ? throughScreen(bytes) : bytes);
     return {screen.cell(0, 0), screen.cell(2, 0), screen.cell(4, 0), screen.cell(7, 0)};

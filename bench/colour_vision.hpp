@@ -1,6 +1,6 @@
 // How far apart the board's colours look, to people with normal colour vision
-// and to those with one of the three kinds of dichromacy: the game's glyphs go
-// through the terminal writer into a libvterm screen, whose cells are read in
+// and to those with one of the three kinds of dichromacy: the board's cells go
+// through the encoder into a libvterm screen, whose cells are read in
 // xterm's default colours, changed as Machado, Oliveira and Fernandes (2009)
 // simulate each dichromacy (severity 1.0, in linear sRGB), and compared with
 // CIEDE2000 in CIELAB (D65).
@@ -36,7 +36,7 @@ double difference(Rgb x, Rgb y, Vision vision);
 // with TERM=screen-256color: each palette colour becomes a basic one.
 std::string throughScreen(std::string_view bytes);
 
-// One cell of each of the board's glyphs as the terminal shows them, in the
+// One cell of each kind as the terminal shows them, in the
 // palette and depth; through GNU screen's fallback, on request.
 struct BoardCells {
     ScreenCell wall;

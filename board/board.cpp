@@ -4,12 +4,12 @@ std::vector<std::int32_t> board;
 std::vector<std::int32_t> shownBoard;
 std::int32_t* playerCell = nullptr;
 
-std::wstring_view glyphFor(std::int32_t code)
+platform::Cell cellFor(std::int32_t code)
 {
     switch (code) {
-    case TileFloor: return FloorGlyph;
-    case TileWall: return WallGlyph;
-    case TileGoal: return GoalGlyph;
-    default: return PlayerGlyph;
+    case TileFloor: return platform::Cell::Floor;
+    case TileWall: return platform::Cell::Wall;
+    case TileGoal: return platform::Cell::Goal;
+    default: return platform::Cell::Player;
     }
 }

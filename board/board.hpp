@@ -1,10 +1,11 @@
-// The one board every part of the game shares, its tile codes, the glyph that
-// draws each code, and where each cell stands on the screen.
+// The one board every part of the game shares, its tile codes, the kind of
+// cell that shows each code, and where each cell stands on the screen.
 #pragma once
 
 #include <cstdint>
-#include <string_view>
 #include <vector>
+
+#include "platform/cell.hpp"
 
 inline constexpr std::int32_t TileFloor = 0;
 inline constexpr std::int32_t TilePlayer = 1;
@@ -23,15 +24,9 @@ extern std::vector<std::int32_t> shownBoard;
 // through it, moves it on and writes the piece into the cell entered.
 extern std::int32_t* playerCell;
 
-inline constexpr std::wstring_view FloorGlyph = L"\x1b[38;2;20;200;50m\u2588\u2588\x1b[0m";
-inline constexpr std::wstring_view PlayerGlyph = L"\u2588\u2588";
-inline constexpr std::wstring_view WallGlyph = L"\x1b[38;2;255;0;0m\u2588\u2588\x1b[0m";
-// Three columns wide: the space after the bars falls right of the goal cell.
-inline constexpr std::wstring_view GoalGlyph = L"\x1b[48;2;150;75;0m\x1b[38;2;255;255;0m\u25ac\u25ac\x1b[0m ";
-
-// Floor, wall and goal have glyphs of their own; every other code, including
-// values a damaged board might hold, draws as the player.
-std::wstring_view glyphFor(std::int32_t code);
+// Floor, wall and goal show as cells of their own kind; every other code,
+// including values a damaged board might hold, shows as the player.
+platform::Cell cellFor(std::int32_t code);
 
 constexpr std::int32_t sideLengthFor(std::int32_t level) { return level + 2; }
 // Screen position of a cell: two columns per cell, below the header and a blank line.

@@ -10,13 +10,21 @@ void moveToCell(std::int32_t col, std::int32_t row)
     platform::moveCursor(static_cast<std::int16_t>(cellX(col)), static_cast<std::int16_t>(cellY(row)));
 }
 
+void printTile(std::int32_t code)
+{
+    platform::printCell(cellFor(code));
+    if (code == TileGoal) {
+        platform::printText(L" ");
+    }
+}
+
 namespace {
 
 // Every cell one after the other, a line break after each full row.
 void drawFresh(std::int32_t side)
 {
     for (std::size_t i = 0; i < board.size(); ++i) {
-        platform::printText(glyphFor(board[i]));
+        printTile(board[i]);
         if ((i + 1) % static_cast<std::size_t>(side) == 0) {
             platform::printText(L"\n");
         }
@@ -37,7 +45,7 @@ void drawDifference(std::int32_t side)
             (i + 1) % width == 0 || i + 1 >= shownBoard.size() || i == 0 || board[i] != shownBoard[i - row];
         if (redraw) {
             moveToCell(static_cast<std::int32_t>(col), static_cast<std::int32_t>(row));
-            platform::printText(glyphFor(board[i]));
+            printTile(board[i]);
         }
     }
 }
@@ -49,9 +57,9 @@ void drawBoard(std::int32_t level, bool fullDraw, std::int32_t newCol, std::int3
 {
     if (!fullDraw) {
         moveToCell(oldCol, oldRow);
-        platform::printText(FloorGlyph);
+        printTile(TileFloor);
         moveToCell(newCol, newRow);
-        platform::printText(PlayerGlyph);
+        printTile(TilePlayer);
         moveToCell(newCol, newRow);
         return;
     }

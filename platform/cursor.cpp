@@ -1,9 +1,6 @@
 #include "platform/cursor.hpp"
 
 #include <algorithm>
-#include <cstdint>
-
-#include "platform/text.hpp"
 
 namespace cursor {
 
@@ -44,6 +41,19 @@ void eraseScreen(State& c) { c.lowestDrawn = -1; }
 
 void forget(State& c) { c = State{c.columns, c.lines}; }
 
+void appendPlacement(std::string& out, std::int16_t x, std::int16_t y)
+{
+    if (x < 0 || y < 0) {
+        return;
+    }
+    // ECMA-48 counts lines and columns from 1.
+    out += "\x1b[";
+    out += std::to_string(y + 1);
+    out += ';';
+    out += std::to_string(x + 1);
+    out += 'H';
+}
+
 void appendMoveBelow(const State& c, std::string& out)
 {
     if (!c.placed) {
@@ -54,10 +64,10 @@ void appendMoveBelow(const State& c, std::string& out)
     }
     const int below = c.lowestDrawn + 1;
     if (c.lines > 0 && below >= c.lines) {
-        text::appendCursorMove(out, 0, static_cast<std::int16_t>(c.lines - 1));
+        appendPlacement(out, 0, static_cast<std::int16_t>(c.lines - 1));
         out += '\n';
     } else {
-        text::appendCursorMove(out, 0, static_cast<std::int16_t>(std::min(below, 9999)));
+        appendPlacement(out, 0, static_cast<std::int16_t>(std::min(below, 9999)));
     }
 }
 

@@ -1,9 +1,11 @@
-// Where the terminal's cursor is, followed through every byte the game sends,
-// and the lowest line that shows something: when the game ends, the cursor
-// goes to the start of the line below all it drew, so that the shell's prompt
-// never lands on the board. Nothing here calls the operating system.
+// The cursor's bytes, and where the terminal's cursor is, followed through
+// every placement, character and line break the encoder sends, and the lowest
+// line that shows something: when the game ends, the cursor goes to the start
+// of the line below all it drew, so that the shell's prompt never lands on the
+// board. Nothing here calls the operating system.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace cursor {
@@ -26,14 +28,18 @@ void advance(State& cursor, bool visible);
 // A line feed: the next line, or the screen scrolls up under the last one.
 void lineFeed(State& cursor);
 void carriageReturn(State& cursor);
-// A cursor placement (CUP, HVP) to the line and column the sequence gives,
-// counted from 1; 0 means 1 too, and the terminal keeps the cursor inside.
+// A cursor placement to the line and column, counted from 1; the terminal
+// keeps the cursor inside.
 void place(State& cursor, int line, int column);
 // The whole screen erased: nothing the game printed shows any more.
 void eraseScreen(State& cursor);
 // Others used the screen: nothing known of it but its size, the game's next
 // output starting where the cursor is.
 void forget(State& cursor);
+
+// Appends the placement (CUP) to column x, line y, both from 0. A console
+// refuses a negative place and leaves the cursor where it is: nothing then.
+void appendPlacement(std::string& out, std::int16_t x, std::int16_t y);
 
 // Appends what puts the cursor at the start of the line below everything the
 // game shows.

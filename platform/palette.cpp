@@ -63,36 +63,52 @@ ColourPair readable(Depth depth, ColourPair pair)
     return pair;
 }
 
-// The clear palette: the game's colour, and the one shown instead at each
-// depth. The wall keeps its red; the floor is blue, which stands apart from
-// the player in the terminal's own foreground, light or dark; the goal is cyan
-// under black bars. Red, blue and cyan stay apart for every kind of colour
-// vision, and the palette entries fall back to the same basic colours in GNU
-// screen.
+// One colour of the clear palette at each depth.
 struct ClearColour {
-    Rgb game;
     int direct;
     int palette;
     int basic;
 };
-constexpr std::array<ClearColour, 4> ClearColours{{
-    {{255, 0, 0}, 0xFF0000, 196, 1},   // the wall
-    {{20, 200, 50}, 0x0000FF, 21, 4},  // the floor
-    {{150, 75, 0}, 0x00FFFF, 51, 6},   // the goal's background
-    {{255, 255, 0}, 0x000000, 16, 0},  // the goal's bars
-}};
 
-int clearColour(Depth depth, std::optional<Rgb> c)
+int atDepth(Depth depth, ClearColour c)
 {
-    for (const ClearColour& clear : ClearColours) {
-        if (c == clear.game) {
-            return depth == Depth::Basic ? clear.basic : depth == Depth::Palette ? clear.palette : clear.direct;
-        }
+    return depth == Depth::Basic ? c.basic : depth == Depth::Palette ? c.palette : c.direct;
+}
+
+// The clear palette: the wall keeps its red; the floor is blue, which stands
+// apart from the player in the terminal's own foreground, light or dark; the
+// goal is cyan under black bars. Red, blue and cyan stay apart for every kind
+// of colour vision, and the palette entries fall back to the same basic
+// colours in GNU screen.
+ColourPair clearColours(Depth depth, platform::Cell cell)
+{
+    constexpr ClearColour Red{0xFF0000, 196, 1};
+    constexpr ClearColour Blue{0x0000FF, 21, 4};
+    constexpr ClearColour Cyan{0x00FFFF, 51, 6};
+    constexpr ClearColour Black{0x000000, 16, 0};
+    switch (cell) {
+    case platform::Cell::Floor: return {atDepth(depth, Blue), DefaultColour};
+    case platform::Cell::Wall: return {atDepth(depth, Red), DefaultColour};
+    case platform::Cell::Goal: return {atDepth(depth, Black), atDepth(depth, Cyan)};
+    case platform::Cell::Player: break;
     }
-    return terminalColour(depth, c);
+    return {};
 }
 
 }  // namespace
+
+// The game's own colours: the wall red, the floor green, the goal's yellow
+// bars on brown; the player in the terminal's own.
+CellRgb classicRgb(platform::Cell cell)
+{
+    switch (cell) {
+    case platform::Cell::Floor: return {Rgb{20, 200, 50}, {}};
+    case platform::Cell::Wall: return {Rgb{255, 0, 0}, {}};
+    case platform::Cell::Goal: return {Rgb{255, 255, 0}, Rgb{150, 75, 0}};
+    case platform::Cell::Player: break;
+    }
+    return {};
+}
 
 Palette choosePalette(std::optional<Palette> chosen, const TerminalFacts& f)
 {
@@ -153,14 +169,16 @@ int basicIndex(Rgb rgb)
     return 1;
 }
 
-ColourPair terminalColours(Depth depth, std::optional<Rgb> fg, std::optional<Rgb> bg)
+ColourPair cellColours(Palette palette, Depth depth, platform::Cell cell)
 {
-    return readable(depth, {terminalColour(depth, fg), terminalColour(depth, bg)});
-}
-
-ColourPair clearColours(Depth depth, std::optional<Rgb> fg, std::optional<Rgb> bg)
-{
-    return readable(depth, {clearColour(depth, fg), clearColour(depth, bg)});
+    if (palette == Palette::None) {
+        return {};
+    }
+    if (palette == Palette::Clear) {
+        return readable(depth, clearColours(depth, cell));
+    }
+    const CellRgb rgb = classicRgb(cell);
+    return readable(depth, {terminalColour(depth, rgb.fg), terminalColour(depth, rgb.bg)});
 }
 
 }  // namespace colours

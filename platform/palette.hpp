@@ -1,12 +1,13 @@
-// The board's palettes, and the game's 24-bit colours in the colours a
-// terminal of each depth shows: the nearest entry of the 256-colour palette,
-// or the basic colour of the same hue. Nothing here calls the operating
-// system.
+// The board's palettes: the colours each kind of cell is shown in, at each
+// colour depth. The game's own colours are 24-bit; a terminal of fewer shows
+// the nearest entry of the 256-colour palette, or the basic colour of the same
+// hue. Nothing here calls the operating system.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 
+#include "platform/cell.hpp"
 #include "platform/depth.hpp"
 
 namespace colours {
@@ -20,7 +21,7 @@ enum class Palette { Classic, Clear, None };
 // outweighs every hint of the environment).
 Palette choosePalette(std::optional<Palette> chosen, const TerminalFacts& facts);
 
-// A 24-bit colour: what the game's texts select, and what a screen shows.
+// A 24-bit colour: the game's own, and what a screen shows.
 struct Rgb {
     std::uint8_t r = 0;
     std::uint8_t g = 0;
@@ -45,12 +46,19 @@ int paletteIndex(Rgb rgb);
 // The basic colour of the same hue: orange and brown are yellow (the colour
 // that many terminals show as brown), never red; greys are black or white.
 int basicIndex(Rgb rgb);
-// The pair a character is printed in. A basic foreground that would vanish in
-// its own background gives way to black or white.
-ColourPair terminalColours(Depth depth, std::optional<Rgb> fg, std::optional<Rgb> bg);
-// The same pair in the clear palette: the game's wall, floor and goal colours
-// give way to colours that stay far apart for red-green and blue-yellow
-// colour-blind players too, in every depth.
-ColourPair clearColours(Depth depth, std::optional<Rgb> fg, std::optional<Rgb> bg);
+// The game's own colours of a cell, in 24 bits: what the classic palette shows
+// on a terminal that takes them. No value is the terminal's own colour.
+struct CellRgb {
+    std::optional<Rgb> fg{};
+    std::optional<Rgb> bg{};
+};
+CellRgb classicRgb(platform::Cell cell);
+
+// The pair a cell is printed in, in the palette and depth at hand; the
+// terminal's own colours for the player, and for every cell without colours.
+// The clear palette's wall, floor and goal stay far apart for red-green and
+// blue-yellow colour-blind players too, in every depth. A basic foreground
+// that would vanish in its own background gives way to black or white.
+ColourPair cellColours(Palette palette, Depth depth, platform::Cell cell);
 
 }  // namespace colours

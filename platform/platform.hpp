@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "platform/buttons.hpp"
+#include "platform/cell.hpp"
 #include "platform/palette.hpp"
 
 namespace platform {
@@ -25,8 +26,14 @@ bool openConsole();
 // Puts the terminal back as it was. Safe to call more than once.
 void closeConsole();
 
-// One formatted wide print of a text that holds no conversions.
+// The game says what to show, a text, a cell of a kind, a place or a clear;
+// the platform alone says how, in the bytes or calls of the terminal at hand.
+// A plain text where the cursor stands, in the terminal's own colours: line
+// feeds and carriage returns keep their meaning, nothing else controls the
+// terminal.
 void printText(std::wstring_view wide);
+// One board cell, two columns wide, where the cursor stands.
+void printCell(Cell cell);
 // Narrow text straight to standard output or standard error, with the console
 // closed: the answers to the command line and the start-up failure message.
 void writeStandardOutput(std::string_view narrow);

@@ -1,15 +1,17 @@
-// The terminal writer's lean frames in each colour depth.
+// The encoder's lean frames in each colour depth.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <regex>
+#include <optional>
 #include <string>
 #include <tuple>
+#include <vector>
 
 #include "bench/colour_vision.hpp"
 #include "board/render.hpp"
 #include "maze/maze.hpp"
-#include "platform/rewriter.hpp"
+#include "platform/encoder.hpp"
+#include "platform/platform.hpp"
 #include "tests/support/ways.hpp"
 
 namespace {
@@ -29,35 +31,51 @@ TEST(Palette, IsThePlayersElseNoneWhereTheTerminfoEntryShowsNoColour)
     EXPECT_EQ(colours::choosePalette({}, {.terminfoDirect = true, .terminfoColours = 0}), Palette::Classic);
 }
 
+// A frame as the terminal shows it: the characters and colours of the board's corner, the cursor, and the bytes.
+struct Frame {
+    std::vector<ScreenCell> cells;
+    CursorPosition cursor;
+    std::string bytes;
+};
+
+// A fresh draw of the level before, this one over it by difference, and a move; in the Windows console's classic
+// encoding, or in lean colour changes at a depth.
+std::vector<Frame> framesOf(std::int32_t level, std::optional<Depth> lean)
+{
+    startFresh(210, 110);
+    if (lean) {
+        tc::encodeAs(*lean);
+    }
+    std::vector<Frame> frames;
+    for (int frame = 0; frame < 3; ++frame) {
+        const std::size_t from = tc::output().size();
+        const std::int32_t drawn = frame == 0 ? level - 1 : level, last = sideLengthFor(level) - 1;
+        if (frame < 2) {
+            generateMazeFromSeed(drawn, 1'700'000'000 + 30 * frame, mazeDrawBudget(drawn));
+        }
+        drawBoard(drawn, frame < 2, last - 1, last, last, last);
+        shownBoard = board;
+        Frame seen{{}, tc::screen().cursor(), tc::output().substr(from)};
+        for (int i = 0, w = 2 * level + 8; i < (level + 7) * w; ++i) {
+            seen.cells.push_back(tc::screen().cell(i % w, i / w));
+        }
+        frames.push_back(std::move(seen));
+    }
+    return frames;
+}
+
 TEST(LeanFrames, ShowTheGamesScreenWithOneColourChangePerRun)
 {
     for (const Depth depth : {Depth::Basic, Depth::Palette, Depth::Direct}) {
         for (const int level : {1, 10, 100}) {
             SCOPED_TRACE("level " + std::to_string(level) + " depth " + std::to_string(static_cast<int>(depth)));
-            startFresh(210, 110);
-            colours::Writer writer{depth};
-            Screen lean(210, 110);
-            // A fresh draw of the level before, this one over it by difference, a move.
-            for (int frame = 0; frame < 3; ++frame) {
-                const std::size_t from = testconsole::output().size();
-                const std::int32_t drawn = frame == 0 ? level - 1 : level, last = sideLengthFor(level) - 1;
-                if (frame < 2) {
-                    generateMazeFromSeed(drawn, 1'700'000'000 + 30 * frame, mazeDrawBudget(drawn));
-                }
-                drawBoard(drawn, frame < 2, last - 1, last, last, last);
-                shownBoard = board;
-                const std::string plain = testconsole::output().substr(from);
-                std::string bytes;
-                colours::writeLean(writer, plain, bytes);
-                colours::resetColours(writer, bytes);
-                // As the tty passes it on: a line break is CR LF.
-                lean.feed(std::regex_replace(bytes, std::regex("\n"), "\r\n"));
-                const Screen& game = testconsole::screen();
-                EXPECT_EQ(lean.cursor(), game.cursor());
+            const std::vector<Frame> plain = framesOf(level, std::nullopt), lean = framesOf(level, depth);
+            for (std::size_t frame = 0; frame < plain.size(); ++frame) {
+                EXPECT_EQ(lean[frame].cursor, plain[frame].cursor);
                 // Each colour pair shows as one of its own (in 24 bits the same).
                 std::vector<std::pair<ScreenCell, ScreenCell>> pairs{{ScreenCell{}, ScreenCell{}}};
-                for (int i = 0, w = 2 * level + 8; i < (level + 7) * w; ++i) {
-                    ScreenCell p = game.cell(i % w, i / w), l = lean.cell(i % w, i / w);
+                for (std::size_t i = 0; i < plain[frame].cells.size(); ++i) {
+                    ScreenCell p = plain[frame].cells[i], l = lean[frame].cells[i];
                     ASSERT_EQ(l.ch, p.ch) << i;
                     p.ch = l.ch = U' ';
                     ASSERT_TRUE(depth != Depth::Direct || l == p) << i;
@@ -68,15 +86,18 @@ TEST(LeanFrames, ShowTheGamesScreenWithOneColourChangePerRun)
                         pairs.emplace_back(p, l);
                     }
                 }
-                // A fresh draw changes colour (the only 'm') once per change from cell to cell, row after
-                // row; a draw by difference at most half as often as the plain text.
+                // A fresh draw changes colour (the only 'm') once per change from cell to cell, row after row; a
+                // draw by difference at most half as often as the cell-by-cell encoding.
                 int runs = 0;
-                for (int i = 1, w = sideLengthFor(drawn) + 1; frame == 0 && i < (w - 1) * w; ++i) {
-                    const ScreenCell &a = game.cell((i - 1) % w * 2, (i - 1) / w + 2),
-                                     &b = game.cell(i % w * 2, i / w + 2);
+                for (int i = 1, w = sideLengthFor(level - 1) + 1; frame == 0 && i < (w - 1) * w; ++i) {
+                    const int from = (i - 1) % w * 2 + ((i - 1) / w + 2) * (2 * level + 8);
+                    const int to = i % w * 2 + (i / w + 2) * (2 * level + 8);
+                    const ScreenCell &a = plain[0].cells[static_cast<std::size_t>(from)],
+                                     &b = plain[0].cells[static_cast<std::size_t>(to)];
                     runs += a.fg != b.fg || a.bg != b.bg ? 1 : 0;
                 }
-                EXPECT_LE(std::ranges::count(bytes, 'm'), frame == 0 ? runs : std::ranges::count(plain, 'm') / 2 + 1);
+                EXPECT_LE(std::ranges::count(lean[frame].bytes, 'm'),
+                          frame == 0 ? runs : std::ranges::count(plain[frame].bytes, 'm') / 2 + 1);
             }
         }
     }
@@ -117,40 +138,57 @@ TEST(ClassicPalette, KeepsItsMeaningThroughScreensFallbackToEightColours)
     EXPECT_GE(std::abs(vision::seenLab(*goal.fg, Vision::Normal).l - vision::seenLab(*goal.bg, Vision::Normal).l), 60);
 }
 
-// Each change of colours: those that differ, or a reset and those that stay, whichever is shorter; nothing
-// for colours already in force, or for a foreground nothing shows.
+// Each change of colours: those that differ, or a reset and those that stay, whichever is shorter; nothing for
+// colours already in force, or for a foreground nothing shows. Letters are cells (Wall, Floor, Goal, Player), '*' a
+// clear, '@' a placement at (3, 4) and '~' one at (-1, 4); the rest is text.
 TEST(LeanFrames, ChangeColoursInTheFewestBytes)
 {
-    const std::string red = "\x1b[38;2;255;0;0m", yellow = "\x1b[38;2;255;255;0m", brown = "\x1b[48;2;150;75;0m";
-    const std::tuple<Depth, std::string, std::string> changes[] = {
-        {Depth::Direct, red + "A" + yellow + "B" + red + red + "C",
-         "\x1b[38;2;255;0;0mA\x1b[38;2;255;255;0mB\x1b[38;2;255;0;0mC"},
-        {Depth::Direct, yellow + brown + "A\x1b[0m" + yellow + "B\x1b[0m" + brown + "C\x1b[0mD",
-         "\x1b[38;2;255;255;0;48;2;150;75;0mA\x1b[49mB\x1b[0;48;2;150;75;0mC\x1b[mD"},
-        {Depth::Direct, red + brown + "A\x1b[0m" + brown + " \x1b[0m" + red + "B",
-         "\x1b[38;2;255;0;0;48;2;150;75;0mA \x1b[49mB"},
-        {Depth::Palette, red + "A" + brown + "B\x1b[0mC", "\x1b[38;5;196mA\x1b[48;5;184mB\x1b[mC"},
-        {Depth::Basic, red + "A" + brown + "B\x1b[0m" + yellow + "C", "\x1b[31mA\x1b[43mB\x1b[0;33mC"},
-        // The goal's yellow on brown is yellow on yellow: the bars give way to black.
-        {Depth::Basic, yellow + brown + "G", "\x1b[30;43mG"},
+    struct Case {
+        Palette palette;
+        std::optional<Depth> lean;
+        std::string shown, bytes;
     };
-    for (const auto& [depth, text, bytes] : changes) {
-        colours::Writer writer{depth};
-        std::string out;
-        colours::writeLean(writer, text, out);
-        EXPECT_EQ(out, bytes);
-    }
-    // The clear palette's wall, floor and goal: red, blue, and black bars on cyan.
-    const std::pair<Depth, const char*> clear[] = {
-        {Depth::Direct, "\x1b[38;2;255;0;0m#\x1b[38;2;0;0;255m.\x1b[38;2;0;0;0;48;2;0;255;255mG"},
-        {Depth::Palette, "\x1b[38;5;196m#\x1b[38;5;21m.\x1b[38;5;16;48;5;51mG"},
-        {Depth::Basic, "\x1b[31m#\x1b[34m.\x1b[30;46mG"}};
-    const std::string board = red + "#\x1b[38;2;20;200;50m." + yellow + brown + "G";
-    for (const auto& [depth, bytes] : clear) {
-        colours::Writer writer{depth, Palette::Clear};
-        std::string out;
-        colours::writeLean(writer, board, out);
-        EXPECT_EQ(out, bytes);
+    const Case cases[] = {
+        {Palette::Classic, Depth::Direct, "WWFxG P",
+         "\x1b[38;2;255;0;0m████\x1b[38;2;20;200;50m██\x1b[mx"
+         "\x1b[38;2;255;255;0;48;2;150;75;0m▬▬\x1b[m ██"},
+        // The erase takes the background in force: the terminal's own first.
+        {Palette::Classic, Depth::Palette, "WG*@~C",
+         "\x1b[38;5;196m██\x1b[38;5;16;48;5;184m▬▬"
+         "\x1b[H\x1b[m\x1b[2J\x1b[5;4HC"},
+        // The goal's yellow on brown is yellow on yellow: the bars give way to black.
+        {Palette::Classic, Depth::Basic, "WGF", "\x1b[31m██\x1b[30;43m▬▬\x1b[0;32m██"},
+        // The clear palette's wall, floor and goal: red, blue, and black bars on cyan.
+        {Palette::Clear, Depth::Direct, "WFG",
+         "\x1b[38;2;255;0;0m██\x1b[38;2;0;0;255m██\x1b[38;2;0;0;0;48;2;0;255;255m▬▬"},
+        {Palette::Clear, Depth::Palette, "WFG", "\x1b[38;5;196m██\x1b[38;5;21m██\x1b[38;5;16;48;5;51m▬▬"},
+        {Palette::Clear, Depth::Basic, "WFG", "\x1b[31m██\x1b[34m██\x1b[30;46m▬▬"},
+        // Without colour the cells keep apart by shape.
+        {Palette::None, Depth::Direct, "FWGP *", "░░██▬▬[] \x1b[H\x1b[2J"},
+        // The Windows console's classic cells: each in its colours, reset after it.
+        {Palette::Classic, std::nullopt, "G F*P",
+         "\x1b[48;2;150;75;0m\x1b[38;2;255;255;0m▬▬\x1b[0m \x1b[38;2;20;200;50m██\x1b[0m"
+         "\x1b[H\x1b[2J██"},
+    };
+    for (const Case& c : cases) {
+        tc::reset();
+        if (c.lean) {
+            tc::encodeAs(*c.lean);
+        }
+        platform::chooseColours(c.palette);
+        for (const char step : c.shown) {
+            using enum platform::Cell;
+            if (std::string_view("WFGP").find(step) != std::string_view::npos) {
+                platform::printCell(step == 'W' ? Wall : step == 'F' ? Floor : step == 'G' ? Goal : Player);
+            } else if (step == '*') {
+                platform::clearScreen();
+            } else if (step == '@' || step == '~') {
+                platform::moveCursor(step == '@' ? 3 : -1, 4);
+            } else {
+                platform::printText(std::wstring(1, static_cast<wchar_t>(step)));
+            }
+        }
+        EXPECT_EQ(tc::output(), c.bytes) << c.shown;
     }
 }
 

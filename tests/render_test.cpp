@@ -7,9 +7,11 @@ TEST(BoardDrawing, FreshDrawPrintsTheRowsUnderTheHeaderAndMovesRepaintTwoCells)
 {
     startFresh(100, 40);
     board = cellsOf("P.#/..#/#.G");
+    tc::screen().feed("\x1b[5;7H#");
     drawBoard(1, true, 0, 0, 0, 0);
     EXPECT_EQ(tc::screen().line(0) + "|" + tc::screen().line(1) + "|" + seenBoard(3), "Level 1||P.#/..#/#.G");
-    // The goal's space is plain and falls right of the board; the next line starts the message line.
+    // The goal's space is plain and falls right of the board, over what stood there; the next line starts the
+    // message line.
     EXPECT_TRUE(tc::screen().cell(6, 4).ch == U' ' && !tc::screen().cell(6, 4).bg);
     EXPECT_EQ(tc::screen().cursor(), (CursorPosition{0, 2}));
 

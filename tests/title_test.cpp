@@ -2,7 +2,7 @@
 #include <utility>
 
 #include "app/title.hpp"
-#include "platform/text.hpp"
+#include "platform/encoder.hpp"
 #include "tests/support/ways.hpp"
 
 namespace {
@@ -47,7 +47,7 @@ std::pair<std::string, std::string> titleIn(int columns)
     tc::scriptAction([&seen] { seen = tc::screen().text(); });
     typeScript({KeyEnter});
     showTitleScreen();
-    return {tc::output().substr(0, tc::output().rfind(text::ClearScreen)), seen};
+    return {tc::output().substr(0, tc::output().rfind(encoder::ClearScreen)), seen};
 }
 
 TEST(TitleScreen, BreaksBetweenWordsWhereTheWindowIsNarrowAndNowhereElse)

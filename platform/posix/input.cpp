@@ -15,7 +15,7 @@
 #include "platform/platform.hpp"
 #include "platform/posix/gamepad.hpp"
 #include "platform/posix/keys.hpp"
-#include "platform/posix/terminal.hpp"
+#include "platform/posix/output.hpp"
 
 namespace {
 

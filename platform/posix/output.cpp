@@ -1,5 +1,6 @@
-// The game's output on a POSIX terminal: UTF-8 through one buffer, in the
-// colours the terminal takes, written once a frame; the cursor hidden and
+// The game's output on a POSIX terminal: its cells, texts, places and clears
+// encoded for the terminal at hand (platform/encoder.hpp) into one buffer,
+// written once a frame; the cursor hidden and
 // shown with the terminal's own sequences; and the bytes that leave the
 // terminal as it was found on every way out, a signal's included.
 #include <poll.h>
@@ -14,11 +15,10 @@
 #include <string>
 
 #include "platform/cursor.hpp"
+#include "platform/encoder.hpp"
 #include "platform/platform.hpp"
-#include "platform/posix/terminal.hpp"
+#include "platform/posix/output.hpp"
 #include "platform/posix/terminfo.hpp"
-#include "platform/rewriter.hpp"
-#include "platform/text.hpp"
 
 namespace {
 
@@ -26,9 +26,7 @@ using terminal::InputFd;
 using terminal::OutputFd;
 
 std::string outputBuffer;
-// The game's texts as UTF-8, before the writer turns them into the terminal's.
-std::string plainText;
-colours::Writer writer;
+encoder::Output writer;
 // A few bytes kept where the signal handlers can write them.
 struct HeldBytes {
     char bytes[32];
@@ -96,11 +94,12 @@ void takeSize()
     }
 }
 
-void print(std::string_view plain)
+// Before anything is encoded: after a resize the writer must know the new
+// size before it follows the cursor through what comes next (a wrapped line,
+// a clamped move), or the exit bytes would put the shell's prompt over the
+// game's last lines.
+encoder::Output& output()
 {
-    // After a resize the writer must know the new size before it follows the
-    // cursor through what comes next (a wrapped line, a clamped move), or the
-    // exit bytes would put the shell's prompt over the game's last lines.
     if (sizeStale != 0) {
         sizeStale = 0;
         takeSize();
@@ -109,7 +108,7 @@ void print(std::string_view plain)
         loansSeen = screenLoans;
         cursor::forget(writer.cursor);
     }
-    colours::writeLean(writer, plain, outputBuffer);
+    return writer;
 }
 
 void keepBytes(HeldBytes& kept, const std::string& bytes)
@@ -126,7 +125,7 @@ void keepExitBytes(ExitBytes& kept, const std::string& bytes)
 
 void prepareExitBytes()
 {
-    keepExitBytes(exitBytes[1 - exitBytesSlot], colours::exitBytes(writer));
+    keepExitBytes(exitBytes[1 - exitBytesSlot], encoder::exitBytes(writer));
     exitBytesSlot = 1 - exitBytesSlot;
 }
 
@@ -172,9 +171,9 @@ bool learnTerminal()
     writer.depth = colours::chooseDepth(facts);
     writer.palette = colours::choosePalette(chosenPalette, facts);
     takeSize();
-    colours::Writer lent = writer;
+    encoder::Output lent = writer;
     cursor::forget(lent.cursor);
-    keepExitBytes(lentExitBytes, colours::exitBytes(lent));
+    keepExitBytes(lentExitBytes, encoder::exitBytes(lent));
     // Before the first frame too, a signal finds them made.
     prepareExitBytes();
     return true;
@@ -189,7 +188,7 @@ void flushOutput()
         }
     }
     if (!outputBuffer.empty()) {
-        colours::resetColours(writer, outputBuffer);
+        encoder::resetColours(writer, outputBuffer);
         prepareExitBytes();
         writing = 1;
         writeAll(outputBuffer.data(), outputBuffer.size());
@@ -242,12 +241,9 @@ namespace platform {
 
 void chooseColours(std::optional<colours::Palette> palette) { chosenPalette = palette; }
 
-void printText(std::wstring_view wide)
-{
-    plainText.clear();
-    text::appendUtf8(plainText, wide);
-    print(plainText);
-}
+void printText(std::wstring_view wide) { encoder::appendText(output(), wide, outputBuffer); }
+
+void printCell(Cell cell) { encoder::appendCell(output(), cell, outputBuffer); }
 
 void writeStandardOutput(std::string_view narrow) { writeAll(narrow.data(), narrow.size(), STDOUT_FILENO); }
 
@@ -259,16 +255,11 @@ std::string environmentVariable(const char* name)
     return value != nullptr ? value : "";
 }
 
-void moveCursor(std::int16_t x, std::int16_t y)
-{
-    plainText.clear();
-    text::appendCursorMove(plainText, x, y);
-    print(plainText);
-}
+void moveCursor(std::int16_t x, std::int16_t y) { encoder::appendPlacement(output(), x, y, outputBuffer); }
 
 void showOutput() { terminal::flushOutput(); }
 
-void clearScreen() { print(text::ClearScreen); }
+void clearScreen() { encoder::appendClear(output(), outputBuffer); }
 
 void showCursor(bool visible)
 {

@@ -5,9 +5,8 @@
 #include <memory>
 #include <utility>
 
+#include "platform/encoder.hpp"
 #include "platform/platform.hpp"
-#include "platform/rewriter.hpp"
-#include "platform/text.hpp"
 
 namespace testconsole {
 
@@ -26,8 +25,8 @@ struct State {
     std::optional<std::size_t> insertAt;
     std::string output, standardOutput, standardError;
     std::map<std::string, std::string, std::less<>> environment;
-    // Another palette than the game's own goes through the terminal writer, as on a real terminal.
-    colours::Writer writer{};
+    // As the Windows console encodes them unless a test asks for a POSIX terminal's lean colour changes.
+    encoder::Output writer{.cellByCell = true};
     std::int64_t clockMs = 0, calendarSeconds = 1'700'000'000;
     std::vector<RumbleRequest> rumbles;
     bool open = false, changed = false;
@@ -58,13 +57,8 @@ void flush(std::string event = {})
     }
 }
 
-void write(std::string_view plain)
+void write(std::string_view bytes)
 {
-    std::string lean;
-    if (st.writer.palette != colours::Palette::Classic) {
-        colours::writeLean(st.writer, plain, lean);
-    }
-    const std::string_view bytes = st.writer.palette != colours::Palette::Classic ? lean : plain;
     st.output += bytes;
 #ifndef QUILLONEX_NO_SCREEN
     // The bytes as the tty hands them on: its output processing (ONLCR) sends a line feed as CR LF.
@@ -77,12 +71,11 @@ void write(std::string_view plain)
 #endif
 }
 
-// Writes the bytes a text function appends.
-template <typename... Args>
-void writeAppended(void (*append)(std::string&, Args...), Args... args)
+// Writes the bytes the encoder appends.
+void writeEncoded(const std::function<void(encoder::Output&, std::string&)>& append)
 {
     std::string bytes;
-    append(bytes, args...);
+    append(st.writer, bytes);
     write(bytes);
 }
 
@@ -125,6 +118,12 @@ void reset(int columns, int lines)
     heldScreen = std::make_unique<Screen>(columns, lines);
     heldTerminal = std::make_unique<Screen>(columns, lines);
 #endif
+}
+
+void encodeAs(colours::Depth depth)
+{
+    st.writer.depth = depth;
+    st.writer.cellByCell = false;
 }
 
 void resize(int columns, int lines)
@@ -189,7 +188,14 @@ void closeConsole()
     st.open = false;
 }
 
-void printText(std::wstring_view wide) { testconsole::writeAppended(text::appendUtf8, wide); }
+void printText(std::wstring_view wide)
+{
+    testconsole::writeEncoded([wide](encoder::Output& o, std::string& out) { encoder::appendText(o, wide, out); });
+}
+void printCell(Cell cell)
+{
+    testconsole::writeEncoded([cell](encoder::Output& o, std::string& out) { encoder::appendCell(o, cell, out); });
+}
 
 void writeStandardOutput(std::string_view narrow) { st.standardOutput += narrow; }
 void writeStandardError(std::string_view narrow) { st.standardError += narrow; }
@@ -200,10 +206,13 @@ std::string environmentVariable(const char* name)
     return found != st.environment.end() ? found->second : "";
 }
 
-void moveCursor(std::int16_t x, std::int16_t y) { testconsole::writeAppended(text::appendCursorMove, x, y); }
+void moveCursor(std::int16_t x, std::int16_t y)
+{
+    testconsole::writeEncoded([x, y](encoder::Output& o, std::string& out) { encoder::appendPlacement(o, x, y, out); });
+}
 
 void showOutput() { testconsole::flush("show"); }
-void clearScreen() { testconsole::write(text::ClearScreen); }
+void clearScreen() { testconsole::writeEncoded(encoder::appendClear); }
 void showCursor(bool visible) { testconsole::write(visible ? "\x1b[?25h" : "\x1b[?25l"); }
 bool keyWaiting()
 {

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/depth.hpp"
 #include "tests/support/screen.hpp"
 
 // A script for the test console: key codes 0..255, Pad(word) a gamepad read, NoPad a read that finds no pad. The words
@@ -52,6 +53,8 @@ bool consoleIsOpen();
 const Screen& terminal();
 // The waits and flushes in order: "show", "idle", "pause 150", "pad" (a read of the gamepad) and "key 13" (a key read).
 const std::vector<std::string>& timeline();
+// From now on the output is encoded as for a POSIX terminal of this depth, colours changed only where they differ.
+void encodeAs(colours::Depth depth);
 // The window takes a new size; the game learns it as a change of the console.
 void resize(int columns, int lines);
 

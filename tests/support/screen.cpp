@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <utility>
 
-#include "platform/text.hpp"
+#include "platform/utf8.hpp"
 
 namespace {
 

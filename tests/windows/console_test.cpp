@@ -48,11 +48,16 @@ TEST(ConsoleOutput, TextsLeaveLiterallyAsUtf16WithWindowsLineEndsAndBeforeEveryW
         platform::printText(L"Saved Game \r");
         expected += u"Saved Game \r";
     }
-    // Without colour not one sequence goes out: floor, wall and player keep apart by shape.
+    // The game's own colours, cell by cell; without colour not one sequence goes out: floor, wall and player keep
+    // apart by shape.
+    platform::printCell(platform::Cell::Goal);
     platform::chooseColours(colours::Palette::None);
-    platform::printText(L"\x1b[38;2;20;200;50m\u2588\u2588\x1b[0m\x1b[38;2;255;0;0m\u2588\u2588\x1b[0m\u2588\u2588");
+    for (const platform::Cell cell : {platform::Cell::Floor, platform::Cell::Wall, platform::Cell::Player}) {
+        platform::printCell(cell);
+    }
     platform::showOutput();
-    const std::u16string shapes = u"Saved Game \r\u2591\u2591\u2588\u2588[]";
+    const std::u16string shapes =
+        u"Saved Game \r\x1b[48;2;150;75;0m\x1b[38;2;255;255;0m\u25ac\u25ac\x1b[0m\u2591\u2591\u2588\u2588[]";
     EXPECT_TRUE(
         contentOf(path).ends_with(std::string(reinterpret_cast<const char*>(shapes.data()), 2 * shapes.size())));
     platform::closeConsole();

@@ -1,4 +1,4 @@
-#include "platform/text.hpp"
+#include "platform/utf8.hpp"
 
 namespace text {
 
@@ -41,20 +41,6 @@ void appendUtf8(std::string& out, std::wstring_view wide)
         }
         appendCodePoint(out, c);
     }
-}
-
-void appendCursorMove(std::string& out, std::int16_t x, std::int16_t y)
-{
-    // A console refuses a negative position and leaves the cursor where it is.
-    if (x < 0 || y < 0) {
-        return;
-    }
-    // ECMA-48 counts lines and columns from 1.
-    out += "\x1b[";
-    out += std::to_string(y + 1);
-    out += ';';
-    out += std::to_string(x + 1);
-    out += 'H';
 }
 
 }  // namespace text

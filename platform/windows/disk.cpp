@@ -1,29 +1,14 @@
-// The clock, the pauses and the disk on Windows.
+// Forcing the save's files onto the disk on Windows.
 #define WIN32_LEAN_AND_MEAN
 #define NOMINMAX
 #include <windows.h>
-
-#include <cstdio>
-#include <ctime>
 
 #include "platform/platform.hpp"
 
 namespace platform {
 
-void pause(std::int32_t milliseconds)
-{
-    // What was printed must be on the screen while the game stands still.
-    std::fflush(stdout);
-    if (milliseconds > 0) {
-        Sleep(static_cast<DWORD>(milliseconds));
-    }
-}
-
-std::int64_t calendarSeconds() { return static_cast<std::int64_t>(_time64(nullptr)); }
-
-// Beside the clock rather than with the rest of the save's file handling
-// (files.cpp), which the tests use as it is: the test console puts a disk
-// of its own behind these two.
+// Apart from the rest of the save's file handling (files.cpp), which the tests
+// use as it is: the test console puts a disk of its own behind these two.
 bool flushNewFile(const NewFile& file)
 {
     // NOLINTNEXTLINE(performance-no-int-to-ptr): a handle is a number the system gave, never read through.

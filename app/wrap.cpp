@@ -1,4 +1,4 @@
-#include "app/words.hpp"
+#include "app/wrap.hpp"
 
 #include <algorithm>
 #include <limits>
@@ -9,35 +9,15 @@
 
 namespace {
 
-constexpr wchar_t Escape = L'\x1b';
+// What a cell takes in the layout: two columns of a word.
+constexpr std::wstring_view CellWidth = L"##";
 
-// One past the end of the escape sequence that starts at i.
-std::size_t sequenceEnd(std::wstring_view s, std::size_t i)
-{
-    std::size_t end = i + 1;
-    if (end < s.size() && s[end] == L'[') {
-        ++end;
-        while (end < s.size() && (s[end] < 0x40 || s[end] > 0x7E)) {
-            ++end;
-        }
-    }
-    return std::min(end + 1, s.size());
-}
-
-// The columns the word from i takes: up to the next blank or line break.
-// Colour sequences take none; every other character one.
+// The columns the word from i takes: up to the next blank or line break,
+// every character one.
 int wordWidth(std::wstring_view s, std::size_t i)
 {
-    int width = 0;
-    while (i < s.size() && s[i] != L' ' && s[i] != L'\n') {
-        if (s[i] == Escape) {
-            i = sequenceEnd(s, i);
-        } else {
-            ++width;
-            ++i;
-        }
-    }
-    return width;
+    const std::size_t end = s.find_first_of(L" \n", i);
+    return static_cast<int>((end == std::wstring_view::npos ? s.size() : end) - i);
 }
 
 // The texts laid out for a window `columns` wide. Breaking the line swaps the
@@ -63,11 +43,7 @@ std::vector<std::wstring> layOut(std::span<const std::wstring_view> texts, int c
     int column = 0;
     for (std::size_t i = 0; i < all.size();) {
         const wchar_t c = all[i];
-        if (c == Escape) {
-            const std::size_t end = sequenceEnd(all, i);
-            put(i, end);
-            i = end;
-        } else if (c == L' ') {
+        if (c == L' ') {
             const std::size_t blanks = all.find_first_not_of(L' ', i);
             const std::size_t run = (blanks == std::wstring::npos ? all.size() : blanks) - i;
             const int word = wordWidth(all, i + run);
@@ -98,11 +74,30 @@ std::vector<std::wstring> layOut(std::span<const std::wstring_view> texts, int c
 
 }  // namespace
 
-void printBetweenWords(std::span<const std::wstring_view> texts)
+void printBetweenWords(std::span<const TextPiece> pieces)
 {
+    // Line breaks go only where blanks were, never into a cell.
+    std::vector<std::wstring_view> texts;
+    for (const TextPiece& piece : pieces) {
+        texts.push_back(piece.cell ? CellWidth : piece.text);
+    }
     const std::optional<platform::ConsoleSize> size = platform::consoleSize();
     const int columns = size ? std::max(size->columns, 1) : std::numeric_limits<int>::max() / 2;
-    for (const std::wstring& text : layOut(texts, columns)) {
-        platform::printText(text);
+    const std::vector<std::wstring> laid = layOut(texts, columns);
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        if (pieces[i].cell) {
+            platform::printCell(*pieces[i].cell);
+        } else {
+            platform::printText(laid[i]);
+        }
     }
+}
+
+void printBetweenWords(std::span<const std::wstring_view> texts)
+{
+    std::vector<TextPiece> pieces;
+    for (const std::wstring_view text : texts) {
+        pieces.push_back({text});
+    }
+    printBetweenWords(pieces);
 }
