@@ -2,6 +2,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -113,4 +114,42 @@ inline bool cursorRightBelowTheGame(const Screen& s)
 {
     const auto lines = static_cast<int>(std::ranges::count(s.text(), '\n'));
     return s.cursorVisible() && s.cursor() == (CursorPosition{0, lines + 1});
+}
+
+// The board letter of a record's digit.
+inline char letterOf(char digit) { return digit == '8' ? 'P' : digit == '7' ? '.' : digit == '9' ? '#' : 'G'; }
+
+// What is wrong with the screen as a view of a board larger than the window (the record's cells, the player
+// moved from the top-left cell to (col, row) over floor), or nothing: the header's goal distance in figures, a
+// view as large as the window allows around the player, a quarter of it from every edge with more board
+// beyond, and every cell of it as the board holds it.
+inline std::string viewFault(const Screen& s, int columns, int lines, const std::string& record, int col, int row)
+{
+    const auto side = static_cast<int>(std::lround(std::sqrt(static_cast<double>(record.size()))));
+    std::string header = s.line(0) + s.line(1);
+    std::erase(header, ' ');
+    if (header != "Level" + std::to_string(side - 2) + "goal:" + std::to_string(side - 1 - col) + "right," +
+                      std::to_string(side - 1 - row) + "down") {
+        return "header " + s.line(0) + " | " + s.line(1);
+    }
+    const int viewColumns = std::min(side, (columns - 1) / 2), viewRows = std::min(side, lines - 3);
+    const CursorPosition at = s.cursor();
+    const int left = col - at.x / 2, top = row - (at.y - 2);
+    const auto nearEdge = [side](int start, int size, int p) {
+        return (start > 0 && p - start < size / 4) || (start + size < side && start + size - 1 - p < size / 4);
+    };
+    if (at.x % 2 != 0 || left < 0 || top < 0 || left + viewColumns > side || top + viewRows > side ||
+        nearEdge(left, viewColumns, col) || nearEdge(top, viewRows, row)) {
+        return "view at " + std::to_string(left) + "," + std::to_string(top);
+    }
+    for (int y = 0; y < viewRows; ++y) {
+        for (int x = 0; x < viewColumns; ++x) {
+            const int c = left + x, r = top + y;
+            const char board = letterOf(record[static_cast<std::size_t>(r * side + c)]);
+            if (cellLetter(s, x, y) != (c == col && r == row ? 'P' : board == 'P' ? '.' : board)) {
+                return "cell " + std::to_string(c) + "," + std::to_string(r);
+            }
+        }
+    }
+    return {};
 }
