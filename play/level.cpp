@@ -267,7 +267,8 @@ LevelOutcome playLevel(std::int32_t level, bool resumed)
     const std::int32_t side = sideLengthFor(level);
     // The previous level's whole board is what a draw by difference builds on.
     const bool viewOnScreen = !shownBoard.empty() && boardView.columns > 0 && !showsWholeBoard(boardView, side - 1);
-    if (!windowPlays(side, platform::consoleSize()) || viewOnScreen) {
+    const bool cleared = !windowPlays(side, platform::consoleSize()) || viewOnScreen;
+    if (cleared) {
         if (!waitForRoom(level)) {
             return LevelQuit;
         }
@@ -284,7 +285,9 @@ LevelOutcome playLevel(std::int32_t level, bool resumed)
     if (showsWholeBoard(boardView, side)) {
         drawBoard(level, true, 0, 0, 0, 0);
     } else {
-        platform::clearScreen();
+        if (!cleared) {
+            platform::clearScreen();
+        }
         drawAround(level, at, header);
     }
     shownBoard = board;
