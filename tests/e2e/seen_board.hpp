@@ -116,13 +116,9 @@ inline bool cursorRightBelowTheGame(const Screen& s)
     return s.cursorVisible() && s.cursor() == (CursorPosition{0, lines + 1});
 }
 
-// The board letter of a record's digit.
-inline char letterOf(char digit) { return digit == '8' ? 'P' : digit == '7' ? '.' : digit == '9' ? '#' : 'G'; }
-
-// What is wrong with the screen as a view of a board larger than the window (the record's cells, the player
-// moved from the top-left cell to (col, row) over floor), or nothing: the header's goal distance in figures, a
-// view as large as the window allows around the player, a quarter of it from every edge with more board
-// beyond, and every cell of it as the board holds it.
+// What is wrong with the screen as a view of the record's board, larger than the window, the player moved over
+// floor to (col, row); nothing when the header tells the goal's distance and the view, as large as the window
+// allows, keeps the player a quarter of it from every edge with more board beyond and shows each cell right.
 inline std::string viewFault(const Screen& s, int columns, int lines, const std::string& record, int col, int row)
 {
     const auto side = static_cast<int>(std::lround(std::sqrt(static_cast<double>(record.size()))));
@@ -145,8 +141,8 @@ inline std::string viewFault(const Screen& s, int columns, int lines, const std:
     for (int y = 0; y < viewRows; ++y) {
         for (int x = 0; x < viewColumns; ++x) {
             const int c = left + x, r = top + y;
-            const char board = letterOf(record[static_cast<std::size_t>(r * side + c)]);
-            if (cellLetter(s, x, y) != (c == col && r == row ? 'P' : board == 'P' ? '.' : board)) {
+            const char digit = record[static_cast<std::size_t>(r * side + c)];
+            if (cellLetter(s, x, y) != (c == col && r == row ? 'P' : digit == '9' ? '#' : digit == '0' ? 'G' : '.')) {
                 return "cell " + std::to_string(c) + "," + std::to_string(r);
             }
         }
