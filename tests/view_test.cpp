@@ -4,17 +4,11 @@
 
 #include "app/game.hpp"
 #include "maze/maze.hpp"
+#include "platform/platform.hpp"
 #include "play/level.hpp"
 #include "tests/support/ways.hpp"
 
 namespace {
-
-// The view's first column and row, as the cursor on the player tells them.
-std::pair<int, int> viewCorner(int col, int row)
-{
-    const CursorPosition at = tc::screen().cursor();
-    return {col - at.x / 2, row - (at.y - 2)};
-}
 
 // A board larger than the window, walked to its goal: after every step the player is in a view
 // of the board around it, the header tells the goal's distance, and a step that leaves the view where it was
@@ -22,7 +16,8 @@ std::pair<int, int> viewCorner(int col, int row)
 TEST(View, FollowsThePlayerAcrossBoardsLargerThanTheWindow)
 {
     const std::tuple<int, int, int> cases[] = {{100, 80, 24}, {40, 25, 8}, {100, 200, 60}, {12, 30, 9}, {60, 200, 30}};
-    for (const auto& [level, columns, lines] : cases) {
+    for (const auto& c : cases) {
+        const int level = std::get<0>(c), columns = std::get<1>(c), lines = std::get<2>(c);
         SCOPED_TRACE("level " + std::to_string(level) + " in " + std::to_string(columns) + " x " +
                      std::to_string(lines));
         startFresh(columns, lines);
@@ -32,7 +27,7 @@ TEST(View, FollowsThePlayerAcrossBoardsLargerThanTheWindow)
         int col = 0, row = 0;
         std::string fault;
         std::size_t written = 0;
-        std::pair<int, int> corner{0, 0};
+        CursorPosition was{0, 2};
         tc::scriptAction([&] { written = tc::output().size(); });
         for (const char key : keys.substr(0, keys.size() - 1)) {
             tc::typeText(std::string(1, key));
@@ -41,7 +36,10 @@ TEST(View, FollowsThePlayerAcrossBoardsLargerThanTheWindow)
                 row += (key == 's') - (key == 'w');
                 fault += viewFault(tc::screen(), columns, lines, record, col, row);
                 const std::size_t bytes = tc::output().size() - std::exchange(written, tc::output().size());
-                const bool scrolled = std::exchange(corner, viewCorner(col, row)) != corner;
+                // The view stayed where the player's place on the screen moved with the step.
+                const CursorPosition at = std::exchange(was, tc::screen().cursor()), now = was;
+                const bool scrolled =
+                    now.x - at.x != 2 * ((key == 'd') - (key == 'a')) || now.y - at.y != (key == 's') - (key == 'w');
                 EXPECT_LE(bytes, scrolled ? 27 * viewCells + 10 * lines : 120) << "at " << col << "," << row;
             });
         }
@@ -60,12 +58,13 @@ TEST(View, ResizingGoesBetweenTheWholeBoardAndAView)
     board = cellsOf("P" + std::string(12 * 12 - 2, '.') + "G");
     std::vector<std::string> seen;
     typeScript({'s', 's', 'd'});
-    for (const auto& [columns, lines] : {std::pair{25, 8}, {100, 40}, {24, 8}, {25, 14}, {25, 15}}) {
-        tc::scriptAction([columns, lines] { tc::resize(columns, lines); });
+    for (const platform::ConsoleSize size :
+         std::vector<platform::ConsoleSize>{{25, 8}, {100, 40}, {24, 8}, {25, 14}, {25, 15}}) {
+        tc::scriptAction([size] { tc::resize(size.columns, size.lines); });
         typeScript({NoPad});
-        tc::scriptAction([&seen, &record, columns, lines] {
+        tc::scriptAction([&seen, &record, size] {
             const Screen& s = tc::terminal();
-            const std::string fault = viewFault(s, columns, lines, record, 1, 2);
+            const std::string fault = viewFault(s, size.columns, size.lines, record, 1, 2);
             const auto whole = [&s] {
                 return readBoard(s) && readBoard(s)->cells[25] == 'P' && s.cursor() == CursorPosition{2, 4};
             };

@@ -138,13 +138,12 @@ inline std::string viewFault(const Screen& s, int columns, int lines, const std:
         nearEdge(left, viewColumns, col) || nearEdge(top, viewRows, row)) {
         return "view at " + std::to_string(left) + "," + std::to_string(top);
     }
-    for (int y = 0; y < viewRows; ++y) {
-        for (int x = 0; x < viewColumns; ++x) {
-            const int c = left + x, r = top + y;
-            const char digit = record[static_cast<std::size_t>(r * side + c)];
-            if (cellLetter(s, x, y) != (c == col && r == row ? 'P' : digit == '9' ? '#' : digit == '0' ? 'G' : '.')) {
-                return "cell " + std::to_string(c) + "," + std::to_string(r);
-            }
+    for (int i = 0; i < viewRows * viewColumns; ++i) {
+        const int c = left + i % viewColumns, r = top + i / viewColumns;
+        const char digit = record[static_cast<std::size_t>(r * side + c)];
+        const char letter = c == col && r == row ? 'P' : digit == '9' ? '#' : digit == '0' ? 'G' : '.';
+        if (cellLetter(s, c - left, r - top) != letter) {
+            return "cell " + std::to_string(c) + "," + std::to_string(r);
         }
     }
     return {};
