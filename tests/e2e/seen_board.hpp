@@ -140,7 +140,7 @@ inline std::string viewFault(const Screen& s, int columns, int lines, const std:
     }
     for (int i = 0; i < viewRows * viewColumns; ++i) {
         const int c = left + i % viewColumns, r = top + i / viewColumns;
-        const char digit = record[static_cast<std::size_t>(r * side + c)];
+        const char digit = record.at(r * side + c);
         const char letter = c == col && r == row ? 'P' : digit == '9' ? '#' : digit == '0' ? 'G' : '.';
         if (cellLetter(s, c - left, r - top) != letter) {
             return "cell " + std::to_string(c) + "," + std::to_string(r);
