@@ -36,7 +36,7 @@ Input askYesOrNo(Place place, std::wstring_view reminder)
         if (input.command == Command::Yes || input.command == Command::No) {
             return input;
         }
-        platform::printText(reminder);
+        printBetweenWords({&reminder, 1});
     }
 }
 
@@ -69,7 +69,7 @@ Start offerSavedGame()
 // After a death: true to play again from the first level.
 bool askToRestart()
 {
-    platform::printText(DeathMessage);
+    printBetweenWords({&DeathMessage, 1});
     printBetweenWords({&RestartQuestion, 1});
     const Input answer = askYesOrNo(Place::RestartPrompt, RestartReminder);
     if (answer.command == Command::No) {
@@ -130,7 +130,7 @@ int runGame(std::span<const std::string_view> arguments)
     showTitleScreen();
     playLevels();
     platform::showCursor(true);
-    platform::printText(Farewell);
+    printBetweenWords({&Farewell, 1});
     platform::pause(FarewellMs);
     platform::closeConsole();
     return 0;

@@ -44,7 +44,7 @@ void showTitleScreen()
             pauseAfter(input);
             break;
         }
-        platform::printText(EnterReminder);
+        printBetweenWords({&EnterReminder, 1});
     }
     platform::clearScreen();
 }

@@ -28,6 +28,7 @@
 
 #include "board/board.hpp"
 #include "board/render.hpp"
+#include "board/view.hpp"
 #include "maze/maze.hpp"
 #include "platform/platform.hpp"
 
@@ -299,8 +300,122 @@ void printTable()
                 CountedBoards, FirstSeed);
 }
 
+// The keys of a shortest way from the top-left cell to the goal, over floor.
+std::string wayToGoal(std::int32_t side)
+{
+    const auto cells = static_cast<std::int32_t>(board.size());
+    std::vector<std::int32_t> from(board.size(), -1);
+    std::vector<std::int32_t> queue{0};
+    from[0] = 0;
+    for (std::size_t next = 0; next < queue.size(); ++next) {
+        const std::int32_t i = queue[next];
+        for (const std::int32_t j : {i - side, i + 1, i + side, i - 1}) {
+            const bool across = (j == i + 1 && j % side == 0) || (j == i - 1 && i % side == 0);
+            if (j < 0 || j >= cells || across || from[static_cast<std::size_t>(j)] >= 0 ||
+                board[static_cast<std::size_t>(j)] == TileWall) {
+                continue;
+            }
+            from[static_cast<std::size_t>(j)] = i;
+            if (board[static_cast<std::size_t>(j)] == TileGoal) {
+                std::string keys;
+                for (std::int32_t k = j; k != 0; k = from[static_cast<std::size_t>(k)]) {
+                    const std::int32_t step = k - from[static_cast<std::size_t>(k)];
+                    keys.insert(keys.begin(), step == 1 ? 'd' : step == -1 ? 'a' : step == side ? 's' : 'w');
+                }
+                return keys;
+            }
+            queue.push_back(j);
+        }
+    }
+    return {};
+}
+
+// A board larger than the window: its first frame (the header and the view
+// on a cleared screen), and every step along the way to the goal, as the
+// level play draws them: a step that moves the view draws its cells again,
+// any other its two cells; both rewrite the goal's figures that change.
+void viewTable()
+{
+    constexpr int Boards[] = {10, 3};
+    std::fprintf(
+        stderr,
+        "| level | window | first frame: median bytes | whole board's fresh draw | steps | scrolls | bytes per "
+        "scroll: median (max) | bytes per other step: median (max) |\n|---:|---|---:|---:|---:|---:|---:|---:|\n");
+    DrainedTerminal terminal;
+    const RedirectedOutput output(terminal.slave);
+    for (const std::int32_t level : {100, 998}) {
+        for (const platform::ConsoleSize window : {platform::ConsoleSize{80, 24}, platform::ConsoleSize{200, 60}}) {
+            std::vector<std::int64_t> first, whole, scrolls, others;
+            const std::int32_t side = sideLengthFor(level);
+            for (int b = 0; b < Boards[level == 998 ? 1 : 0]; ++b) {
+                generateMazeFromSeed(level, FirstSeed + static_cast<std::uint32_t>(b), mazeDrawBudget(level));
+                const std::string keys = wayToGoal(side);
+                shownBoard.clear();
+                platform::showOutput();
+                std::int64_t before = bytesWritten;
+                drawBoard(level, true, 0, 0, 0, 0);
+                platform::showOutput();
+                whole.push_back(bytesWritten - before);
+                before = bytesWritten;
+                boardView = viewAround(side, window, 0, 0);
+                const auto goal = [side](std::int32_t col, std::int32_t row) {
+                    return GoalDistance{side - 1 - col, side - 1 - row};
+                };
+                platform::clearScreen();
+                drawView(level, goal(0, 0));
+                moveToCell(0, 0);
+                platform::showOutput();
+                first.push_back(bytesWritten - before);
+                std::int32_t col = 0, row = 0;
+                for (const char key : keys.substr(0, keys.size() - 1)) {
+                    const std::int32_t fromCol = col, fromRow = row;
+                    col += (key == 'd') - (key == 'a');
+                    row += (key == 's') - (key == 'w');
+                    before = bytesWritten;
+                    drawGoalDistance(level, goal(col, row), goal(fromCol, fromRow));
+                    const View followed = viewFollowing(boardView, side, col, row);
+                    const bool scrolled = followed.left != boardView.left || followed.top != boardView.top;
+                    if (scrolled) {
+                        boardView = followed;
+                        drawViewCells(level);
+                        moveToCell(col, row);
+                    } else {
+                        drawBoard(level, false, col, row, fromCol, fromRow);
+                    }
+                    platform::showOutput();
+                    (scrolled ? scrolls : others).push_back(bytesWritten - before);
+                }
+            }
+            for (std::vector<std::int64_t>* v : {&first, &whole, &scrolls, &others}) {
+                std::sort(v->begin(), v->end());
+            }
+            const auto median = [](const std::vector<std::int64_t>& v) {
+                return v.empty() ? 0LL : static_cast<long long>(v[v.size() / 2]);
+            };
+            const auto most = [](const std::vector<std::int64_t>& v) {
+                return v.empty() ? 0LL : static_cast<long long>(v.back());
+            };
+            std::fprintf(stderr, "| %d | %d x %d | %lld | %lld | %zu | %zu | %lld (%lld) | %lld (%lld) |\n", level,
+                         window.columns, window.lines, median(first), median(whole), scrolls.size() + others.size(),
+                         scrolls.size(), median(scrolls), most(scrolls), median(others), most(others));
+        }
+    }
+}
+
 const bool tableAtExit = std::atexit(printTable) == 0;
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv)
+{
+    // --views: only the frames of boards larger than the window.
+    if (argc > 1 && std::string(argv[1]) == "--views") {
+        viewTable();
+        return 0;
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    viewTable();
+    return 0;
+}

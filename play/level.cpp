@@ -5,8 +5,10 @@
 #include <utility>
 #include <vector>
 
+#include "app/wrap.hpp"
 #include "board/board.hpp"
 #include "board/render.hpp"
+#include "board/view.hpp"
 #include "maze/maze.hpp"
 #include "platform/platform.hpp"
 #include "play/input.hpp"
@@ -24,28 +26,23 @@ struct Position {
     std::int32_t row = 0;
 };
 
-void moveToMessageLine(std::int32_t level) { platform::moveCursor(0, static_cast<std::int16_t>(messageLine(level))); }
+void moveToMessageLine() { platform::moveCursor(0, static_cast<std::int16_t>(viewMessageLine())); }
 
-// The board with its header, its rows and the message line below them.
-bool boardFits(std::int32_t level)
-{
-    const std::optional<platform::ConsoleSize> size = platform::consoleSize();
-    const std::int32_t side = sideLengthFor(level);
-    return !size || (size->columns >= 2 * side + 1 && size->lines >= side + 3);
-}
-
-// A board that does not fit would wrap, and every later cursor move would land
-// in the wrong place: ask for a larger window and wait for it. False when the
-// player quits meanwhile.
+// A window too small for the board and for a view of it would wrap the rows,
+// and every later cursor move would land in the wrong place: ask for a larger
+// window and wait for it. False when the player quits meanwhile.
 bool waitForRoom(std::int32_t level)
 {
     const std::int32_t side = sideLengthFor(level);
-    while (!boardFits(level)) {
+    while (!windowPlays(side, platform::consoleSize())) {
         // Shown again after every change, since terminals reflow their text.
         platform::clearScreen();
-        platform::printText(L"The board of level " + std::to_wstring(level) + L" needs a window of at least " +
-                            std::to_wstring(2 * side + 1) + L" x " + std::to_wstring(side + 3) +
-                            L" characters. Please enlarge the window.");
+        const platform::ConsoleSize needed = windowToAskFor(side);
+        const std::wstring notice = L"The board of level " + std::to_wstring(level) + L" needs a window of at least " +
+                                    std::to_wstring(needed.columns) + L" x " + std::to_wstring(needed.lines) +
+                                    L" characters. Please enlarge the window.";
+        const std::wstring_view texts[] = {notice};
+        printBetweenWords(texts);
         for (;;) {
             const Input input = waitForInput(Place::Level);
             if (input.command == Command::Quit) {
@@ -65,19 +62,60 @@ bool waitForRoom(std::int32_t level)
     return true;
 }
 
+// Where the goal is, found once: it never moves, and the level ends when the
+// player enters it.
+std::optional<Position> findGoal(std::int32_t side)
+{
+    const auto goal = std::find(board.begin(), board.end(), TileGoal);
+    if (goal == board.end()) {
+        return std::nullopt;
+    }
+    const auto index = static_cast<std::int32_t>(goal - board.begin());
+    return Position{index % side, index / side};
+}
+
+// What the header tells of the goal while the board is larger than the window.
+struct GoalShown {
+    std::optional<Position> goal;
+    std::optional<GoalDistance> shown;
+};
+
+std::optional<GoalDistance> distanceFrom(const GoalShown& header, Position at)
+{
+    if (!header.goal) {
+        return std::nullopt;
+    }
+    return GoalDistance{header.goal->col - at.col, header.goal->row - at.row};
+}
+
+// On a cleared screen: the board around the player in the window as it is now,
+// the whole of it where it fits.
+void drawAround(std::int32_t level, Position at, GoalShown& header)
+{
+    const std::int32_t side = sideLengthFor(level);
+    boardView = viewAround(side, platform::consoleSize(), at.col, at.row);
+    header.shown.reset();
+    if (showsWholeBoard(boardView, side)) {
+        std::vector<std::int32_t> snapshot;
+        snapshot.swap(shownBoard);
+        drawBoard(level, true, 0, 0, 0, 0);
+        shownBoard.swap(snapshot);
+    } else {
+        header.shown = distanceFrom(header, at);
+        drawView(level, header.shown);
+    }
+    moveToCell(at.col, at.row);
+}
+
 // Shows the level again from scratch, the player where it stands, after the
 // terminal changed under it. The snapshot stays as the level began.
-bool redrawLevel(std::int32_t level, Position at)
+bool redrawLevel(std::int32_t level, Position at, GoalShown& header)
 {
     if (!waitForRoom(level)) {
         return false;
     }
     platform::clearScreen();
-    std::vector<std::int32_t> snapshot;
-    snapshot.swap(shownBoard);
-    drawBoard(level, true, 0, 0, 0, 0);
-    shownBoard.swap(snapshot);
-    moveToCell(at.col, at.row);
+    drawAround(level, at, header);
     return true;
 }
 
@@ -110,7 +148,31 @@ void writeCell(Tally& tally, std::int32_t& cell, std::int32_t tile)
     cell = tile;
 }
 
-void move(std::int32_t level, Command direction, Position& at, Tally& tally, bool fromGamepad)
+// A step shown: the two cells, or the whole view where it has to follow the
+// player, and the goal's figures that changed.
+void showStep(std::int32_t level, Position at, Position from, GoalShown& header)
+{
+    const std::int32_t side = sideLengthFor(level);
+    if (showsWholeBoard(boardView, side)) {
+        drawBoard(level, false, at.col, at.row, from.col, from.row);
+        return;
+    }
+    const std::optional<GoalDistance> distance = distanceFrom(header, at);
+    if (distance && header.shown) {
+        drawGoalDistance(level, *distance, *header.shown);
+        header.shown = distance;
+    }
+    const View followed = viewFollowing(boardView, side, at.col, at.row);
+    if (followed.left == boardView.left && followed.top == boardView.top) {
+        drawBoard(level, false, at.col, at.row, from.col, from.row);
+        return;
+    }
+    boardView = followed;
+    drawViewCells(level);
+    moveToCell(at.col, at.row);
+}
+
+void move(std::int32_t level, Command direction, Position& at, Tally& tally, bool fromGamepad, GoalShown& header)
 {
     if (tally.player < 0) {
         // Only a damaged board could lack the player; then a move does nothing.
@@ -162,17 +224,17 @@ void move(std::int32_t level, Command direction, Position& at, Tally& tally, boo
         platform::pause(GamepadPauseMs);
     }
     if (step != 0) {
-        drawBoard(level, false, at.col, at.row, from.col, from.row);
+        showStep(level, at, from, header);
     }
 }
 
-void save(std::int32_t level, Position at)
+void save(Position at)
 {
-    moveToMessageLine(level);
+    moveToMessageLine();
     platform::printText(L"Saving Game");
     platform::showOutput();
     const bool saved = writeSaveRecord(shownBoard);
-    moveToMessageLine(level);
+    moveToMessageLine();
     // Both messages cover "Saving Game" exactly; the return sends the blanks
     // that follow to the start of the line.
     platform::printText(saved ? L"Saved Game \r" : L"Save Failed\r");
@@ -181,14 +243,14 @@ void save(std::int32_t level, Position at)
     moveToCell(at.col, at.row);
 }
 
-LevelOutcome die(std::int32_t level, bool fromGamepad)
+LevelOutcome die(bool fromGamepad)
 {
     if (fromGamepad) {
         platform::setRumble(FullRumble, FullRumble);
         platform::pause(RumbleMs);
         platform::setRumble(0, 0);
     }
-    moveToMessageLine(level);
+    moveToMessageLine();
     shownBoard.clear();
     return LevelDied;
 }
@@ -202,21 +264,35 @@ LevelOutcome playLevel(std::int32_t level, bool resumed)
     }
     // Whatever changed before now is covered by this draw.
     platform::takeConsoleChange();
-    if (!boardFits(level)) {
+    const std::int32_t side = sideLengthFor(level);
+    // The previous level's whole board is what a draw by difference builds on.
+    const bool viewOnScreen = !shownBoard.empty() && boardView.columns > 0 && !showsWholeBoard(boardView, side - 1);
+    const bool cleared = !windowPlays(side, platform::consoleSize()) || viewOnScreen;
+    if (cleared) {
         if (!waitForRoom(level)) {
             return LevelQuit;
         }
-        // The screen was cleared for the notice: nothing to draw over.
+        // The screen was cleared for the notice, or shows a part of the last
+        // board: nothing to draw over.
         platform::clearScreen();
         shownBoard.clear();
     }
+    GoalShown header{findGoal(side), std::nullopt};
+    Position at;
     // The cursor would rest on the player's left half.
     platform::showCursor(false);
-    drawBoard(level, true, 0, 0, 0, 0);
+    boardView = viewAround(side, platform::consoleSize(), at.col, at.row);
+    if (showsWholeBoard(boardView, side)) {
+        drawBoard(level, true, 0, 0, 0, 0);
+    } else {
+        if (!cleared) {
+            platform::clearScreen();
+        }
+        drawAround(level, at, header);
+    }
     shownBoard = board;
     Tally tally = tallyBoard();
     const std::ptrdiff_t walls = tally.walls;
-    Position at;
 
     for (;;) {
         const Input input = waitForInput(Place::Level);
@@ -224,11 +300,11 @@ LevelOutcome playLevel(std::int32_t level, bool resumed)
         case Command::Up:
         case Command::Down:
         case Command::Right:
-        case Command::Left: move(level, input.command, at, tally, input.fromGamepad); break;
-        case Command::Save: save(level, at); break;
-        case Command::Quit: moveToMessageLine(level); return LevelQuit;
+        case Command::Left: move(level, input.command, at, tally, input.fromGamepad, header); break;
+        case Command::Save: save(at); break;
+        case Command::Quit: moveToMessageLine(); return LevelQuit;
         case Command::Redraw:
-            if (!redrawLevel(level, at)) {
+            if (!redrawLevel(level, at, header)) {
                 return LevelQuit;
             }
             continue;
@@ -239,7 +315,7 @@ LevelOutcome playLevel(std::int32_t level, bool resumed)
             return LevelCompleted;
         }
         if (tally.walls != walls) {
-            return die(level, input.fromGamepad);
+            return die(input.fromGamepad);
         }
     }
 }

@@ -187,7 +187,8 @@ TEST(Level, NeedsAWindowOfTheBoardsSizeAndQuitsAtTheNotice)
         startFresh(columns, lines);
         EXPECT_EQ(play(Open, {NoPad, Pad(0x0002), 'w', 'q'}), LevelQuit);
         EXPECT_EQ(fits ? seenBoard(3) : unwrapped(tc::terminal()), fits ? "P../.../..G" : Notice);
-        EXPECT_EQ(tc::screen().cursor(), (fits ? CursorPosition{0, 5} : CursorPosition{0, lines == 5 ? 1 : 16}));
+        // Below the notice: 18 lines of whole words at 6 columns.
+        EXPECT_EQ(tc::screen().cursor(), (fits ? CursorPosition{0, 5} : CursorPosition{0, lines == 5 ? 1 : 18}));
         // Waiting at the notice, a held button or no pad idles between reads, a key not; in play D-pad down moves.
         EXPECT_EQ(tc::timeline(),
                   (std::vector<std::string>{"pad", "idle", "pad", fits ? "pause 150" : "idle", "key 119", "key 113"}));

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -113,4 +114,37 @@ inline bool cursorRightBelowTheGame(const Screen& s)
 {
     const auto lines = static_cast<int>(std::ranges::count(s.text(), '\n'));
     return s.cursorVisible() && s.cursor() == (CursorPosition{0, lines + 1});
+}
+
+// What is wrong with the screen as a view of the record's board, larger than the window, the player moved over
+// floor to (col, row); nothing when the header tells the goal's distance and the view, as large as the window
+// allows, keeps the player a quarter of it from every edge with more board beyond and shows each cell right.
+inline std::string viewFault(const Screen& s, int columns, int lines, const std::string& record, int col, int row)
+{
+    const auto side = static_cast<int>(std::lround(std::sqrt(static_cast<double>(record.size()))));
+    std::string header = s.line(0) + s.line(1);
+    std::erase(header, ' ');
+    if (header != "Level" + std::to_string(side - 2) + "goal:" + std::to_string(side - 1 - col) + "right," +
+                      std::to_string(side - 1 - row) + "down") {
+        return "header " + s.line(0) + " | " + s.line(1);
+    }
+    const int viewColumns = std::min(side, (columns - 1) / 2), viewRows = std::min(side, lines - 3);
+    const CursorPosition at = s.cursor();
+    const int left = col - at.x / 2, top = row - (at.y - 2);
+    const auto nearEdge = [side](int start, int size, int p) {
+        return (start > 0 && p - start < size / 4) || (start + size < side && start + size - 1 - p < size / 4);
+    };
+    if (at.x % 2 != 0 || left < 0 || top < 0 || left + viewColumns > side || top + viewRows > side ||
+        nearEdge(left, viewColumns, col) || nearEdge(top, viewRows, row)) {
+        return "view at " + std::to_string(left) + "," + std::to_string(top);
+    }
+    for (int i = 0; i < viewRows * viewColumns; ++i) {
+        const int c = left + i % viewColumns, r = top + i / viewColumns;
+        const char digit = record.at(r * side + c);
+        const char letter = c == col && r == row ? 'P' : digit == '9' ? '#' : digit == '0' ? 'G' : '.';
+        if (cellLetter(s, c - left, r - top) != letter) {
+            return "cell " + std::to_string(c) + "," + std::to_string(r);
+        }
+    }
+    return {};
 }

@@ -34,7 +34,7 @@ struct Place {
 };
 const Step Resume{"\r", "Do you want to use your last saved data"};
 const Step NewGame{"n", "Level 1"};
-// The notice's 92 characters fill two lines of 45 and spill onto a third.
+// The notice's 92 characters take three lines of whole words at 45 columns.
 const Step TooSmall{nullptr, "The board of level 1", 45, 4};
 const Place Places[] = {
     {"the title", {}, 30, true},
@@ -44,7 +44,7 @@ const Place Places[] = {
     // Its words on the window's last line: the shell must start below them.
     {"the save's pause in a window the board fills", {Resume, NewGame, {"e", "Saved Game"}}, 6},
     {"the notice of a window too small", {Resume, NewGame, TooSmall}},
-    {"the notice filling two lines of 46 exactly", {Resume, NewGame, {nullptr, "The board of level 1", 46, 4}}},
+    {"the notice's first line filling 41 columns exactly", {Resume, NewGame, {nullptr, "The board of level 1", 41, 4}}},
     {"a level redrawn after a resize", {Resume, NewGame, TooSmall, {nullptr, "Level 1", 80, 30}}},
     // The farewell's line end scrolls the window: the shell must start right below the farewell.
     {"the farewell in a window the board fills", {Resume, NewGame, {"q", "Thank you for playing"}}, 6, true},
