@@ -5,16 +5,15 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <charconv>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "board/board.hpp"
 #include "maze/maze.hpp"
 #include "platform/platform.hpp"
+#include "tools/parse_number.hpp"
 
 // The generator asks the calendar for a seed only when it chooses one itself;
 // here the seed comes from the command line.
@@ -61,14 +60,6 @@ std::string png(std::size_t width, std::size_t height, const std::string& rows)
     putChunk(out, "IDAT", packed);
     putChunk(out, "IEND", "");
     return out;
-}
-
-template <typename Number>
-bool parseNumber(const char* text, Number& number)
-{
-    const char* end = text + std::strlen(text);
-    const auto [stop, error] = std::from_chars(text, end, number);
-    return error == std::errc{} && stop == end;
 }
 
 }  // namespace

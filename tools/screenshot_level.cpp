@@ -2,9 +2,7 @@
 // and prints, on one line each, the saved-game record of that level and the
 // keys that walk the player along its path from the top-left cell.
 // Usage: screenshot_level LEVEL SEED
-#include <charconv>
 #include <cstdint>
-#include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -12,6 +10,7 @@
 #include "board/board.hpp"
 #include "maze/maze.hpp"
 #include "platform/platform.hpp"
+#include "tools/parse_number.hpp"
 
 // The generator asks the calendar for a seed only when it chooses one itself;
 // here the seed comes from the command line.
@@ -63,15 +62,6 @@ std::string walkKeys(std::int32_t side)
         }
     }
     return keys;
-}
-
-// A whole decimal number, or false.
-template <typename Number>
-bool parseNumber(const char* text, Number& number)
-{
-    const char* end = text + std::strlen(text);
-    const auto [stop, error] = std::from_chars(text, end, number);
-    return error == std::errc{} && stop == end;
 }
 
 }  // namespace
