@@ -70,6 +70,10 @@ GameInTerminal::GameInTerminal(int columns, int lines, std::string directory, La
             // the exit after the game keeps it from handing the game its place.
             execl("/bin/sh", "sh", "-c", "trap '' HUP; \"$0\"; exit $?", QUILLONEX_BINARY, static_cast<char*>(nullptr));
         } else if (launch == Launch::InteractiveShell) {
+            // Bash's own prompt, whatever the user's is, and no history written to their home.
+            setenv("PS1", "\\s-\\v\\$ ", 1);
+            setenv("HISTFILE", "", 1);
+            unsetenv("PROMPT_COMMAND");
             execl("/bin/bash", "bash", "--norc", "--noprofile", "--noediting", "-i", static_cast<char*>(nullptr));
         } else {
             arguments.insert(arguments.begin(), "quillonex");
