@@ -135,18 +135,6 @@ TEST(LeanFrames, ChangeColoursInTheFewestBytes)
         colours::writeLean(writer, text, out);
         EXPECT_EQ(out, bytes);
     }
-    // The clear palette's wall, floor and goal: red, blue, and black bars on cyan.
-    const std::pair<Depth, const char*> clear[] = {
-        {Depth::Direct, "\x1b[38;2;255;0;0m#\x1b[38;2;0;0;255m.\x1b[38;2;0;0;0;48;2;0;255;255mG"},
-        {Depth::Palette, "\x1b[38;5;196m#\x1b[38;5;21m.\x1b[38;5;16;48;5;51mG"},
-        {Depth::Basic, "\x1b[31m#\x1b[34m.\x1b[30;46mG"}};
-    const std::string board = red + "#\x1b[38;2;20;200;50m." + yellow + brown + "G";
-    for (const auto& [depth, bytes] : clear) {
-        colours::Writer writer{depth, Palette::Clear};
-        std::string out;
-        colours::writeLean(writer, board, out);
-        EXPECT_EQ(out, bytes);
-    }
 }
 
 // The nearest entry of the 256-colour cube or grey ramp, unless GNU screen would show it in another basic

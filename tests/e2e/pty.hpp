@@ -57,6 +57,10 @@ public:
     {
         waitFor([](const Screen&) { return false; }, ms);
     }
+    // Waits, reading nothing, until the process sleeps (for the terminal, a key or a time) rather than runs.
+    bool waitUntilAsleep(pid_t process, int timeoutMs = HangMs);
+    // The shell's child: the game it runs.
+    pid_t child() const;
     // The game's exit status, -1 when killed by a signal, -2 when not ended in time.
     int waitForExit(int timeoutMs = HangMs, bool readOutput = true);
     pid_t pid() const { return pid_; }

@@ -10,7 +10,6 @@
 #include <optional>
 #include <regex>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -107,8 +106,10 @@ TEST(TerminalStallsOrGoesAway, TheGameStillEndsWithoutSpinning)
     std::ofstream(slow.directory() + "/record.quillonex") << squareRecord(202);
     ASSERT_TRUE(slow.waitForLine("Press 'enter'"));
     slow.type("\ry");
-    // Read no further than the header: the board behind it is far more than the terminal holds unread.
-    ASSERT_TRUE(slow.waitFor([](const Screen& s) { return s.line(0) == "Level 200"; }, HangMs));
+    // Read no further than the header: the board behind it is far more than the terminal holds unread, so once
+    // the game sleeps it waits in that write.
+    ASSERT_TRUE(slow.waitFor([](const Screen& s) { return s.line(0) == "Level 200"; }));
+    ASSERT_TRUE(slow.waitUntilAsleep(slow.pid()));
     slow.signal(SIGTERM);
     ASSERT_NE(slow.waitForExit(), -2);
     EXPECT_TRUE(slow.killedBy(SIGTERM) && slow.terminalSettingsRestored() && slow.screen().cursorVisible() &&
@@ -180,10 +181,7 @@ TEST(SuspendThroughTerminal, StoppedFromOutsideComesBackRawAndKilledWhileStopped
     ASSERT_TRUE(shell.waitForLine("Press 'enter'"));
     shell.type("\r");
     ASSERT_TRUE(shell.waitFor([](const Screen& s) { return showsLevel(s, 1); }));
-    pid_t game = 0;
-    std::ifstream("/proc/" + std::to_string(shell.pid()) + "/task/" + std::to_string(shell.pid()) + "/children") >>
-        game;
-    kill(game, SIGSTOP);
+    kill(shell.child(), SIGSTOP);
     ASSERT_TRUE(shell.waitForLine("[1]+  Stopped"));
     shell.type("fg\r");
     ASSERT_TRUE(shell.waitFor([](const Screen& s) { return s.findLine("[1]+") < 0 && showsLevel(s, 1); }));
