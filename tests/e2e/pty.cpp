@@ -212,12 +212,10 @@ bool GameInTerminal::waitUntilAsleep(pid_t process, int timeoutMs)
     for (;; std::this_thread::sleep_for(milliseconds(10))) {
         std::ifstream stat("/proc/" + std::to_string(process) + "/stat");
         const std::string fields(std::istreambuf_iterator<char>(stat), {});
-        const std::size_t name = fields.rfind(')');
-        if (name != std::string::npos && fields.compare(name + 1, 3, " S ") == 0) {
-            return true;
-        }
-        if (Clock::now() >= deadline) {
-            return false;
+        // The state follows the program's name, which is in brackets.
+        const bool asleep = fields.find(") S ", fields.rfind(')')) != std::string::npos;
+        if (asleep || Clock::now() >= deadline) {
+            return asleep;
         }
     }
 }
