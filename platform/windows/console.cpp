@@ -3,10 +3,12 @@
 // never touched: colours rely on the terminal understanding ECMA-48 itself.
 #define WIN32_LEAN_AND_MEAN
 #define NOMINMAX
+// First, on its own: timeapi.h needs its types.
+#include <windows.h>
+
 #include <conio.h>
 #include <io.h>
 #include <timeapi.h>
-#include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
