@@ -72,12 +72,13 @@ bool askToRestart()
     printBetweenWords({&DeathMessage, 1});
     printBetweenWords({&RestartQuestion, 1});
     const Input answer = askYesOrNo(Place::RestartPrompt, RestartReminder);
-    if (answer.command == Command::No) {
-        return false;
+    // The answer's own pause, for no as for yes: the pad's rows decide it.
+    const bool again = answer.command == Command::Yes;
+    if (again) {
+        platform::clearScreen();
     }
-    platform::clearScreen();
     pauseAfter(answer);
-    return true;
+    return again;
 }
 
 void playLevels()

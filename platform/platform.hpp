@@ -116,7 +116,8 @@ void discardNewFile(NewFile& file);
 // six letters or digits, untouched for ten seconds and held by no save under
 // way. Links are never followed nor removed, folders never removed.
 void removeLeftoverFiles(std::string_view prefix);
-// Forces what was written to a file (or a folder's entries) onto the disk.
+// Forces what was written to a file (or a folder's entries, where the system
+// lets a program ask) onto the disk; false when the path is not there.
 bool flushFileToDisk(const char* path);
 // While held, the signals that end the game wait; release lets them in.
 void holdInterrupts();

@@ -20,14 +20,9 @@ using colours::Depth;
 using colours::Palette;
 using vision::Vision;
 
-// The terminals themselves are rows of the end-to-end terminal table; here the player's choice outweighs them.
-TEST(Palette, IsThePlayersElseNoneWhereTheTerminfoEntryShowsNoColour)
+// The terminals and the player's choice are rows of the end-to-end terminal table; here an entry of direct colour.
+TEST(Palette, IsNoneOnlyWhereTheTerminfoEntryShowsNoColour)
 {
-    const colours::TerminalFacts mono{.term = "xterm-mono", .terminfoColours = 0},
-        eight{.term = "xterm", .terminfoColours = 8};
-    EXPECT_EQ(colours::choosePalette(Palette::Classic, mono), Palette::Classic);
-    EXPECT_EQ(colours::choosePalette(Palette::None, eight), Palette::None);
-    EXPECT_EQ(colours::choosePalette({}, mono), Palette::None);
     EXPECT_EQ(colours::choosePalette({}, {.terminfoDirect = true, .terminfoColours = 0}), Palette::Classic);
 }
 

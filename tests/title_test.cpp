@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <regex>
 #include <utility>
 
@@ -25,17 +26,18 @@ TEST(TitleScreen, ShowsEveryLineWithItsColoursAndRemindsUntilEnterOrA)
     // An arrow key brings two codes, so two reminders; other buttons print nothing; A continues after a pause.
     typeScript({KeyPrefixExtended, KeyUp, 'x', KeyEsc, Pad(0), Pad(0x2010), Pad(0x3000)});
     showTitleScreen();
+    // Eleven lines of title, each control the game reacts to named on them, then one reminder per wrong code.
     const std::string reminder = "\nPlease input 'enter'";
-    const std::string title =
-        "Welcome to the quillonex. YOU are this.\n     \u2588\u2588\nAren't you so pretty\n"
-        "Move around by pressing the wasd or arrow keys\nTry to get to the \u25ac\u25ac without touching the "
-        "\u2588\u2588.\n"
-        "Press 'e' to save your progress and press 'q' to quit the game.\n"
-        "If you are using an Xbox controller, use the d-pad or the letter buttons to move around.\n"
-        "Press the start button to quit and press the back button to save.\nGood Luck\n"
-        "DO NOT PRESS KEYS WHILE THE GAME IS DOING STUFF, SUCH AS SAVING OR UPDATING THE GAME.\n"
-        "Press 'enter' to continue. Press 'A' on a Xbox controller to continue as well.";
-    EXPECT_EQ(seen, "150 " + title + reminder + reminder + reminder + reminder);
+    ASSERT_TRUE(seen.starts_with("150 Welcome to the quillonex.") &&
+                seen.ends_with(reminder + reminder + reminder + reminder))
+        << seen;
+    const std::string title = seen.substr(0, seen.size() - 4 * reminder.size());
+    EXPECT_EQ(std::ranges::count(title, '\n'), 10) << title;
+    for (const char* control :
+         {"wasd or arrow keys", "'e' to save", "'q' to quit", "d-pad or the letter buttons", "start button to quit",
+          "back button to save", "'enter' to continue", "'A' on a Xbox controller to continue"}) {
+        EXPECT_NE(title.find(control), std::string::npos) << control;
+    }
     EXPECT_TRUE(tc::screen().blank());
 }
 

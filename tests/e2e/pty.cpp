@@ -14,7 +14,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
+#include <string>
 #include <thread>
 #include <utility>
 
@@ -70,6 +73,10 @@ GameInTerminal::GameInTerminal(int columns, int lines, std::string directory, La
             // the exit after the game keeps it from handing the game its place.
             execl("/bin/sh", "sh", "-c", "trap '' HUP; \"$0\"; exit $?", QUILLONEX_BINARY, static_cast<char*>(nullptr));
         } else if (launch == Launch::InteractiveShell) {
+            // Bash's own prompt, whatever the user's is, and no history written to their home.
+            setenv("PS1", "\\s-\\v\\$ ", 1);
+            setenv("HISTFILE", "", 1);
+            unsetenv("PROMPT_COMMAND");
             execl("/bin/bash", "bash", "--norc", "--noprofile", "--noediting", "-i", static_cast<char*>(nullptr));
         } else {
             arguments.insert(arguments.begin(), "quillonex");
@@ -137,11 +144,13 @@ bool GameInTerminal::jamOutput(char key, int timeoutMs)
 
 void GameInTerminal::readAvailable(int timeoutMs)
 {
-    // Once the terminal is closed, poll() only waits out the time.
+    // Once the terminal is closed, poll() only waits out the time. A bounded share at a time, so that a wait
+    // can stop reading a long frame part of the way through.
     pollfd fd{master_, POLLIN, 0};
     char bytes[4096];
     ssize_t got = 0;
-    while (poll(&fd, 1, timeoutMs) > 0 && (got = read(master_, bytes, sizeof bytes)) > 0) {
+    for (int share = 0; share < 16 && poll(&fd, 1, timeoutMs) > 0 && (got = read(master_, bytes, sizeof bytes)) > 0;
+         ++share) {
         screen_.feed(std::string_view(bytes, static_cast<std::size_t>(got)));
         received_.append(bytes, static_cast<std::size_t>(got));
         timeoutMs = 0;
@@ -195,6 +204,27 @@ bool GameInTerminal::coloursRestored() const
     after.feed(received_ + "\r\nX");
     const ScreenCell cell = after.cell(0, after.cursor().y);
     return cell.ch == U'X' && !cell.fg && !cell.bg;
+}
+
+bool GameInTerminal::waitUntilAsleep(pid_t process, int timeoutMs)
+{
+    const auto deadline = Clock::now() + milliseconds(timeoutMs);
+    for (;; std::this_thread::sleep_for(milliseconds(10))) {
+        std::ifstream stat("/proc/" + std::to_string(process) + "/stat");
+        const std::string fields(std::istreambuf_iterator<char>(stat), {});
+        // The state follows the program's name, which is in brackets.
+        const bool asleep = fields.find(") S ", fields.rfind(')')) != std::string::npos;
+        if (asleep || Clock::now() >= deadline) {
+            return asleep;
+        }
+    }
+}
+
+pid_t GameInTerminal::child() const
+{
+    pid_t child = 0;
+    std::ifstream("/proc/" + std::to_string(pid_) + "/task/" + std::to_string(pid_) + "/children") >> child;
+    return child;
 }
 
 termios GameInTerminal::settings() const

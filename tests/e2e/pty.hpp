@@ -20,6 +20,9 @@
 // line editing (the terminal keeps its own settings while bash waits).
 enum class Launch { SessionLeader, UnderShell, InteractiveShell };
 
+// How long a wait lasts at most: long enough for a sanitized game on a busy machine, so only a hang reaches it.
+constexpr int HangMs = 60000;
+
 // A new empty folder under the system's temporary folder.
 std::string newFolder();
 
@@ -40,12 +43,12 @@ public:
     void closeTerminal();
     // Types the key over and over, unread, until the terminal takes no more: the game is then stuck
     // writing to a terminal that nobody reads. False when that never happened.
-    bool jamOutput(char key, int timeoutMs = 5000);
+    bool jamOutput(char key, int timeoutMs = HangMs);
 
     // Reads the game's output until the condition holds or the time is up.
-    bool waitFor(const std::function<bool(const Screen&)>& condition, int timeoutMs = 5000);
+    bool waitFor(const std::function<bool(const Screen&)>& condition, int timeoutMs = HangMs);
     // The same, until a line starts with the text.
-    bool waitForLine(std::string_view start, int timeoutMs = 5000)
+    bool waitForLine(std::string_view start, int timeoutMs = HangMs)
     {
         return waitFor([start](const Screen& s) { return s.findLine(start) >= 0; }, timeoutMs);
     }
@@ -54,8 +57,12 @@ public:
     {
         waitFor([](const Screen&) { return false; }, ms);
     }
+    // Waits, reading nothing, until the process sleeps (for the terminal, a key or a time) rather than runs.
+    bool waitUntilAsleep(pid_t process, int timeoutMs = HangMs);
+    // The shell's child: the game it runs.
+    pid_t child() const;
     // The game's exit status, -1 when killed by a signal, -2 when not ended in time.
-    int waitForExit(int timeoutMs = 10000, bool readOutput = true);
+    int waitForExit(int timeoutMs = HangMs, bool readOutput = true);
     pid_t pid() const { return pid_; }
     bool killedBy(int signal) const { return exited_ && WIFSIGNALED(waitStatus_) && WTERMSIG(waitStatus_) == signal; }
     // Processor time the game used in all, once it has ended.

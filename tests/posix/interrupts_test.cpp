@@ -1,4 +1,4 @@
-// The signals that end the game, held while a save is under way; the output shown, and the pauses.
+// The signals that end the game, held while a save is under way; the output shown, the pauses and the idle wait.
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <pty.h>
@@ -61,3 +61,21 @@ TEST(Output, ReachesTheTerminalAtAShowAndAtAPauseThatLastsItsWholeLength)
 }
 
 }  // namespace
+
+// With no pad to read, the idle wait leaves the game asleep until a key comes, waking it only a few times a
+// second to notice a pad plugged in. Counted as wake-ups in a second: a busy machine only makes them fewer.
+TEST(IdleWait, WithoutAPadWakesTheGameAFewTimesASecond)
+{
+    int master = -1, terminal = -1;
+    ASSERT_EQ(openpty(&master, &terminal, nullptr, nullptr, nullptr), 0);
+    const int standardInput = dup(STDIN_FILENO);
+    dup2(terminal, STDIN_FILENO);
+    int wakeUps = 0;
+    for (const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+         std::chrono::steady_clock::now() < end; ++wakeUps) {
+        platform::idle();
+    }
+    dup2(standardInput, STDIN_FILENO);
+    close(master), close(terminal), close(standardInput);
+    EXPECT_LE(wakeUps, 10);
+}
