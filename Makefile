@@ -69,15 +69,15 @@ FOLDER_RECORD := build/release/install_folders.txt
 TARGET := $(DESTDIR)$(PREFIX)
 
 install: $(if $(NO_BUILD),,build)
-	@for folder in $(addprefix $(TARGET)/,$(INSTALL_FOLDERS)) $(TARGET); do \
+	@for sub in $(INSTALL_FOLDERS) ""; do folder="$(TARGET)$${sub:+/$$sub}"; \
 	    [ -d "$$folder" ] || echo "$$folder"; done >>$(FOLDER_RECORD)
-	DESTDIR=$(DESTDIR) cmake --install build/release --prefix $(PREFIX) --strip
+	DESTDIR="$(DESTDIR)" cmake --install build/release --prefix "$(PREFIX)" --strip
 
 uninstall:
-	rm -f $(TARGET)/games/quillonex $(TARGET)/share/man/man6/quillonex.6
-	rm -rf $(TARGET)/share/doc/quillonex
+	rm -f "$(TARGET)/games/quillonex" "$(TARGET)/share/man/man6/quillonex.6"
+	rm -rf "$(TARGET)/share/doc/quillonex"
 	@[ ! -f $(FOLDER_RECORD) ] || { \
-	    for folder in $(addprefix $(TARGET)/,$(INSTALL_FOLDERS)) $(TARGET); do \
+	    for sub in $(INSTALL_FOLDERS) ""; do folder="$(TARGET)$${sub:+/$$sub}"; \
 	        if [ -d "$$folder" ] && grep -qxF "$$folder" $(FOLDER_RECORD); then \
 	            rmdir --ignore-fail-on-non-empty "$$folder"; fi; done; \
 	    while IFS= read -r folder; do [ ! -d "$$folder" ] || echo "$$folder"; done <$(FOLDER_RECORD) >$(FOLDER_RECORD).new; \
@@ -187,23 +187,23 @@ fuzz:
 # Cross-compiled with mingw-w64; the tests run under wine, in a wine prefix of
 # the build's own (made on the first run, quietly, without Mono or Gecko).
 WINDOWS_BUILD := $(CURDIR)/build/windows
-WINE_ENV := WINEPREFIX=$(WINDOWS_BUILD)/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+WINE_ENV := WINEPREFIX="$(WINDOWS_BUILD)/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
 windows:
 	@tools/deps.sh windows
-	cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_BUILD_TYPE=Release \
-		-DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64-x86_64.cmake -DBUILD_TESTING=ON -DQUILLONEX_WERROR=ON
-	cmake --build $(WINDOWS_BUILD) -j $(JOBS)
-	@[ -d $(WINDOWS_BUILD)/wineprefix/drive_c ] || { echo "Making the wine prefix"; \
+	cmake -S . -B "$(WINDOWS_BUILD)" -DCMAKE_BUILD_TYPE=Release \
+		-DCMAKE_TOOLCHAIN_FILE="$(CURDIR)/cmake/mingw-w64-x86_64.cmake" -DBUILD_TESTING=ON -DQUILLONEX_WERROR=ON
+	cmake --build "$(WINDOWS_BUILD)" -j $(JOBS)
+	@[ -d "$(WINDOWS_BUILD)/wineprefix/drive_c" ] || { echo "Making the wine prefix"; \
 		$(WINE_ENV) wineboot -i >/dev/null 2>&1; }
 	@# wine's server and services outlive the program that starts them. Started
 	@# by a test, they would hold ctest's output open after the last test, and
 	@# ctest would wait for them until its time-out: they start here, and stop
 	@# after the tests, whatever the outcome.
 	@$(WINE_ENV) wineserver -p </dev/null >/dev/null 2>&1; $(WINE_ENV) wineboot </dev/null >/dev/null 2>&1; \
-		status=0; $(WINE_ENV) ctest --test-dir $(WINDOWS_BUILD) --output-on-failure -j $(TEST_JOBS) || status=$$?; \
+		status=0; $(WINE_ENV) ctest --test-dir "$(WINDOWS_BUILD)" --output-on-failure -j $(TEST_JOBS) || status=$$?; \
 		$(WINE_ENV) wineserver -k 2>/dev/null; exit $$status
-	@echo "Built $(WINDOWS_BUILD)/quillonex.exe and $$(ls $(WINDOWS_BUILD)/quillonex-*-win64.zip)"
+	@echo "Built $(WINDOWS_BUILD)/quillonex.exe and $$(ls "$(WINDOWS_BUILD)"/quillonex-*-win64.zip)"
 
 clean:
 	rm -rf build
