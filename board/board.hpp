@@ -32,5 +32,3 @@ constexpr std::int32_t sideLengthFor(std::int32_t level) { return level + 2; }
 // Screen position of a cell: two columns per cell, below the header and a blank line.
 constexpr std::int32_t cellX(std::int32_t col) { return 2 * col; }
 constexpr std::int32_t cellY(std::int32_t row) { return row + 2; }
-// The first line below the board.
-constexpr std::int32_t messageLine(std::int32_t level) { return level + 4; }
