@@ -174,8 +174,8 @@ bool learnTerminal()
     encoder::Output lent = writer;
     cursor::forget(lent.cursor);
     keepExitBytes(lentExitBytes, encoder::exitBytes(lent));
-    // Before the first frame too, a signal finds them made.
-    prepareExitBytes();
+    // Until the first frame the exit bytes stay empty: a signal before it finds
+    // nothing of the game's to take back.
     return true;
 }
 
