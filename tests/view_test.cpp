@@ -1,3 +1,6 @@
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -100,6 +103,41 @@ TEST(View, NoticeAndFarewellBreakBetweenWords)
                                "enlarge the window.");
         EXPECT_TRUE(shown.at(1).ends_with(" Thank you for playing the quillonex!")) << shown.at(1);
     }
+}
+
+// In a view the save's words and the death's stand on the line below the view, and the view stays where it was.
+TEST(View, SaveAndDeathSpeakBelowTheView)
+{
+    startFresh(40, 40);
+    ScratchFolder folder;
+    // Level 20: a top row of floor, walls below it.
+    std::string record = squareRecord(22);
+    std::fill_n(record.begin() + 1, 21, '7');
+    std::ofstream(SaveRecordName) << record;
+    std::vector<std::string> seen;
+    tc::onPause([&seen](std::int32_t ms) {
+        if (ms == 3000) {
+            seen.push_back(tc::screen().line(24));
+        }
+    });
+    const auto look = [&seen, &record](int col) {
+        tc::scriptAction([&seen, &record, col] { seen.push_back(viewFault(tc::screen(), 40, 40, record, col, 0)); });
+    };
+    tc::typeText("\ry" + std::string(12, 'd'));
+    look(12);
+    tc::scriptAction([] { std::filesystem::remove(SaveRecordName); });
+    tc::typeText("e");
+    look(12);
+    tc::typeText("s");
+    tc::scriptAction([&seen] { seen.push_back(tc::screen().line(24) + "|" + tc::screen().line(25)); });
+    tc::typeText("n");
+    runGame();
+    // The last pause is the farewell's, under the death's words.
+    EXPECT_EQ(seen,
+              (std::vector<std::string>{"", "Saved Game", "", "You have died!|Do you wanna restart (y/n)? If you are",
+                                        "You have died!"}));
+    // The level as it began.
+    EXPECT_EQ(folder.read(SaveRecordName), record);
 }
 
 }  // namespace
