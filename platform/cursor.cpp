@@ -43,9 +43,6 @@ void forget(State& c) { c = State{c.columns, c.lines}; }
 
 void appendPlacement(std::string& out, std::int16_t x, std::int16_t y)
 {
-    if (x < 0 || y < 0) {
-        return;
-    }
     // ECMA-48 counts lines and columns from 1.
     out += "\x1b[";
     out += std::to_string(y + 1);

@@ -37,8 +37,8 @@ void eraseScreen(State& cursor);
 // output starting where the cursor is.
 void forget(State& cursor);
 
-// Appends the placement (CUP) to column x, line y, both from 0. A console
-// refuses a negative place and leaves the cursor where it is: nothing then.
+// Appends the placement (CUP) to column x, line y, both from 0 (the encoder
+// sends nothing for a negative place, which a console refuses).
 void appendPlacement(std::string& out, std::int16_t x, std::int16_t y);
 
 // Appends what puts the cursor at the start of the line below everything the
