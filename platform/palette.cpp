@@ -46,10 +46,10 @@ int terminalColour(Depth depth, std::optional<Rgb> c)
     return (c->r << 16) | (c->g << 8) | c->b;
 }
 
-// A foreground that would vanish in its own background gives way to black on
-// the light colours (green, yellow, cyan, white), white on the others. In the
-// 256-colour palette the same holds for the basic colours GNU screen falls
-// back to.
+// A foreground that would vanish in its own background gives way to black: the
+// backgrounds of the game's cells are all light (the goal's brown falls back to
+// yellow, the clear goal is cyan). In the 256-colour palette the same holds for
+// the basic colours GNU screen falls back to.
 ColourPair readable(Depth depth, ColourPair pair)
 {
     if (depth == Depth::Direct || pair.fg == DefaultColour || pair.bg == DefaultColour) {
@@ -57,8 +57,7 @@ ColourPair readable(Depth depth, ColourPair pair)
     }
     const int background = depth == Depth::Basic ? pair.bg : basicFallback(pair.bg);
     if ((depth == Depth::Basic ? pair.fg : basicFallback(pair.fg)) == background) {
-        const bool light = background == 2 || background == 3 || background == 6 || background == 7;
-        pair.fg = depth == Depth::Basic ? (light ? 0 : 7) : basicEntry(light ? 0 : 7);
+        pair.fg = depth == Depth::Basic ? 0 : basicEntry(0);
     }
     return pair;
 }
