@@ -171,11 +171,11 @@ bool learnTerminal()
     writer.depth = colours::chooseDepth(facts);
     writer.palette = colours::choosePalette(chosenPalette, facts);
     takeSize();
-    encoder::Output lent = writer;
-    cursor::forget(lent.cursor);
-    keepExitBytes(lentExitBytes, encoder::exitBytes(lent));
-    // Until the first frame the exit bytes stay empty: a signal before it finds
-    // nothing of the game's to take back.
+    // Nothing is drawn yet, so the cursor's place is unknown, as it is again
+    // once the screen is lent: these are the colours only. Until the first
+    // frame the exit bytes stay empty: a signal before it finds nothing of the
+    // game's to take back.
+    keepExitBytes(lentExitBytes, encoder::exitBytes(writer));
     return true;
 }
 
