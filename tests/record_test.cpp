@@ -56,28 +56,16 @@ TEST_F(Record, BoardsComeBackAsTheyWereWhateverFollowsALineFeed)
 
 TEST_F(Record, AnythingButAPlayableBoardIsNoSavedGame)
 {
-    for (const std::string& text :
-         std::vector<std::string>{"",
-                                  "\n879779970",
-                                  "87977997",
-                                  "8797799700",
-                                  "8790",  // empty, not square, a level-0 board
-                                  "879779170",
-                                  "879779 70",
-                                  "879779a70",
-                                  "879\37779970",
-                                  std::string("8797\0009970", 9),
-                                  "779779970",
-                                  "789779970",
-                                  "889779970",
-                                  "879779977",
-                                  "879779907",
-                                  "879770970",  // player, goal: none, moved, two
-                                  "879779970\r",
-                                  "879779970\r\r\n",
-                                  "8797\r\n79970",  // a return not right before the line feed
-                                  squareRecord(MaxRecordSide + 1),
-                                  squareRecord(MaxRecordSide) + "\r\n\n"}) {  // too wide, too long
+    // Empty, not square, a level-0 board; a byte that is no tile; player and goal: none, moved, two; a return not
+    // right before the line feed; too wide, too long.
+    const std::string tooWide = squareRecord(MaxRecordSide + 1), tooLong = squareRecord(MaxRecordSide) + "\r\n\n";
+    const std::string refused[] = {
+        "",          "\n879779970", "87977997",        "8797799700",    "8790",
+        "879779170", "879779 70",   "879779a70",       "879\37779970",  std::string("8797\0009970", 9),
+        "779779970", "789779970",   "889779970",       "879779977",     "879779907",
+        "879770970", "879779970\r", "879779970\r\r\n", "8797\r\n79970", tooWide,
+        tooLong};
+    for (const std::string& text : refused) {
         folder.write(SaveRecordName, text);
         EXPECT_EQ(load(), std::nullopt) << '"' << text.substr(0, 20) << '"';
     }
