@@ -64,8 +64,7 @@ TEST(ViewThroughTerminal, Level40WalkedToItsGoalWithThePlayerInViewAfterEverySte
     ASSERT_NO_FATAL_FAILURE(resume(game, Winding));
     Walker walker{game};
     ASSERT_TRUE(walker.seen());
-    const auto is = [](char c) { return [c](std::int32_t i) { return Winding[static_cast<std::size_t>(i)] == c; }; };
-    const std::string keys = keysOfShortestWay(42, 0, is('7'), is('0'));
+    const std::string keys = keysOfShortestWay(Winding, 42, 0, '7', '0');
     ASSERT_TRUE(walker.walk(keys.substr(0, keys.size() - 1)));
     // The next level starts in view, its player top-left.
     game.type(keys.substr(keys.size() - 1));

@@ -38,8 +38,7 @@ inline std::string seenBoard(std::int32_t side)
 // The keys that take the player from the top-left cell to the goal of `board`.
 inline std::string keysToGoal(std::int32_t level)
 {
-    const auto is = [](std::int32_t code) { return [code](std::int32_t i) { return board.at(i) == code; }; };
-    return keysOfShortestWay(sideLengthFor(level), 0, is(TileFloor), is(TileGoal));
+    return keysOfShortestWay(board, sideLengthFor(level), 0, TileFloor, TileGoal);
 }
 
 // From now on each pause is noted as its length, with " blank" when the screen is blank meanwhile.
