@@ -23,9 +23,6 @@ enum class Launch { SessionLeader, UnderShell, InteractiveShell };
 // How long a wait lasts at most: long enough for a sanitized game on a busy machine, so only a hang reaches it.
 constexpr int HangMs = 60000;
 
-// A new empty folder under the system's temporary folder.
-std::string newFolder();
-
 class GameInTerminal {
 public:
     // Starts the game in `directory` (by default a new one, removed at the end). The environment is
