@@ -49,6 +49,11 @@ public:
     {
         return waitFor([start](const Screen& s) { return s.findLine(start) >= 0; }, timeoutMs);
     }
+    // Types the keys once a line starts with the text; false, typing nothing, when none does in time.
+    bool answer(std::string_view start, std::string_view keys, int timeoutMs = HangMs)
+    {
+        return waitForLine(start, timeoutMs) && (type(keys), true);
+    }
     // Reads what the game writes for a while, however long it is quiet.
     void settle(int ms)
     {

@@ -104,8 +104,7 @@ TEST(TerminalStallsOrGoesAway, TheGameStillEndsWithoutSpinning)
     // there ends the sequence it cut and shows the cursor again.
     GameInTerminal slow(410, 210);
     std::ofstream(slow.directory() + "/record.quillonex") << squareRecord(202);
-    ASSERT_TRUE(slow.waitForLine("Press 'enter'"));
-    slow.type("\ry");
+    ASSERT_TRUE(slow.answer("Press 'enter'", "\ry"));
     // Read no further than the header: the board behind it is far more than the terminal holds unread, so once
     // the game sleeps it waits in that write.
     ASSERT_TRUE(slow.waitFor([](const Screen& s) { return s.line(0) == "Level 200"; }));
@@ -140,8 +139,7 @@ TEST(SuspendThroughTerminal, CtrlZAndFgFromAScriptBringRawModeAndTheBoardBack)
     std::ofstream(script) << "#!/bin/bash\ncd '" << shell.directory() << "'\n'" << QUILLONEX_BINARY << "'\n";
     chmod(script.c_str(), 0755);
     shell.type("./play\r");
-    ASSERT_TRUE(shell.waitForLine("Press 'enter'"));
-    shell.type("\r");
+    ASSERT_TRUE(shell.answer("Press 'enter'", "\r"));
     ASSERT_TRUE(shell.waitFor([](const Screen& s) { return showsLevel(s, 1); }));
     const std::string there = keysTo(*readBoard(shell.screen()), '.').substr(0, 1);
     const std::string back = there == "d" ? "a" : "w";
@@ -178,12 +176,10 @@ TEST(SuspendThroughTerminal, StoppedFromOutsideComesBackRawAndKilledWhileStopped
     // By a short name, so that bash's job lines hold the same wherever the game was built.
     std::filesystem::create_symlink(QUILLONEX_BINARY, shell.directory() + "/quillonex");
     shell.type("./quillonex\r");
-    ASSERT_TRUE(shell.waitForLine("Press 'enter'"));
-    shell.type("\r");
+    ASSERT_TRUE(shell.answer("Press 'enter'", "\r"));
     ASSERT_TRUE(shell.waitFor([](const Screen& s) { return showsLevel(s, 1); }));
     kill(shell.child(), SIGSTOP);
-    ASSERT_TRUE(shell.waitForLine("[1]+  Stopped"));
-    shell.type("fg\r");
+    ASSERT_TRUE(shell.answer("[1]+  Stopped", "fg\r"));
     ASSERT_TRUE(shell.waitFor([](const Screen& s) { return s.findLine("[1]+") < 0 && showsLevel(s, 1); }));
     shell.type(keysTo(*readBoard(shell.screen()), '.').substr(0, 1));
     ASSERT_TRUE(shell.waitFor([](const Screen& s) { return readBoard(s) && readBoard(s)->cells[0] == '.'; }));

@@ -29,10 +29,8 @@ const std::string Winding = windingRecord();
 void resume(GameInTerminal& game, const std::string& record)
 {
     std::ofstream(game.directory() + "/record.quillonex") << record;
-    ASSERT_TRUE(game.waitForLine("Press 'enter'"));
-    game.type("\r");
-    ASSERT_TRUE(game.waitForLine("Do you want"));
-    game.type("y");
+    ASSERT_TRUE(game.answer("Press 'enter'", "\r"));
+    ASSERT_TRUE(game.answer("Do you want", "y"));
 }
 
 // The player's place, followed key by key: after each key, the view shows the player there.
@@ -103,13 +101,11 @@ TEST(ViewThroughTerminal, CtrlZAndFgBringTheViewBack)
     GameInTerminal shell(80, 24, {}, Launch::InteractiveShell);
     std::ofstream(shell.directory() + "/record.quillonex") << Winding;
     shell.type("cd '" + shell.directory() + "' && '" QUILLONEX_BINARY "'\r");
-    ASSERT_TRUE(shell.waitForLine("Press 'enter'"));
-    shell.type("\ry");
+    ASSERT_TRUE(shell.answer("Press 'enter'", "\ry"));
     Walker walker{shell};
     ASSERT_TRUE(walker.walk(std::string(41, 'd') + "ss" + std::string(10, 'a')));
     shell.type("\x1a");
-    ASSERT_TRUE(shell.waitForLine("[1]+  Stopped"));
-    shell.type("fg\r");
+    ASSERT_TRUE(shell.answer("[1]+  Stopped", "fg\r"));
     ASSERT_TRUE(walker.seen() && !shell.screen().cursorVisible());
     ASSERT_TRUE(walker.walk("aaaaaaaaaaaa"));
     shell.type("\x03");

@@ -54,8 +54,7 @@ TEST(GameUnderWine, TitleKeysSaveQuitAndPlayTheSavedLevelAgain)
     GameInTerminal again(200, 30, game.directory());
     ASSERT_NO_FATAL_FAILURE(waitForTitle(again));
     again.type("\r");
-    ASSERT_TRUE(again.waitForLine("Do you want", StartMs));
-    again.type("y");
+    ASSERT_TRUE(again.answer("Do you want", "y", StartMs));
     EXPECT_EQ(boardShown(again), saved);
     again.type("q");
     ASSERT_TRUE(again.waitForLine("Thank you for playing", StartMs));
