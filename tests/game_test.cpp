@@ -57,6 +57,7 @@ TEST_P(WholeGame, AnswersEveryPromptAndPausesAsThePlayerAsked)
 
 const std::vector<std::string> FarewellOnly{"3000"};
 const std::pair<int, std::string> FirstHeader{0, "Level 1"};
+const std::string Again = "Please input your answer again";
 
 const GameRun Runs[] = {
     // Without a playable record there is no prompt; the farewell follows a quit on the message line.
@@ -83,12 +84,7 @@ const GameRun Runs[] = {
     {FirstLevel,
      {'\r', 'y', 'd', 'd', 'x', KeyPrefixExtended, KeyUp, 'N'},
      FarewellOnly,
-     {{5, "You have died!"},
-      {6, RestartQuestion},
-      {7, "Please input your answer again"},
-      {8, "Please input your answer again"},
-      {9, "Please input your answer again"},
-      {10, Farewell}},
+     {{5, "You have died!"}, {6, RestartQuestion}, {7, Again}, {8, Again}, {9, Again}, {10, Farewell}},
      nullptr},
 };
 

@@ -96,14 +96,12 @@ TEST(Level, SaysOnTheMessageLineWhileItSavesAndWhetherTheSaveWorked)
         return seen.emplace_back("writing: " + tc::terminal().line(5)), !diskFails;
     });
     tc::onPause([&](std::int32_t ms) { seen.push_back(std::to_string(ms) + ": " + tc::screen().line(5)); });
-    EXPECT_EQ(play(Walled, {'e'}), std::nullopt);
-    EXPECT_EQ(tc::screen().line(5), "");
-    linkRecord = true;
-    EXPECT_EQ(play(Walled, {'e'}), std::nullopt);
-    linkRecord = false;
-    diskFails = true;
-    EXPECT_EQ(play(Walled, {'e'}), std::nullopt);
-    EXPECT_EQ(tc::screen().line(5), "");
+    for (const auto& [link, fails] : {std::pair{false, false}, {true, false}, {false, true}}) {
+        linkRecord = link;
+        diskFails = fails;
+        EXPECT_EQ(play(Walled, {'e'}), std::nullopt);
+        EXPECT_EQ(tc::screen().line(5), "");
+    }
     EXPECT_EQ(seen, (std::vector<std::string>{"writing: Saving Game", "writing: Saving Game", "3000: Saved Game",
                                               "writing: Saving Game", "writing: Saving Game", "3000: Save Failed",
                                               "writing: Saving Game", "3000: Save Failed"}));
