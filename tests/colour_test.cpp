@@ -38,9 +38,7 @@ struct Frame {
 std::vector<Frame> framesOf(std::int32_t level, std::optional<Depth> lean)
 {
     startFresh(210, 110);
-    if (lean) {
-        tc::encodeAs(*lean);
-    }
+    tc::encodeAs(lean);
     std::vector<Frame> frames;
     for (int frame = 0; frame < 3; ++frame) {
         const std::size_t from = tc::output().size();
@@ -167,9 +165,7 @@ TEST(LeanFrames, ChangeColoursInTheFewestBytes)
     };
     for (const Case& c : cases) {
         tc::reset();
-        if (c.lean) {
-            tc::encodeAs(*c.lean);
-        }
+        tc::encodeAs(c.lean);
         platform::chooseColours(c.palette);
         for (const char step : c.shown) {
             using enum platform::Cell;

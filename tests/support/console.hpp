@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -53,8 +54,9 @@ bool consoleIsOpen();
 const Screen& terminal();
 // The waits and flushes in order: "show", "idle", "pause 150", "pad" (a read of the gamepad) and "key 13" (a key read).
 const std::vector<std::string>& timeline();
-// From now on the output is encoded as for a POSIX terminal of this depth, colours changed only where they differ.
-void encodeAs(colours::Depth depth);
+// The output from now on: as for a POSIX terminal of this depth, colours changed only where they differ; none: cell
+// by cell, as for the Windows console.
+void encodeAs(std::optional<colours::Depth> depth);
 // The window takes a new size; the game learns it as a change of the console.
 void resize(int columns, int lines);
 
