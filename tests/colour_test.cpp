@@ -136,12 +136,8 @@ TEST(ClassicPalette, KeepsItsMeaningThroughScreensFallbackToEightColours)
 // clear, '@' a placement at (3, 4) and '~' one at (-1, 4); the rest is text.
 TEST(LeanFrames, ChangeColoursInTheFewestBytes)
 {
-    struct Case {
-        Palette palette;
-        std::optional<Depth> lean;
-        std::string shown, bytes;
-    };
-    const Case cases[] = {
+    // The palette, the encoding (none: the Windows console's), the steps and the bytes sent.
+    const std::tuple<Palette, std::optional<Depth>, std::string, std::string> cases[] = {
         {Palette::Classic, Depth::Direct, "WWFxG P",
          "\x1b[38;2;255;0;0m████\x1b[38;2;20;200;50m██\x1b[mx"
          "\x1b[38;2;255;255;0;48;2;150;75;0m▬▬\x1b[m ██"},
@@ -163,11 +159,11 @@ TEST(LeanFrames, ChangeColoursInTheFewestBytes)
          "\x1b[48;2;150;75;0m\x1b[38;2;255;255;0m▬▬\x1b[0m \x1b[38;2;20;200;50m██\x1b[0m"
          "\x1b[H\x1b[2J██"},
     };
-    for (const Case& c : cases) {
+    for (const auto& [palette, lean, shown, bytes] : cases) {
         tc::reset();
-        tc::encodeAs(c.lean);
-        platform::chooseColours(c.palette);
-        for (const char step : c.shown) {
+        tc::encodeAs(lean);
+        platform::chooseColours(palette);
+        for (const char step : shown) {
             using enum platform::Cell;
             if (std::string_view("WFGP").find(step) != std::string_view::npos) {
                 platform::printCell(step == 'W' ? Wall : step == 'F' ? Floor : step == 'G' ? Goal : Player);
@@ -179,7 +175,7 @@ TEST(LeanFrames, ChangeColoursInTheFewestBytes)
                 platform::printText(std::wstring(1, static_cast<wchar_t>(step)));
             }
         }
-        EXPECT_EQ(tc::output(), c.bytes) << c.shown;
+        EXPECT_EQ(tc::output(), bytes) << shown;
     }
 }
 
