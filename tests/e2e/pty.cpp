@@ -48,14 +48,12 @@ GameInTerminal::GameInTerminal(int columns, int lines, std::string directory, La
         if (chdir(directory_.c_str()) != 0) {
             _exit(127);
         }
-        // A terminal that shows 24-bit colour, wherever the tests run.
-        setenv("TERM", "xterm-256color", 1);
-        setenv("COLORTERM", "truecolor", 1);
-        for (const char* name : {"STY", "TMUX", "VTE_VERSION", "KONSOLE_VERSION", "TERM_PROGRAM", "XTERM_VERSION",
-                                 "WT_SESSION", "NO_COLOR"}) {
-            unsetenv(name);
-        }
-        for (const std::string& variable : environment) {
+        // A terminal that shows 24-bit colour, wherever the tests run, then the test's own variables.
+        std::vector<std::string> variables{
+            "TERM=xterm-256color", "COLORTERM=truecolor", "STY",           "TMUX",       "VTE_VERSION",
+            "KONSOLE_VERSION",     "TERM_PROGRAM",        "XTERM_VERSION", "WT_SESSION", "NO_COLOR"};
+        variables.insert(variables.end(), environment.begin(), environment.end());
+        for (const std::string& variable : variables) {
             const std::size_t equals = variable.find('=');
             equals == std::string::npos ? unsetenv(variable.c_str())
                                         : setenv(variable.substr(0, equals).c_str(), variable.c_str() + equals + 1, 1);
