@@ -73,11 +73,12 @@ void write(std::string_view bytes)
     st.unshown += tty;
 }
 
-// Writes the bytes the encoder appends.
-void writeEncoded(const std::function<void(encoder::Output&, std::string&)>& append)
+// Writes the bytes an encoder function appends for the arguments.
+template <typename Append, typename... Arguments>
+void writeEncoded(Append append, const Arguments&... arguments)
 {
     std::string bytes;
-    append(st.writer, bytes);
+    append(st.writer, arguments..., bytes);
     write(bytes);
 }
 
@@ -184,14 +185,8 @@ void closeConsole()
     st.open = false;
 }
 
-void printText(std::wstring_view wide)
-{
-    testconsole::writeEncoded([wide](encoder::Output& o, std::string& out) { encoder::appendText(o, wide, out); });
-}
-void printCell(Cell cell)
-{
-    testconsole::writeEncoded([cell](encoder::Output& o, std::string& out) { encoder::appendCell(o, cell, out); });
-}
+void printText(std::wstring_view wide) { testconsole::writeEncoded(encoder::appendText, wide); }
+void printCell(Cell cell) { testconsole::writeEncoded(encoder::appendCell, cell); }
 
 void writeStandardOutput(std::string_view narrow) { st.standardOutput += narrow; }
 void writeStandardError(std::string_view narrow) { st.standardError += narrow; }
@@ -202,10 +197,7 @@ std::string environmentVariable(const char* name)
     return found != st.environment.end() ? found->second : "";
 }
 
-void moveCursor(std::int16_t x, std::int16_t y)
-{
-    testconsole::writeEncoded([x, y](encoder::Output& o, std::string& out) { encoder::appendPlacement(o, x, y, out); });
-}
+void moveCursor(std::int16_t x, std::int16_t y) { testconsole::writeEncoded(encoder::appendPlacement, x, y); }
 
 void showOutput() { testconsole::flush("show"); }
 void clearScreen() { testconsole::writeEncoded(encoder::appendClear); }
