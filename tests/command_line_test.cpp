@@ -21,8 +21,7 @@ TEST(CommandLine, HelpVersionAndMistakesAnswerWithoutTouchingTheTerminal)
         {{"--colour=none"}, 2, "", "unknown option '--colour=none'"},
         {{"--colours", "clear", "-"}, 2, "", "unexpected argument '-'"},
         // Control characters in an argument would reach the terminal as commands.
-        {{"-x\x1b[2J\x07\xc2\x80\xc2\x9b\xc2\x9f"
-          "z \xc2\xa0\xc3\xa9"},
+        {{"-x\x1b[2J\x07\xc2\x80\xc2\x9b\xc2\x9fz \xc2\xa0\xc3\xa9"},
          2,
          "",
          "unknown option '-x\\x1b[2J\\x07\\x80\\x9b\\x9fz \xc2\xa0\xc3\xa9'"},
