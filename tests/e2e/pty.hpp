@@ -1,5 +1,4 @@
-// The built game in a pseudo-terminal: keys typed in, the screen read back
-// through libvterm, the terminal's settings compared at the end.
+// The built game in a pseudo-terminal: keys typed in, the screen read back through libvterm.
 #pragma once
 
 #include <sys/types.h>
@@ -38,8 +37,7 @@ public:
     void resize(int columns, int lines);
     // Closes our side of the terminal, as when its window is closed.
     void closeTerminal();
-    // Types the key over and over, unread, until the terminal takes no more: the game is then stuck
-    // writing to a terminal that nobody reads. False when that never happened.
+    // Types the key, unread, until the terminal takes no more and the game is stuck writing; false if it never is.
     bool jamOutput(char key, int timeoutMs = HangMs);
 
     // Reads the game's output until the condition holds or the time is up.

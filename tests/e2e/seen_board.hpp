@@ -30,8 +30,7 @@ inline char cellLetter(const Screen& s, int col, int row)
                                        : '?';
 }
 
-// The movement keys (w, a, s, d) of a shortest way across a board of `cells` from one cell to the nearest `arrive`
-// cell, over `pass` cells; empty when there is none.
+// The keys (w, a, s, d) of a shortest way over `pass` cells from one cell to the nearest `arrive` cell; empty if none.
 template <typename Cells, typename Cell>
 std::string keysOfShortestWay(const Cells& cells, std::int32_t side, std::int32_t from, Cell pass, Cell arrive)
 {

@@ -42,7 +42,6 @@ public:
     {
         std::ofstream(path_ / name, std::ios::binary) << content;
     }
-    // Names of everything in the folder.
     std::set<std::string> entries() const
     {
         std::set<std::string> names;

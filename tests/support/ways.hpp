@@ -1,5 +1,4 @@
-// What the unit tests share: the game's headers, the test console, a scratch
-// folder, scripts of keys and buttons, and the board as the screen shows it.
+// What the unit tests share: the game's headers, the test console, scratch folders and the board as it shows.
 #pragma once
 
 #include <gtest/gtest.h>
