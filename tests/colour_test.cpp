@@ -41,14 +41,14 @@ std::vector<Frame> framesOf(std::int32_t level, std::optional<Depth> lean)
     tc::encodeAs(lean);
     std::vector<Frame> frames;
     for (int frame = 0; frame < 3; ++frame) {
-        const std::size_t from = tc::output().size();
+        const std::size_t from = tc::recorded().output.size();
         const std::int32_t drawn = frame == 0 ? level - 1 : level, last = sideLengthFor(level) - 1;
         if (frame < 2) {
             generateMazeFromSeed(drawn, 1'700'000'000 + 30 * frame, mazeDrawBudget(drawn));
         }
         drawBoard(drawn, frame < 2, last - 1, last, last, last);
         shownBoard = board;
-        Frame seen{{}, tc::screen().cursor(), tc::output().substr(from)};
+        Frame seen{{}, tc::screen().cursor(), tc::recorded().output.substr(from)};
         for (int i = 0, w = 2 * level + 8; i < (level + 7) * w; ++i) {
             seen.cells.push_back(tc::screen().cell(i % w, i / w));
         }
@@ -175,7 +175,7 @@ TEST(LeanFrames, ChangeColoursInTheFewestBytes)
                 platform::printText(std::wstring(1, static_cast<wchar_t>(step)));
             }
         }
-        EXPECT_EQ(tc::output(), bytes) << shown;
+        EXPECT_EQ(tc::recorded().output, bytes) << shown;
     }
 }
 

@@ -43,7 +43,7 @@ TEST_P(WholeGame, AnswersEveryPromptAndPausesAsThePlayerAsked)
     std::vector<std::string> pauses;
     notePauses(pauses);
     runGame();
-    EXPECT_TRUE(tc::scriptDone() && !tc::consoleIsOpen());
+    EXPECT_TRUE(tc::scriptDone() && !tc::recorded().consoleOpen);
     EXPECT_EQ(pauses, expectedPauses);
     for (const auto& [y, text] : lines) {
         EXPECT_EQ(tc::screen().line(y), text) << "line " << y;
@@ -154,7 +154,7 @@ TEST_F(Game, IdlesBetweenReadsWhereverItWaits)
     runGame();
     EXPECT_TRUE(prompt.ends_with("'b' to not.\nPlease give a proper response.\nPlease give a proper response."))
         << prompt;
-    EXPECT_EQ(tc::timeline(),
+    EXPECT_EQ(tc::recorded().timeline,
               (std::vector<std::string>{"pad",     "idle", "pad",        "idle",      "key 13",  "pad", "idle",
                                         "pad",     "idle", "key 224",    "key 72",    "key 121", "pad", "idle",
                                         "key 101", "show", "pause 3000", "key 100",   "key 100", "pad", "idle",

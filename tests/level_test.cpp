@@ -47,7 +47,7 @@ TEST_P(LevelPlay, ShowsWhereEveryKeyAndButtonTakesThePlayer)
     // Only a death by a gamepad move rumbles: a second at full speed.
     using Rumbles = std::vector<tc::RumbleRequest>;
     const bool rumbled = expectedPauses.size() > 1 && expectedPauses.back() == "1000";
-    EXPECT_EQ(tc::rumbles(), (rumbled ? Rumbles{{65535, 65535, 300}, {0, 0, 1300}} : Rumbles{}));
+    EXPECT_EQ(tc::recorded().rumbles, (rumbled ? Rumbles{{65535, 65535, 300}, {0, 0, 1300}} : Rumbles{}));
 }
 
 constexpr CursorPosition Home{0, 2}, Below{0, 5};
@@ -188,7 +188,7 @@ TEST(Level, NeedsAWindowOfTheBoardsSizeAndQuitsAtTheNotice)
         // Below the notice: 18 lines of whole words at 6 columns.
         EXPECT_EQ(tc::screen().cursor(), (fits ? CursorPosition{0, 5} : CursorPosition{0, lines == 5 ? 1 : 18}));
         // Waiting at the notice, a held button or no pad idles between reads, a key not; in play D-pad down moves.
-        EXPECT_EQ(tc::timeline(),
+        EXPECT_EQ(tc::recorded().timeline,
                   (std::vector<std::string>{"pad", "idle", "pad", fits ? "pause 150" : "idle", "key 119", "key 113"}));
     }
 }

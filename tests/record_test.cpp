@@ -90,7 +90,7 @@ TEST_F(Record, ANewRecordReplacesTheOldOnlyOnceItIsWholeOnDiskAndNeverThroughALi
     // folder once the record is replaced; a failing folder flush comes too late to undo the save.
     std::vector<std::string> flushed;
     tc::onDiskFlush([&](const std::string& path) {
-        EXPECT_GT(tc::interruptsHeld(), 0);
+        EXPECT_GT(tc::recorded().interruptsHeld, 0);
         flushed.push_back(path);
         const std::string seen = folder.read(SaveRecordName) + "|" + (path == "." ? "" : folder.read(path));
         EXPECT_EQ(seen, path == "." ? newText + "|" : LevelOneRecord + "|" + newText);
@@ -100,7 +100,7 @@ TEST_F(Record, ANewRecordReplacesTheOldOnlyOnceItIsWholeOnDiskAndNeverThroughALi
     ASSERT_EQ(flushed.size(), 2u);
     EXPECT_TRUE(flushed[0].starts_with(NewRecordPrefix) && flushed[1] == ".") << flushed[0];
     EXPECT_EQ(folder.entries(), std::set<std::string>{SaveRecordName});
-    EXPECT_EQ(tc::interruptsHeld(), 0);
+    EXPECT_EQ(tc::recorded().interruptsHeld, 0);
 
     // Leftovers of other saves; links planted under our own names and as the record.
     tc::onDiskFlush(nullptr);
@@ -144,7 +144,7 @@ TEST_F(Record, ANewRecordReplacesTheOldOnlyOnceItIsWholeOnDiskAndNeverThroughALi
     EXPECT_FALSE(writeSaveRecord(LevelOne));
     EXPECT_EQ(folder.read(SaveRecordName), newText + "\nkept");
     EXPECT_EQ(folder.entries(), before);
-    EXPECT_EQ(tc::interruptsHeld(), 0);
+    EXPECT_EQ(tc::recorded().interruptsHeld, 0);
 }
 
 #ifndef _WIN32

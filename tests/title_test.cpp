@@ -49,7 +49,7 @@ std::pair<std::string, std::string> titleIn(int columns)
     tc::scriptAction([&seen] { seen = tc::screen().text(); });
     typeScript({KeyEnter});
     showTitleScreen();
-    return {tc::output().substr(0, tc::output().rfind(encoder::ClearScreen)), seen};
+    return {tc::recorded().output.substr(0, tc::recorded().output.rfind(encoder::ClearScreen)), seen};
 }
 
 TEST(TitleScreen, BreaksBetweenWordsWhereTheWindowIsNarrowAndNowhereElse)

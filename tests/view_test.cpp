@@ -31,14 +31,15 @@ TEST(View, FollowsThePlayerAcrossBoardsLargerThanTheWindow)
         std::string fault;
         std::size_t written = 0;
         CursorPosition was{0, 2};
-        tc::scriptAction([&] { written = tc::output().size(); });
+        tc::scriptAction([&] { written = tc::recorded().output.size(); });
         for (const char key : keys.substr(0, keys.size() - 1)) {
             tc::typeText(std::string(1, key));
             tc::scriptAction([&, key] {
                 col += (key == 'd') - (key == 'a');
                 row += (key == 's') - (key == 'w');
                 fault += viewFault(tc::screen(), columns, lines, record, col, row);
-                const std::size_t bytes = tc::output().size() - std::exchange(written, tc::output().size());
+                const std::size_t bytes =
+                    tc::recorded().output.size() - std::exchange(written, tc::recorded().output.size());
                 // The view stayed where the player's place on the screen moved with the step.
                 const CursorPosition at = std::exchange(was, tc::screen().cursor()), now = was;
                 const bool scrolled =

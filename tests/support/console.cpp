@@ -31,17 +31,14 @@ struct State {
     std::deque<Step> script;
     // While an action runs, what it adds to the script goes where it stood.
     std::optional<std::size_t> insertAt;
-    std::string output, standardOutput, standardError;
     std::map<std::string, std::string, std::less<>> environment;
     // As the Windows console encodes them unless a test asks for a POSIX terminal's lean colour changes.
     encoder::Output writer{.cellByCell = true};
     std::int64_t clockMs = 0, calendarSeconds = 1'700'000'000;
-    std::vector<RumbleRequest> rumbles;
-    bool open = false, changed = false;
+    Recorded recorded;
+    bool changed = false;
     // Bytes written and not yet shown on the terminal.
     std::string unshown;
-    std::vector<std::string> timeline;
-    int interruptsHeld = 0;
     std::function<void(std::int32_t)> pauseHook;
     std::function<bool(const std::string&)> diskFlushHook;
 };
@@ -57,13 +54,13 @@ void flush(std::string event = {})
     heldTerminal->feed(st.unshown);
     st.unshown.clear();
     if (!event.empty()) {
-        st.timeline.push_back(std::move(event));
+        st.recorded.timeline.push_back(std::move(event));
     }
 }
 
 void write(std::string_view bytes)
 {
-    st.output += bytes;
+    st.recorded.output += bytes;
     // The bytes as the tty hands them on: its output processing (ONLCR) sends a line feed as CR LF.
     std::string tty;
     for (const char c : bytes) {
@@ -148,16 +145,10 @@ bool scriptDone() { return st.script.empty(); }
 
 Screen& screen() { return *heldScreen; }
 const Screen& terminal() { return *heldTerminal; }
-const std::vector<std::string>& timeline() { return st.timeline; }
-const std::string& output() { return st.output; }
-const std::string& standardOutput() { return st.standardOutput; }
-const std::string& standardError() { return st.standardError; }
+const Recorded& recorded() { return st.recorded; }
 void setEnvironment(const std::string& name, const std::string& value) { st.environment[name] = value; }
-const std::vector<RumbleRequest>& rumbles() { return st.rumbles; }
-bool consoleIsOpen() { return st.open; }
 void onPause(std::function<void(std::int32_t)> hook) { st.pauseHook = std::move(hook); }
 void setCalendarSeconds(std::int64_t seconds) { st.calendarSeconds = seconds; }
-int interruptsHeld() { return st.interruptsHeld; }
 void onDiskFlush(std::function<bool(const std::string&)> hook) { st.diskFlushHook = std::move(hook); }
 
 }  // namespace testconsole
@@ -178,18 +169,18 @@ void chooseColours(std::optional<colours::Palette> palette)
 {
     st.writer.palette = palette.value_or(colours::Palette::Classic);
 }
-bool openConsole() { return st.open = true; }
+bool openConsole() { return st.recorded.consoleOpen = true; }
 void closeConsole()
 {
     testconsole::flush();
-    st.open = false;
+    st.recorded.consoleOpen = false;
 }
 
 void printText(std::wstring_view wide) { testconsole::writeEncoded(encoder::appendText, wide); }
 void printCell(Cell cell) { testconsole::writeEncoded(encoder::appendCell, cell); }
 
-void writeStandardOutput(std::string_view narrow) { st.standardOutput += narrow; }
-void writeStandardError(std::string_view narrow) { st.standardError += narrow; }
+void writeStandardOutput(std::string_view narrow) { st.recorded.standardOutput += narrow; }
+void writeStandardError(std::string_view narrow) { st.recorded.standardError += narrow; }
 
 std::string environmentVariable(const char* name)
 {
@@ -214,7 +205,7 @@ int readKey()
         throw std::logic_error("a key was read while none was waiting");
     }
     const int code = testconsole::takeStep();
-    st.timeline.push_back("key " + std::to_string(code));
+    st.recorded.timeline.push_back("key " + std::to_string(code));
     return code;
 }
 
@@ -228,11 +219,11 @@ std::optional<std::uint16_t> readGamepad()
         throw std::logic_error("the gamepad was read while a key was waiting");
     }
     const int code = testconsole::takeStep();
-    st.timeline.emplace_back("pad");
+    st.recorded.timeline.emplace_back("pad");
     return code == NoPad ? std::nullopt : std::optional(static_cast<std::uint16_t>(code - Pad(0)));
 }
 
-void setRumble(std::uint16_t left, std::uint16_t right) { st.rumbles.push_back({left, right, st.clockMs}); }
+void setRumble(std::uint16_t left, std::uint16_t right) { st.recorded.rumbles.push_back({left, right, st.clockMs}); }
 
 void pause(std::int32_t milliseconds)
 {
@@ -249,7 +240,7 @@ std::optional<ConsoleSize> consoleSize() { return ConsoleSize{st.columns, st.lin
 bool takeConsoleChange() { return std::exchange(st.changed, false); }
 bool flushNewFile(const NewFile& file) { return flushFileToDisk(file.name.c_str()); }
 bool flushFileToDisk(const char* path) { return !st.diskFlushHook || st.diskFlushHook(path); }
-void holdInterrupts() { ++st.interruptsHeld; }
-void releaseInterrupts() { --st.interruptsHeld; }
+void holdInterrupts() { ++st.recorded.interruptsHeld; }
+void releaseInterrupts() { --st.recorded.interruptsHeld; }
 
 }  // namespace platform
