@@ -121,14 +121,12 @@ TEST(View, SaveAndDeathSpeakBelowTheView)
             seen.push_back(tc::screen().line(24));
         }
     });
-    const auto look = [&seen, &record](int col) {
-        tc::scriptAction([&seen, &record, col] { seen.push_back(viewFault(tc::screen(), 40, 40, record, col, 0)); });
-    };
+    const auto look = [&seen, &record] { seen.push_back(viewFault(tc::screen(), 40, 40, record, 12, 0)); };
     tc::typeText("\ry" + std::string(12, 'd'));
-    look(12);
+    tc::scriptAction(look);
     tc::scriptAction([] { std::filesystem::remove(SaveRecordName); });
     tc::typeText("e");
-    look(12);
+    tc::scriptAction(look);
     tc::typeText("s");
     tc::scriptAction([&seen] { seen.push_back(tc::screen().line(24) + "|" + tc::screen().line(25)); });
     tc::typeText("n");
