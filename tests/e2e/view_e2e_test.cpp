@@ -11,19 +11,14 @@ namespace {
 
 // Level 40 as a winding corridor: floor rows joined at alternate ends through rows of wall, the goal at the end
 // of the last one. Its way runs back and forth across the whole board, right, left and down.
-std::string windingRecord()
-{
-    std::string record;
-    for (int i = 0; i < 42 * 42; ++i) {
-        const int row = i / 42, col = i % 42;
-        record += row % 2 == 0 || col == ((row / 2) % 2 == 0 ? 41 : 0) ? '7' : '9';
+const std::string Winding = [] {
+    std::string record = squareRecord(42);
+    for (std::size_t i = 1; i + 1 < record.size(); ++i) {
+        const std::size_t row = i / 42, col = i % 42;
+        record[i] = row % 2 == 0 || col == ((row / 2) % 2 == 0 ? 41 : 0) ? '7' : '9';
     }
-    record.front() = '8';
-    record.back() = '0';
     return record;
-}
-
-const std::string Winding = windingRecord();
+}();
 
 // Resumes the record's level in the terminal.
 void resume(GameInTerminal& game, const std::string& record)
