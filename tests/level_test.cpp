@@ -117,8 +117,7 @@ std::optional<LevelOutcome> playPlainly(std::int32_t side, std::vector<std::int3
         if (key != 'x') {
             *std::find(cells.begin(), cells.end(), TilePlayer) = TileFloor;
             at = std::min(to.x, to.y) >= 0 && std::max(to.x, to.y) < side ? to : at;
-            const std::int32_t i = at.y * side + at.x;
-            cells[static_cast<std::size_t>(i)] = TilePlayer;
+            cells[static_cast<std::size_t>(at.y * side + at.x)] = TilePlayer;
         }
         const bool goalLeft = std::find(cells.begin(), cells.end(), TileGoal) != cells.end();
         if (!goalLeft || std::count(cells.begin(), cells.end(), TileWall) != walls) {
