@@ -72,9 +72,8 @@ TEST(LeanFrames, ShowTheGamesScreenWithOneColourChangePerRun)
                     ASSERT_EQ(l.ch, p.ch) << i;
                     p.ch = l.ch = U' ';
                     ASSERT_TRUE(depth != Depth::Direct || l == p) << i;
-                    ASSERT_FALSE(std::ranges::any_of(pairs, [&](const auto& s) {
-                        return (s.first == p) != (s.second == l);
-                    })) << i;
+                    const auto clash = [&](const auto& s) { return (s.first == p) != (s.second == l); };
+                    ASSERT_FALSE(std::ranges::any_of(pairs, clash)) << i;
                     if (std::find(pairs.begin(), pairs.end(), std::pair(p, l)) == pairs.end()) {
                         pairs.emplace_back(p, l);
                     }

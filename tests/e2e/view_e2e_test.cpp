@@ -120,11 +120,8 @@ TEST(ViewThroughTerminal, ThePaletteWithoutColoursShowsTheViewInShapes)
             row += c == (step >= 30 ? step - 3 : step) ? "[]" : "\u2591\u2591";
         }
         const std::string header = "Level 40  goal: " + std::string(step > 31 ? " " : "") + std::to_string(41 - step);
-        ASSERT_TRUE(game.waitFor([&](const Screen& s) {
-            return s.line(2) == row && s.line(0) == header + " right, 41 down";
-        })) << step
-            << "\n"
-            << game.screen().text();
+        const auto shown = [&](const Screen& s) { return s.line(2) == row && s.line(0) == header + " right, 41 down"; };
+        ASSERT_TRUE(game.waitFor(shown)) << step << "\n" << game.screen().text();
     }
 }
 
