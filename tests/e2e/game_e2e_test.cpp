@@ -211,12 +211,10 @@ TEST(GameThroughAPipe, NeedsAKeyboardAndMeasuresTheWindowByIt)
     EXPECT_TRUE(shell.terminalSettingsRestored());
 }
 
-using Variables = std::vector<std::string>;
-
 // The version, a mistake, or a terminal that cannot place its cursor: one line, and the terminal as it was.
 TEST(CommandLineThroughTerminal, GetsOneLineAndTheTerminalAsItWas)
 {
-    const std::tuple<std::vector<std::string>, Variables, const char*, int> refusals[] = {
+    const std::tuple<std::vector<std::string>, std::vector<std::string>, const char*, int> refusals[] = {
         {{"--version"}, {}, "quillonex " QUILLONEX_VERSION, 0},
         {{"--bogus"}, {}, "quillonex: unknown option '--bogus'; see 'quillonex --help'", 2},
         {{}, {"TERM=dumb"}, "Something broke within the game. Sorry, but you won't be able to play the game", 0},
