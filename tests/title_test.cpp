@@ -28,9 +28,8 @@ TEST(TitleScreen, ShowsEveryLineWithItsColoursAndRemindsUntilEnterOrA)
     showTitleScreen();
     // Eleven lines of title, each control the game reacts to named on them, then one reminder per wrong code.
     const std::string reminder = "\nPlease input 'enter'";
-    ASSERT_TRUE(seen.starts_with("150 Welcome to the quillonex.") &&
-                seen.ends_with(reminder + reminder + reminder + reminder))
-        << seen;
+    ASSERT_TRUE(seen.starts_with("150 Welcome to the quillonex.")) << seen;
+    ASSERT_TRUE(seen.ends_with(reminder + reminder + reminder + reminder)) << seen;
     const std::string title = seen.substr(0, seen.size() - 4 * reminder.size());
     EXPECT_EQ(std::ranges::count(title, '\n'), 10) << title;
     for (const char* control :
