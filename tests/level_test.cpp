@@ -143,9 +143,8 @@ TEST(Level, KeepingThePlayersCellEndsAndDrawsAsSearchingTheBoardAfterEveryKey)
         // To the goal, at random, and along the edges.
         std::string stray;
         std::generate_n(std::back_inserter(stray), 400, [&] { return "wasdx"[random() % 5]; });
-        const std::string along(static_cast<std::size_t>(side), 'd');
-        for (const std::string& keys :
-             {"wax" + keysToGoal(level), stray, "sa" + std::string(along.size(), 's') + along}) {
+        const std::string along(static_cast<std::size_t>(side), 'd'), down(along.size(), 's');
+        for (const std::string& keys : {"wax" + keysToGoal(level), stray, "sa" + down + along}) {
             SCOPED_TRACE("level " + std::to_string(level) + ", keys " + keys);
             startFresh(100, 50);
             board = letters.empty() ? std::vector<std::int32_t>{} : cells;

@@ -21,8 +21,7 @@ TEST(View, FollowsThePlayerAcrossBoardsLargerThanTheWindow)
     const std::tuple<int, int, int> cases[] = {{100, 80, 24}, {40, 25, 8}, {100, 200, 60}, {12, 30, 9}, {60, 200, 30}};
     for (const auto& c : cases) {
         const int level = std::get<0>(c), columns = std::get<1>(c), lines = std::get<2>(c);
-        SCOPED_TRACE("level " + std::to_string(level) + " in " + std::to_string(columns) + " x " +
-                     std::to_string(lines));
+        SCOPED_TRACE(testing::Message() << "level " << level << " in " << columns << " x " << lines);
         startFresh(columns, lines);
         generateMaze(level);
         const std::string record = recordText(board), keys = keysToGoal(level);
