@@ -14,9 +14,8 @@
 
 #include "tests/support/screen.hpp"
 
-// Who leads the terminal's session, and so hears of a hang-up: the game (as a terminal window runs it), a shell
-// ignoring hang-ups (a lost terminal shows only in the game's reads and writes), or an interactive bash without
-// line editing (the terminal keeps its own settings while bash waits).
+// Who leads the session, hearing of a hang-up: the game (as a terminal window runs it), a shell ignoring hang-ups (a
+// lost terminal shows in the game's reads and writes), or bash without line editing (settings left alone).
 enum class Launch { SessionLeader, UnderShell, InteractiveShell };
 
 // How long a wait lasts at most: long enough for a sanitized game on a busy machine, so only a hang reaches it.
@@ -81,8 +80,7 @@ private:
     void readAvailable(int timeoutMs);
 
     Screen screen_;
-    std::string received_;
-    std::string directory_;
+    std::string received_, directory_;
     bool ownDirectory_ = false;
     int master_ = -1;
     // The game, or under a shell the shell.
