@@ -173,8 +173,7 @@ TEST_F(Game, StartingRemovesOnlyTheLeftoversOfKilledSaves)
                                                  {own + "Killed.bak", 3600}, {own + "mybackup1", 3600}};
     for (const auto& [name, age] : files) {
         folder.write(name, "87");
-        std::filesystem::last_write_time(name,
-                                         std::filesystem::file_time_type::clock::now() - std::chrono::seconds(age));
+        fs::last_write_time(name, fs::file_time_type::clock::now() - std::chrono::seconds(age));
     }
     typeScript({'\r', 'q'});
     runGame();
