@@ -117,7 +117,8 @@ std::optional<LevelOutcome> playPlainly(std::int32_t side, std::vector<std::int3
         if (key != 'x') {
             *std::find(cells.begin(), cells.end(), TilePlayer) = TileFloor;
             at = std::min(to.x, to.y) >= 0 && std::max(to.x, to.y) < side ? to : at;
-            cells[static_cast<std::size_t>(at.y * side + at.x)] = TilePlayer;
+            const std::int32_t i = at.y * side + at.x;
+            cells[static_cast<std::size_t>(i)] = TilePlayer;
         }
         const bool goalLeft = std::find(cells.begin(), cells.end(), TileGoal) != cells.end();
         if (!goalLeft || std::count(cells.begin(), cells.end(), TileWall) != walls) {
@@ -143,8 +144,9 @@ TEST(Level, KeepingThePlayersCellEndsAndDrawsAsSearchingTheBoardAfterEveryKey)
         // To the goal, at random, and along the edges.
         std::string stray;
         std::generate_n(std::back_inserter(stray), 400, [&] { return "wasdx"[random() % 5]; });
-        const std::string along(static_cast<std::size_t>(side), 'd'), down(along.size(), 's');
-        for (const std::string& keys : {"wax" + keysToGoal(level), stray, "sa" + down + along}) {
+        const std::string along(static_cast<std::size_t>(side), 'd');
+        for (const std::string& keys :
+             {"wax" + keysToGoal(level), stray, "sa" + std::string(along.size(), 's') + along}) {
             SCOPED_TRACE("level " + std::to_string(level) + ", keys " + keys);
             startFresh(100, 50);
             board = letters.empty() ? std::vector<std::int32_t>{} : cells;

@@ -46,10 +46,11 @@ Outcome walk(std::vector<std::int32_t>& cells, std::int32_t level, std::int64_t 
         const int d = std::rand() % 4;
         const std::int32_t r = row + rowStep[d];
         const std::int32_t c = col + colStep[d];
+        const std::int32_t next = r * side + c;
         if (r < 0 || c < 0 || r >= side || c >= side) {
             continue;
         }
-        if (cells[static_cast<std::size_t>(r * side + c)] != TileWall) {
+        if (cells[static_cast<std::size_t>(next)] != TileWall) {
             history += letters[d];
             step(d, 1, TileWall);
         } else {
