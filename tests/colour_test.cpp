@@ -38,19 +38,17 @@ struct Frame {
 std::vector<Frame> framesOf(std::int32_t level, std::optional<Depth> lean)
 {
     startFresh(210, 110);
-    if (lean) {
-        tc::encodeAs(*lean);
-    }
+    tc::encodeAs(lean);
     std::vector<Frame> frames;
     for (int frame = 0; frame < 3; ++frame) {
-        const std::size_t from = tc::output().size();
+        const std::size_t from = tc::recorded().output.size();
         const std::int32_t drawn = frame == 0 ? level - 1 : level, last = sideLengthFor(level) - 1;
         if (frame < 2) {
             generateMazeFromSeed(drawn, 1'700'000'000 + 30 * frame, mazeDrawBudget(drawn));
         }
         drawBoard(drawn, frame < 2, last - 1, last, last, last);
         shownBoard = board;
-        Frame seen{{}, tc::screen().cursor(), tc::output().substr(from)};
+        Frame seen{{}, tc::screen().cursor(), tc::recorded().output.substr(from)};
         for (int i = 0, w = 2 * level + 8; i < (level + 7) * w; ++i) {
             seen.cells.push_back(tc::screen().cell(i % w, i / w));
         }
@@ -74,9 +72,8 @@ TEST(LeanFrames, ShowTheGamesScreenWithOneColourChangePerRun)
                     ASSERT_EQ(l.ch, p.ch) << i;
                     p.ch = l.ch = U' ';
                     ASSERT_TRUE(depth != Depth::Direct || l == p) << i;
-                    ASSERT_FALSE(std::ranges::any_of(pairs, [&](const auto& s) {
-                        return (s.first == p) != (s.second == l);
-                    })) << i;
+                    const auto clash = [&](const auto& s) { return (s.first == p) != (s.second == l); };
+                    ASSERT_FALSE(std::ranges::any_of(pairs, clash)) << i;
                     if (std::find(pairs.begin(), pairs.end(), std::pair(p, l)) == pairs.end()) {
                         pairs.emplace_back(p, l);
                     }
@@ -138,12 +135,8 @@ TEST(ClassicPalette, KeepsItsMeaningThroughScreensFallbackToEightColours)
 // clear, '@' a placement at (3, 4) and '~' one at (-1, 4); the rest is text.
 TEST(LeanFrames, ChangeColoursInTheFewestBytes)
 {
-    struct Case {
-        Palette palette;
-        std::optional<Depth> lean;
-        std::string shown, bytes;
-    };
-    const Case cases[] = {
+    // The palette, the encoding (none: the Windows console's), the steps and the bytes sent.
+    const std::tuple<Palette, std::optional<Depth>, std::string, std::string> cases[] = {
         {Palette::Classic, Depth::Direct, "WWFxG P",
          "\x1b[38;2;255;0;0m████\x1b[38;2;20;200;50m██\x1b[mx"
          "\x1b[38;2;255;255;0;48;2;150;75;0m▬▬\x1b[m ██"},
@@ -165,13 +158,11 @@ TEST(LeanFrames, ChangeColoursInTheFewestBytes)
          "\x1b[48;2;150;75;0m\x1b[38;2;255;255;0m▬▬\x1b[0m \x1b[38;2;20;200;50m██\x1b[0m"
          "\x1b[H\x1b[2J██"},
     };
-    for (const Case& c : cases) {
+    for (const auto& [palette, lean, shown, bytes] : cases) {
         tc::reset();
-        if (c.lean) {
-            tc::encodeAs(*c.lean);
-        }
-        platform::chooseColours(c.palette);
-        for (const char step : c.shown) {
+        tc::encodeAs(lean);
+        platform::chooseColours(palette);
+        for (const char step : shown) {
             using enum platform::Cell;
             if (std::string_view("WFGP").find(step) != std::string_view::npos) {
                 platform::printCell(step == 'W' ? Wall : step == 'F' ? Floor : step == 'G' ? Goal : Player);
@@ -183,7 +174,7 @@ TEST(LeanFrames, ChangeColoursInTheFewestBytes)
                 platform::printText(std::wstring(1, static_cast<wchar_t>(step)));
             }
         }
-        EXPECT_EQ(tc::output(), c.bytes) << c.shown;
+        EXPECT_EQ(tc::recorded().output, bytes) << shown;
     }
 }
 

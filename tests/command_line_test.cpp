@@ -21,8 +21,7 @@ TEST(CommandLine, HelpVersionAndMistakesAnswerWithoutTouchingTheTerminal)
         {{"--colour=none"}, 2, "", "unknown option '--colour=none'"},
         {{"--colours", "clear", "-"}, 2, "", "unexpected argument '-'"},
         // Control characters in an argument would reach the terminal as commands.
-        {{"-x\x1b[2J\x07\xc2\x80\xc2\x9b\xc2\x9f"
-          "z \xc2\xa0\xc3\xa9"},
+        {{"-x\x1b[2J\x07\xc2\x80\xc2\x9b\xc2\x9fz \xc2\xa0\xc3\xa9"},
          2,
          "",
          "unknown option '-x\\x1b[2J\\x07\\x80\\x9b\\x9fz \xc2\xa0\xc3\xa9'"},
@@ -39,10 +38,11 @@ TEST(CommandLine, HelpVersionAndMistakesAnswerWithoutTouchingTheTerminal)
         SCOPED_TRACE(std::string(arguments.front()));
         startFresh(80, 24);
         EXPECT_EQ(runGame(arguments), status);
-        EXPECT_TRUE(std::regex_match(tc::standardOutput(), std::regex(standardOutput))) << tc::standardOutput();
-        EXPECT_EQ(tc::standardError(),
+        EXPECT_TRUE(std::regex_match(tc::recorded().standardOutput, std::regex(standardOutput)))
+            << tc::recorded().standardOutput;
+        EXPECT_EQ(tc::recorded().standardError,
                   mistake ? "quillonex: " + std::string(mistake) + "; see 'quillonex --help'\n" : "");
-        EXPECT_TRUE(tc::output().empty() && tc::timeline().empty());
+        EXPECT_TRUE(tc::recorded().output.empty() && tc::recorded().timeline.empty());
     }
 }
 
@@ -86,7 +86,7 @@ TEST(Palette, ComesFromTheCommandLineOrNoColorAndShapesShowEveryCellWithoutColou
             EXPECT_EQ(level, "Level 1\n\n\u2591\u2591[]\u2588\u2588\n\u2591\u2591\u2591\u2591\u2588\u2588\n"
                              "\u2588\u2588\u2591\u2591\u25ac\u25ac|off");
             // Not one colour sequence went out.
-            EXPECT_FALSE(std::regex_search(tc::output(), std::regex("\x1b\\[[0-9;:]*m")));
+            EXPECT_FALSE(std::regex_search(tc::recorded().output, std::regex("\x1b\\[[0-9;:]*m")));
         }
         EXPECT_EQ(shapes ? tc::screen().line(2) : seenBoard(3), shapes ? "\u2591\u2591\u2591\u2591[]" : "..P/..#/#.G");
         EXPECT_TRUE(level.ends_with("|off"));

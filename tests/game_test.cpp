@@ -23,9 +23,9 @@ const std::string RestartQuestion =
 const std::string Farewell = "Thank you for playing the quillonex!";
 
 // The record (or none), the script, the pauses (" blank" while the screen is), lines of the screen at the
-// end, and the last level's board then (if checked).
+// end, and the last level's board then (empty: not checked).
 using GameRun = std::tuple<const char*, std::vector<int>, std::vector<std::string>,
-                           std::vector<std::pair<int, std::string>>, const char*>;
+                           std::vector<std::pair<int, std::string>>, std::string_view>;
 
 class WholeGame : public ::testing::TestWithParam<GameRun> {
 protected:
@@ -43,7 +43,7 @@ TEST_P(WholeGame, AnswersEveryPromptAndPausesAsThePlayerAsked)
     std::vector<std::string> pauses;
     notePauses(pauses);
     runGame();
-    EXPECT_TRUE(tc::scriptDone() && !tc::consoleIsOpen());
+    EXPECT_TRUE(tc::scriptDone() && !tc::recorded().consoleOpen);
     EXPECT_EQ(pauses, expectedPauses);
     for (const auto& [y, text] : lines) {
         EXPECT_EQ(tc::screen().line(y), text) << "line " << y;
@@ -51,45 +51,37 @@ TEST_P(WholeGame, AnswersEveryPromptAndPausesAsThePlayerAsked)
     // Whatever came before, every cell shows whole; nothing here saves.
     const std::string seen = seenBoard(tc::screen().line(0) == "Level 2" ? 4 : 3);
     EXPECT_EQ(seen.find('?'), std::string::npos) << seen;
-    EXPECT_TRUE(lastBoard == nullptr || seen == lastBoard) << seen;
+    EXPECT_TRUE(lastBoard.empty() || seen == lastBoard) << seen;
     EXPECT_EQ(folder.read(SaveRecordName), record != nullptr ? record : "");
 }
 
 const std::vector<std::string> FarewellOnly{"3000"};
 const std::pair<int, std::string> FirstHeader{0, "Level 1"};
+const std::string Again = "Please input your answer again";
 
 const GameRun Runs[] = {
     // Without a playable record there is no prompt; the farewell follows a quit on the message line.
-    {nullptr, {'\r', 'q'}, FarewellOnly, {FirstHeader, {5, Farewell}}, nullptr},
+    {nullptr, {'\r', 'q'}, FarewellOnly, {FirstHeader, {5, Farewell}}, ""},
     // Keys answer at once, either case; the record's length gives the level.
-    {SecondLevel, {'\r', 'n', 'q'}, FarewellOnly, {FirstHeader}, nullptr},
+    {SecondLevel, {'\r', 'n', 'q'}, FarewellOnly, {FirstHeader}, ""},
     {SecondLevel, {'\r', 'Y', 'q'}, FarewellOnly, {{0, "Level 2"}, {6, Farewell}}, "P.#./..#./##../###G"},
     // A pauses before the screen clears, at the title and at the offer; still held, it moves down.
     {FirstLevel, {Pad(0x1000), Pad(0x1000), Pad(0x1000), 'q'}, {"150", "150", "150", "3000"}, {}, "..#/P.#/#.G"},
     {FirstLevel, {'\r', Pad(0x3000), 'q'}, {"150", "3000"}, {}, "P.#/..#/#.G"},
-    {FirstLevel, {'\r', Pad(0x2000), 'q'}, {"150", "3000"}, {FirstHeader}, nullptr},
+    {FirstLevel, {'\r', Pad(0x2000), 'q'}, {"150", "3000"}, {FirstHeader}, ""},
     // A death by a key, then the restart prompt: A restarts at level 1, clearing and then pausing.
-    {SecondLevel,
-     {'\r', 'y', 'd', 'd', Pad(0x1000), 'q'},
-     {"150 blank", "3000"},
-     {FirstHeader, {5, Farewell}},
-     nullptr},
+    {SecondLevel, {'\r', 'y', 'd', 'd', Pad(0x1000), 'q'}, {"150 blank", "3000"}, {FirstHeader, {5, Farewell}}, ""},
     // No: the farewell comes below the prompt and its reminders, B without a pause.
     {SecondLevel,
      {'\r', 'y', 'd', 'd', Pad(0x2000)},
      FarewellOnly,
      {{6, "You have died!"}, {7, RestartQuestion}, {8, Farewell}},
-     nullptr},
+     ""},
     {FirstLevel,
      {'\r', 'y', 'd', 'd', 'x', KeyPrefixExtended, KeyUp, 'N'},
      FarewellOnly,
-     {{5, "You have died!"},
-      {6, RestartQuestion},
-      {7, "Please input your answer again"},
-      {8, "Please input your answer again"},
-      {9, "Please input your answer again"},
-      {10, Farewell}},
-     nullptr},
+     {{5, "You have died!"}, {6, RestartQuestion}, {7, Again}, {8, Again}, {9, Again}, {10, Farewell}},
+     ""},
 };
 
 INSTANTIATE_TEST_SUITE_P(Runs, WholeGame, ::testing::ValuesIn(Runs));
@@ -162,7 +154,7 @@ TEST_F(Game, IdlesBetweenReadsWhereverItWaits)
     runGame();
     EXPECT_TRUE(prompt.ends_with("'b' to not.\nPlease give a proper response.\nPlease give a proper response."))
         << prompt;
-    EXPECT_EQ(tc::timeline(),
+    EXPECT_EQ(tc::recorded().timeline,
               (std::vector<std::string>{"pad",     "idle", "pad",        "idle",      "key 13",  "pad", "idle",
                                         "pad",     "idle", "key 224",    "key 72",    "key 121", "pad", "idle",
                                         "key 101", "show", "pause 3000", "key 100",   "key 100", "pad", "idle",
@@ -181,8 +173,7 @@ TEST_F(Game, StartingRemovesOnlyTheLeftoversOfKilledSaves)
                                                  {own + "Killed.bak", 3600}, {own + "mybackup1", 3600}};
     for (const auto& [name, age] : files) {
         folder.write(name, "87");
-        std::filesystem::last_write_time(name,
-                                         std::filesystem::file_time_type::clock::now() - std::chrono::seconds(age));
+        fs::last_write_time(name, fs::file_time_type::clock::now() - std::chrono::seconds(age));
     }
     typeScript({'\r', 'q'});
     runGame();

@@ -47,7 +47,7 @@ TEST_P(LevelPlay, ShowsWhereEveryKeyAndButtonTakesThePlayer)
     // Only a death by a gamepad move rumbles: a second at full speed.
     using Rumbles = std::vector<tc::RumbleRequest>;
     const bool rumbled = expectedPauses.size() > 1 && expectedPauses.back() == "1000";
-    EXPECT_EQ(tc::rumbles(), (rumbled ? Rumbles{{65535, 65535, 300}, {0, 0, 1300}} : Rumbles{}));
+    EXPECT_EQ(tc::recorded().rumbles, (rumbled ? Rumbles{{65535, 65535, 300}, {0, 0, 1300}} : Rumbles{}));
 }
 
 constexpr CursorPosition Home{0, 2}, Below{0, 5};
@@ -96,14 +96,12 @@ TEST(Level, SaysOnTheMessageLineWhileItSavesAndWhetherTheSaveWorked)
         return seen.emplace_back("writing: " + tc::terminal().line(5)), !diskFails;
     });
     tc::onPause([&](std::int32_t ms) { seen.push_back(std::to_string(ms) + ": " + tc::screen().line(5)); });
-    EXPECT_EQ(play(Walled, {'e'}), std::nullopt);
-    EXPECT_EQ(tc::screen().line(5), "");
-    linkRecord = true;
-    EXPECT_EQ(play(Walled, {'e'}), std::nullopt);
-    linkRecord = false;
-    diskFails = true;
-    EXPECT_EQ(play(Walled, {'e'}), std::nullopt);
-    EXPECT_EQ(tc::screen().line(5), "");
+    for (const auto& [link, fails] : {std::pair{false, false}, {true, false}, {false, true}}) {
+        linkRecord = link;
+        diskFails = fails;
+        EXPECT_EQ(play(Walled, {'e'}), std::nullopt);
+        EXPECT_EQ(tc::screen().line(5), "");
+    }
     EXPECT_EQ(seen, (std::vector<std::string>{"writing: Saving Game", "writing: Saving Game", "3000: Saved Game",
                                               "writing: Saving Game", "writing: Saving Game", "3000: Save Failed",
                                               "writing: Saving Game", "3000: Save Failed"}));
@@ -190,7 +188,7 @@ TEST(Level, NeedsAWindowOfTheBoardsSizeAndQuitsAtTheNotice)
         // Below the notice: 18 lines of whole words at 6 columns.
         EXPECT_EQ(tc::screen().cursor(), (fits ? CursorPosition{0, 5} : CursorPosition{0, lines == 5 ? 1 : 18}));
         // Waiting at the notice, a held button or no pad idles between reads, a key not; in play D-pad down moves.
-        EXPECT_EQ(tc::timeline(),
+        EXPECT_EQ(tc::recorded().timeline,
                   (std::vector<std::string>{"pad", "idle", "pad", fits ? "pause 150" : "idle", "key 119", "key 113"}));
     }
 }

@@ -10,13 +10,11 @@ TEST(BoardDrawing, FreshDrawPrintsTheRowsUnderTheHeaderAndMovesRepaintTwoCells)
     tc::screen().feed("\x1b[5;7H#");
     drawBoard(1, true, 0, 0, 0, 0);
     EXPECT_EQ(tc::screen().line(0) + "|" + tc::screen().line(1) + "|" + seenBoard(3), "Level 1||P.#/..#/#.G");
-    // The goal's space is plain and falls right of the board, over what stood there; the next line starts the
-    // message line.
+    // The goal's space is plain, right of the board over what stood there; the message line starts below.
     EXPECT_TRUE(tc::screen().cell(6, 4).ch == U' ' && !tc::screen().cell(6, 4).bg);
     EXPECT_EQ(tc::screen().cursor(), (CursorPosition{0, 2}));
 
-    // A move paints the cell left as floor and the one entered as the player, whatever they showed, and
-    // rests the cursor on the player.
+    // A move paints the cell left as floor, the one entered as the player, whatever they showed; the cursor on it.
     drawBoard(1, false, 2, 1, 2, 0);
     EXPECT_EQ(seenBoard(3), "P../..P/#.G");
     EXPECT_EQ(tc::screen().cursor(), (CursorPosition{4, 3}));

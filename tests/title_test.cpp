@@ -28,9 +28,8 @@ TEST(TitleScreen, ShowsEveryLineWithItsColoursAndRemindsUntilEnterOrA)
     showTitleScreen();
     // Eleven lines of title, each control the game reacts to named on them, then one reminder per wrong code.
     const std::string reminder = "\nPlease input 'enter'";
-    ASSERT_TRUE(seen.starts_with("150 Welcome to the quillonex.") &&
-                seen.ends_with(reminder + reminder + reminder + reminder))
-        << seen;
+    ASSERT_TRUE(seen.starts_with("150 Welcome to the quillonex.")) << seen;
+    ASSERT_TRUE(seen.ends_with(reminder + reminder + reminder + reminder)) << seen;
     const std::string title = seen.substr(0, seen.size() - 4 * reminder.size());
     EXPECT_EQ(std::ranges::count(title, '\n'), 10) << title;
     for (const char* control :
@@ -49,7 +48,7 @@ std::pair<std::string, std::string> titleIn(int columns)
     tc::scriptAction([&seen] { seen = tc::screen().text(); });
     typeScript({KeyEnter});
     showTitleScreen();
-    return {tc::output().substr(0, tc::output().rfind(encoder::ClearScreen)), seen};
+    return {tc::recorded().output.substr(0, tc::recorded().output.rfind(encoder::ClearScreen)), seen};
 }
 
 TEST(TitleScreen, BreaksBetweenWordsWhereTheWindowIsNarrowAndNowhereElse)

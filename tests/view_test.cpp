@@ -21,8 +21,7 @@ TEST(View, FollowsThePlayerAcrossBoardsLargerThanTheWindow)
     const std::tuple<int, int, int> cases[] = {{100, 80, 24}, {40, 25, 8}, {100, 200, 60}, {12, 30, 9}, {60, 200, 30}};
     for (const auto& c : cases) {
         const int level = std::get<0>(c), columns = std::get<1>(c), lines = std::get<2>(c);
-        SCOPED_TRACE("level " + std::to_string(level) + " in " + std::to_string(columns) + " x " +
-                     std::to_string(lines));
+        SCOPED_TRACE(testing::Message() << "level " << level << " in " << columns << " x " << lines);
         startFresh(columns, lines);
         generateMaze(level);
         const std::string record = recordText(board), keys = keysToGoal(level);
@@ -31,14 +30,15 @@ TEST(View, FollowsThePlayerAcrossBoardsLargerThanTheWindow)
         std::string fault;
         std::size_t written = 0;
         CursorPosition was{0, 2};
-        tc::scriptAction([&] { written = tc::output().size(); });
+        tc::scriptAction([&] { written = tc::recorded().output.size(); });
         for (const char key : keys.substr(0, keys.size() - 1)) {
             tc::typeText(std::string(1, key));
             tc::scriptAction([&, key] {
                 col += (key == 'd') - (key == 'a');
                 row += (key == 's') - (key == 'w');
                 fault += viewFault(tc::screen(), columns, lines, record, col, row);
-                const std::size_t bytes = tc::output().size() - std::exchange(written, tc::output().size());
+                const std::size_t bytes =
+                    tc::recorded().output.size() - std::exchange(written, tc::recorded().output.size());
                 // The view stayed where the player's place on the screen moved with the step.
                 const CursorPosition at = std::exchange(was, tc::screen().cursor()), now = was;
                 const bool scrolled =
@@ -120,14 +120,12 @@ TEST(View, SaveAndDeathSpeakBelowTheView)
             seen.push_back(tc::screen().line(24));
         }
     });
-    const auto look = [&seen, &record](int col) {
-        tc::scriptAction([&seen, &record, col] { seen.push_back(viewFault(tc::screen(), 40, 40, record, col, 0)); });
-    };
+    const auto look = [&seen, &record] { seen.push_back(viewFault(tc::screen(), 40, 40, record, 12, 0)); };
     tc::typeText("\ry" + std::string(12, 'd'));
-    look(12);
+    tc::scriptAction(look);
     tc::scriptAction([] { std::filesystem::remove(SaveRecordName); });
     tc::typeText("e");
-    look(12);
+    tc::scriptAction(look);
     tc::typeText("s");
     tc::scriptAction([&seen] { seen.push_back(tc::screen().line(24) + "|" + tc::screen().line(25)); });
     tc::typeText("n");

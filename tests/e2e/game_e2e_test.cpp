@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -28,8 +27,7 @@ std::string textSentBetween(const std::string& bytes, const std::string& from, c
 TEST(GameThroughTerminal, TitleKeysLevelsSaveQuitAndResumeWithoutSdl)
 {
     GameInTerminal game(100, 30);
-    ASSERT_TRUE(game.waitForLine("Press 'enter'"));
-    game.type("\x1b");
+    ASSERT_TRUE(game.answer("Press 'enter'", "\x1b"));
     ASSERT_TRUE(game.waitFor([](const Screen& s) { return s.line(11) == "Please input 'enter'"; }));
     // With no shell to bring it back from Ctrl+Z, the game goes on and takes it for no key: one reminder in all.
     // Back in raw mode it drops what was typed meanwhile: Enter again until the level shows.
@@ -73,10 +71,8 @@ TEST(GameThroughTerminal, TitleKeysLevelsSaveQuitAndResumeWithoutSdl)
     // Where SDL cannot be loaded (a damaged library found first), the game plays by keyboard, silent about the pad.
     std::ofstream(game.directory() + "/libSDL2-2.0.so.0") << "no library";
     GameInTerminal again(80, 30, game.directory(), Launch::SessionLeader, {"LD_LIBRARY_PATH=" + game.directory()});
-    ASSERT_TRUE(again.waitForLine("Press 'enter'"));
-    again.type("x\r");
-    ASSERT_TRUE(again.waitForLine("Do you want"));
-    again.type("y");
+    ASSERT_TRUE(again.answer("Press 'enter'", "x\r"));
+    ASSERT_TRUE(again.answer("Do you want", "y"));
     ASSERT_TRUE(again.waitFor([](const Screen& s) { return showsLevel(s, 2); }));
     EXPECT_EQ(readBoard(again.screen())->cells, saved.cells);
     again.type("q");
@@ -90,23 +86,15 @@ TEST(GameThroughTerminal, TitleKeysLevelsSaveQuitAndResumeWithoutSdl)
 
 // What a terminal sends that is no key: replies to other programs' questions (strings, a control sequence longer
 // than any key) and mouse reports in every form. At the title, the offer and in a level none gives a reminder, a
-// move, a save or a quit, and the key after them still acts. The terminal's entry has a 40-byte cnorm: the cursor
-// is shown at the end all the same.
+// move, a save or a quit, and the key after them still acts.
 TEST(GameThroughTerminal, TakesNoRepliesOrMouseReportsForKeys)
 {
     ScratchFolder folder;
-    folder.write("entries", "qx-long|cnorm of 40 bytes,cnorm=\\E[?12l\\E[?12l\\E[?12l\\E[?12l\\E[?7h\\E[?7h\\E[?25h,"
-                            "use=xterm-256color,\n");
-    // A fixed command of the test's own, in its scratch folder.
-    ASSERT_EQ(std::system("tic -x -o terminfo entries"), 0);  // NOLINT(cert-env33-c)
     folder.write("record.quillonex", "879779970");  // the player, floor right and below, the goal bottom right
-    const std::string here = std::filesystem::current_path().string();
-    GameInTerminal game(100, 30, here, Launch::SessionLeader, {"TERM=qx-long", "TERMINFO=" + here + "/terminfo"});
-    ASSERT_TRUE(game.waitForLine("Press 'enter'"));
+    GameInTerminal game(100, 30, std::filesystem::current_path().string());
     // Mouse reports, SGR and urxvt forms, then UTF-8 forms past column 95 whose lines are 'y' and 'n'.
-    game.type("\x1b[<0;100;81M\x1b[<0;100;81m\x1b[32;100;81M\r");
-    ASSERT_TRUE(game.waitForLine("Do you want"));
-    game.type("\x1b[M \xc2\x84y\x1b[M \xc2\x84n\x1b[<0;100;89My");
+    ASSERT_TRUE(game.answer("Press 'enter'", "\x1b[<0;100;81M\x1b[<0;100;81m\x1b[32;100;81M\r"));
+    ASSERT_TRUE(game.answer("Do you want", "\x1b[M \xc2\x84y\x1b[M \xc2\x84n\x1b[<0;100;89My"));
     ASSERT_TRUE(game.waitFor([](const Screen& s) { return showsLevel(s, 1); }));
     EXPECT_EQ(game.received().find("Please"), std::string::npos) << "a reminder";
     // Whatever a reply had saved would be a new record.
@@ -131,8 +119,7 @@ TEST(GameThroughTerminal, DrawsAWholeBoardThroughATerminalLeftNonBlocking)
     std::ofstream(shell.directory() + "/record.quillonex") << squareRecord(202);
     // exec's block form: a lone word with blanks in it would be split.
     shell.type("perl -MFcntl -e 'fcntl(STDOUT, F_SETFL, O_NONBLOCK); exec {$ARGV[0]} @ARGV' '" QUILLONEX_BINARY "'\r");
-    ASSERT_TRUE(shell.waitForLine("Press 'enter'"));
-    shell.type("\ry");
+    ASSERT_TRUE(shell.answer("Press 'enter'", "\ry"));
     // The header read, the rest left unread until the game sleeps, waiting for the terminal.
     ASSERT_TRUE(shell.waitFor([](const Screen& s) { return s.line(0) == "Level 200"; }));
     ASSERT_TRUE(shell.waitUntilAsleep(shell.child()));
@@ -196,8 +183,7 @@ TEST(GameThroughAPipe, NeedsAKeyboardAndMeasuresTheWindowByIt)
     const std::string game = std::string("'") + QUILLONEX_BINARY + "'";
     // A terminal that tells no width (0 columns) is taken for one of unknown size: the game plays.
     shell.type("stty cols 0; " + game + "; stty cols 100; echo width $?\r");
-    ASSERT_TRUE(shell.waitForLine("Press 'enter'"));
-    shell.type("\r");
+    ASSERT_TRUE(shell.answer("Press 'enter'", "\r"));
     EXPECT_TRUE(shell.waitForLine("\u2588\u2588\u2588\u2588"));  // a row of the board, not the notice
     shell.type("q");
     ASSERT_TRUE(shell.waitForLine("width 0"));
@@ -211,20 +197,17 @@ TEST(GameThroughAPipe, NeedsAKeyboardAndMeasuresTheWindowByIt)
     EXPECT_TRUE(shell.waitForLine("closed 0"));
     // Its errors sent elsewhere, the game still gives the keyboard back as it was.
     shell.type(game + " 2>/dev/null | cat; echo done\r");
-    ASSERT_TRUE(shell.waitForLine("Press 'enter'"));
-    shell.type("\r");
+    ASSERT_TRUE(shell.answer("Press 'enter'", "\r"));
     EXPECT_TRUE(shell.waitForLine("The board of level 1"));
     shell.type("q");
     EXPECT_TRUE(shell.waitForLine("Thank you for playing") && shell.waitForLine("done"));
     EXPECT_TRUE(shell.terminalSettingsRestored());
 }
 
-using Variables = std::vector<std::string>;
-
 // The version, a mistake, or a terminal that cannot place its cursor: one line, and the terminal as it was.
 TEST(CommandLineThroughTerminal, GetsOneLineAndTheTerminalAsItWas)
 {
-    const std::tuple<std::vector<std::string>, Variables, const char*, int> refusals[] = {
+    const std::tuple<std::vector<std::string>, std::vector<std::string>, const char*, int> refusals[] = {
         {{"--version"}, {}, "quillonex " QUILLONEX_VERSION, 0},
         {{"--bogus"}, {}, "quillonex: unknown option '--bogus'; see 'quillonex --help'", 2},
         {{}, {"TERM=dumb"}, "Something broke within the game. Sorry, but you won't be able to play the game", 0},

@@ -15,30 +15,22 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <thread>
 #include <utility>
 
+#include "tests/support/scratch.hpp"
+
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
-
-std::string newFolder()
-{
-    std::string pattern = (std::filesystem::temp_directory_path() / "quillonex-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) {
-        throw std::runtime_error("no temporary folder");
-    }
-    return pattern;
-}
 
 GameInTerminal::GameInTerminal(int columns, int lines, std::string directory, Launch launch,
                                const std::vector<std::string>& environment, std::vector<std::string> arguments)
     : screen_(columns, lines), directory_(std::move(directory)), ownDirectory_(directory_.empty())
 {
     if (ownDirectory_) {
-        directory_ = newFolder();
+        directory_ = newFolder().string();
     }
     // A new terminal starts cooked, echoing, with the usual keys: as a shell leaves it.
     const winsize size{static_cast<unsigned short>(lines), static_cast<unsigned short>(columns), 0, 0};
@@ -56,14 +48,12 @@ GameInTerminal::GameInTerminal(int columns, int lines, std::string directory, La
         if (chdir(directory_.c_str()) != 0) {
             _exit(127);
         }
-        // A terminal that shows 24-bit colour, wherever the tests run.
-        setenv("TERM", "xterm-256color", 1);
-        setenv("COLORTERM", "truecolor", 1);
-        for (const char* name : {"STY", "TMUX", "VTE_VERSION", "KONSOLE_VERSION", "TERM_PROGRAM", "XTERM_VERSION",
-                                 "WT_SESSION", "NO_COLOR"}) {
-            unsetenv(name);
-        }
-        for (const std::string& variable : environment) {
+        // A terminal that shows 24-bit colour, wherever the tests run, then the test's own variables.
+        std::vector<std::string> variables{
+            "TERM=xterm-256color", "COLORTERM=truecolor", "STY",           "TMUX",       "VTE_VERSION",
+            "KONSOLE_VERSION",     "TERM_PROGRAM",        "XTERM_VERSION", "WT_SESSION", "NO_COLOR"};
+        variables.insert(variables.end(), environment.begin(), environment.end());
+        for (const std::string& variable : variables) {
             const std::size_t equals = variable.find('=');
             equals == std::string::npos ? unsetenv(variable.c_str())
                                         : setenv(variable.substr(0, equals).c_str(), variable.c_str() + equals + 1, 1);
@@ -210,8 +200,7 @@ bool GameInTerminal::waitUntilAsleep(pid_t process, int timeoutMs)
 {
     const auto deadline = Clock::now() + milliseconds(timeoutMs);
     for (;; std::this_thread::sleep_for(milliseconds(10))) {
-        std::ifstream stat("/proc/" + std::to_string(process) + "/stat");
-        const std::string fields(std::istreambuf_iterator<char>(stat), {});
+        const std::string fields = contentOf("/proc/" + std::to_string(process) + "/stat");
         // The state follows the program's name, which is in brackets.
         const bool asleep = fields.find(") S ", fields.rfind(')')) != std::string::npos;
         if (asleep || Clock::now() >= deadline) {

@@ -1,5 +1,4 @@
-// The built game in a pseudo-terminal: keys typed in, the screen read back
-// through libvterm, the terminal's settings compared at the end.
+// The built game in a pseudo-terminal: keys typed in, the screen read back through libvterm.
 #pragma once
 
 #include <sys/types.h>
@@ -15,16 +14,12 @@
 
 #include "tests/support/screen.hpp"
 
-// Who leads the terminal's session, and so hears of a hang-up: the game (as a terminal window runs it), a shell
-// ignoring hang-ups (a lost terminal shows only in the game's reads and writes), or an interactive bash without
-// line editing (the terminal keeps its own settings while bash waits).
+// Who leads the session, hearing of a hang-up: the game (as a terminal window runs it), a shell ignoring hang-ups (a
+// lost terminal shows in the game's reads and writes), or bash without line editing (settings left alone).
 enum class Launch { SessionLeader, UnderShell, InteractiveShell };
 
 // How long a wait lasts at most: long enough for a sanitized game on a busy machine, so only a hang reaches it.
 constexpr int HangMs = 60000;
-
-// A new empty folder under the system's temporary folder.
-std::string newFolder();
 
 class GameInTerminal {
 public:
@@ -41,8 +36,7 @@ public:
     void resize(int columns, int lines);
     // Closes our side of the terminal, as when its window is closed.
     void closeTerminal();
-    // Types the key over and over, unread, until the terminal takes no more: the game is then stuck
-    // writing to a terminal that nobody reads. False when that never happened.
+    // Types the key, unread, until the terminal takes no more and the game is stuck writing; false if it never is.
     bool jamOutput(char key, int timeoutMs = HangMs);
 
     // Reads the game's output until the condition holds or the time is up.
@@ -51,6 +45,11 @@ public:
     bool waitForLine(std::string_view start, int timeoutMs = HangMs)
     {
         return waitFor([start](const Screen& s) { return s.findLine(start) >= 0; }, timeoutMs);
+    }
+    // Types the keys once a line starts with the text; false, typing nothing, when none does in time.
+    bool answer(std::string_view start, std::string_view keys, int timeoutMs = HangMs)
+    {
+        return waitForLine(start, timeoutMs) && (type(keys), true);
     }
     // Reads what the game writes for a while, however long it is quiet.
     void settle(int ms)
@@ -81,8 +80,7 @@ private:
     void readAvailable(int timeoutMs);
 
     Screen screen_;
-    std::string received_;
-    std::string directory_;
+    std::string received_, directory_;
     bool ownDirectory_ = false;
     int master_ = -1;
     // The game, or under a shell the shell.

@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdint>
 #include <deque>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -31,12 +30,11 @@ inline char cellLetter(const Screen& s, int col, int row)
                                        : '?';
 }
 
-// The movement keys (w, a, s, d) of a shortest way from one cell to the nearest cell where `arrive`
-// holds, over cells where `pass` holds; empty when there is none.
-inline std::string keysOfShortestWay(std::int32_t side, std::int32_t from,
-                                     const std::function<bool(std::int32_t)>& pass,
-                                     const std::function<bool(std::int32_t)>& arrive)
+// The keys (w, a, s, d) of a shortest way over `pass` cells from one cell to the nearest `arrive` cell; empty if none.
+template <typename Cells, typename Cell>
+std::string keysOfShortestWay(const Cells& cells, std::int32_t side, std::int32_t from, Cell pass, Cell arrive)
 {
+    const auto is = [&cells](std::int32_t i, Cell cell) { return cells.at(static_cast<std::size_t>(i)) == cell; };
     std::vector<std::int32_t> cameFrom(static_cast<std::size_t>(side) * static_cast<std::size_t>(side), -1);
     const auto before = [&cameFrom](std::int32_t i) -> std::int32_t& { return cameFrom[static_cast<std::size_t>(i)]; };
     before(from) = from;
@@ -44,12 +42,12 @@ inline std::string keysOfShortestWay(std::int32_t side, std::int32_t from,
         const std::int32_t i = queue.front();
         for (const std::int32_t j : {i >= side ? i - side : -1, i % side < side - 1 ? i + 1 : -1,
                                      i / side < side - 1 ? i + side : -1, i % side > 0 ? i - 1 : -1}) {
-            if (j < 0 || before(j) >= 0 || !(pass(j) || arrive(j))) {
+            if (j < 0 || before(j) >= 0 || !(is(j, pass) || is(j, arrive))) {
                 continue;
             }
             before(j) = i;
             queue.push_back(j);
-            if (arrive(j)) {
+            if (is(j, arrive)) {
                 std::string keys;
                 for (std::int32_t k = j; k != from; k = before(k)) {
                     const std::int32_t step = k - before(k);
@@ -92,11 +90,8 @@ inline bool showsLevel(const Screen& s, int level)
 // Keys from the player over floor to the nearest `target` cell ('G', '#' or '.'); empty when none is in reach.
 inline std::string keysTo(const SeenBoard& b, char target)
 {
-    const auto is = [&b](char c) {
-        return [&b, c](std::int32_t i) { return b.cells[static_cast<std::size_t>(i)] == c; };
-    };
     const auto player = std::find(b.cells.begin(), b.cells.end(), 'P') - b.cells.begin();
-    return keysOfShortestWay(b.side, static_cast<std::int32_t>(player), is('.'), is(target));
+    return keysOfShortestWay(b.cells, b.side, static_cast<std::int32_t>(player), '.', target);
 }
 
 // What the save record holds for this board: one digit per cell.

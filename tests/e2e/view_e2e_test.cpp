@@ -11,28 +11,21 @@ namespace {
 
 // Level 40 as a winding corridor: floor rows joined at alternate ends through rows of wall, the goal at the end
 // of the last one. Its way runs back and forth across the whole board, right, left and down.
-std::string windingRecord()
-{
-    std::string record;
-    for (int i = 0; i < 42 * 42; ++i) {
-        const int row = i / 42, col = i % 42;
-        record += row % 2 == 0 || col == ((row / 2) % 2 == 0 ? 41 : 0) ? '7' : '9';
+const std::string Winding = [] {
+    std::string record = squareRecord(42);
+    for (std::size_t i = 1; i + 1 < record.size(); ++i) {
+        const std::size_t row = i / 42, col = i % 42;
+        record[i] = row % 2 == 0 || col == ((row / 2) % 2 == 0 ? 41 : 0) ? '7' : '9';
     }
-    record.front() = '8';
-    record.back() = '0';
     return record;
-}
-
-const std::string Winding = windingRecord();
+}();
 
 // Resumes the record's level in the terminal.
 void resume(GameInTerminal& game, const std::string& record)
 {
     std::ofstream(game.directory() + "/record.quillonex") << record;
-    ASSERT_TRUE(game.waitForLine("Press 'enter'"));
-    game.type("\r");
-    ASSERT_TRUE(game.waitForLine("Do you want"));
-    game.type("y");
+    ASSERT_TRUE(game.answer("Press 'enter'", "\r"));
+    ASSERT_TRUE(game.answer("Do you want", "y"));
 }
 
 // The player's place, followed key by key: after each key, the view shows the player there.
@@ -64,8 +57,7 @@ TEST(ViewThroughTerminal, Level40WalkedToItsGoalWithThePlayerInViewAfterEverySte
     ASSERT_NO_FATAL_FAILURE(resume(game, Winding));
     Walker walker{game};
     ASSERT_TRUE(walker.seen());
-    const auto is = [](char c) { return [c](std::int32_t i) { return Winding[static_cast<std::size_t>(i)] == c; }; };
-    const std::string keys = keysOfShortestWay(42, 0, is('7'), is('0'));
+    const std::string keys = keysOfShortestWay(Winding, 42, 0, '7', '0');
     ASSERT_TRUE(walker.walk(keys.substr(0, keys.size() - 1)));
     // The next level starts in view, its player top-left.
     game.type(keys.substr(keys.size() - 1));
@@ -104,13 +96,11 @@ TEST(ViewThroughTerminal, CtrlZAndFgBringTheViewBack)
     GameInTerminal shell(80, 24, {}, Launch::InteractiveShell);
     std::ofstream(shell.directory() + "/record.quillonex") << Winding;
     shell.type("cd '" + shell.directory() + "' && '" QUILLONEX_BINARY "'\r");
-    ASSERT_TRUE(shell.waitForLine("Press 'enter'"));
-    shell.type("\ry");
+    ASSERT_TRUE(shell.answer("Press 'enter'", "\ry"));
     Walker walker{shell};
     ASSERT_TRUE(walker.walk(std::string(41, 'd') + "ss" + std::string(10, 'a')));
     shell.type("\x1a");
-    ASSERT_TRUE(shell.waitForLine("[1]+  Stopped"));
-    shell.type("fg\r");
+    ASSERT_TRUE(shell.answer("[1]+  Stopped", "fg\r"));
     ASSERT_TRUE(walker.seen() && !shell.screen().cursorVisible());
     ASSERT_TRUE(walker.walk("aaaaaaaaaaaa"));
     shell.type("\x03");
@@ -130,11 +120,8 @@ TEST(ViewThroughTerminal, ThePaletteWithoutColoursShowsTheViewInShapes)
             row += c == (step >= 30 ? step - 3 : step) ? "[]" : "\u2591\u2591";
         }
         const std::string header = "Level 40  goal: " + std::string(step > 31 ? " " : "") + std::to_string(41 - step);
-        ASSERT_TRUE(game.waitFor([&](const Screen& s) {
-            return s.line(2) == row && s.line(0) == header + " right, 41 down";
-        })) << step
-            << "\n"
-            << game.screen().text();
+        const auto shown = [&](const Screen& s) { return s.line(2) == row && s.line(0) == header + " right, 41 down"; };
+        ASSERT_TRUE(game.waitFor(shown)) << step << "\n" << game.screen().text();
     }
 }
 

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <deque>
 #include <string>
 #include <tuple>
@@ -24,7 +23,7 @@ class KeyDecoder : public ::testing::TestWithParam<KeyCase> {};
 // Whole, or cut anywhere with the rest arriving later, the bytes give the console's codes.
 TEST_P(KeyDecoder, DecodesLikeTheConsoleWhereverTheBytesAreSplit)
 {
-    const std::string& bytes = GetParam().bytes;
+    const auto& [name, bytes, expected, endsWhole] = GetParam();
     for (std::size_t cut = 0; cut < bytes.size(); ++cut) {
         std::string pending = bytes.substr(0, cut);
         std::deque<int> codes;
@@ -32,13 +31,12 @@ TEST_P(KeyDecoder, DecodesLikeTheConsoleWhereverTheBytesAreSplit)
         pending += bytes.substr(cut);
         keys::decodeRest(pending, codes);
         EXPECT_TRUE(pending.empty());
-        EXPECT_EQ(std::vector<int>(codes.begin(), codes.end()), GetParam().codes) << "split at " << cut;
+        EXPECT_EQ(std::vector<int>(codes.begin(), codes.end()), expected) << "split at " << cut;
     }
     std::string pending = bytes;
     std::deque<int> codes;
     keys::decodeKeys(pending, codes);
-    EXPECT_EQ(pending.empty() && std::vector<int>(codes.begin(), codes.end()) == GetParam().codes,
-              GetParam().endsWhole);
+    EXPECT_EQ(pending.empty() && std::vector<int>(codes.begin(), codes.end()) == expected, endsWhole);
 }
 
 // The two codes of an extended key, and of a key the game has no code for.

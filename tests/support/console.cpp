@@ -8,6 +8,14 @@
 #include "platform/encoder.hpp"
 #include "platform/platform.hpp"
 
+#ifdef QUILLONEX_NO_SCREEN
+// The Windows build of the tests has no libvterm: its screens take the output in and show nothing.
+Screen::Screen(int, int) : vt_(nullptr), columns_(0), lines_(0) {}
+Screen::~Screen() = default;
+void Screen::feed(std::string_view) {}
+void Screen::resize(int, int) {}
+#endif
+
 namespace testconsole {
 
 namespace {
@@ -23,44 +31,36 @@ struct State {
     std::deque<Step> script;
     // While an action runs, what it adds to the script goes where it stood.
     std::optional<std::size_t> insertAt;
-    std::string output, standardOutput, standardError;
     std::map<std::string, std::string, std::less<>> environment;
     // As the Windows console encodes them unless a test asks for a POSIX terminal's lean colour changes.
     encoder::Output writer{.cellByCell = true};
     std::int64_t clockMs = 0, calendarSeconds = 1'700'000'000;
-    std::vector<RumbleRequest> rumbles;
-    bool open = false, changed = false;
+    Recorded recorded;
+    bool changed = false;
     // Bytes written and not yet shown on the terminal.
     std::string unshown;
-    std::vector<std::string> timeline;
-    int interruptsHeld = 0;
     std::function<void(std::int32_t)> pauseHook;
     std::function<bool(const std::string&)> diskFlushHook;
 };
 
 State st;
 
-#ifndef QUILLONEX_NO_SCREEN  // the Windows build of the tests only records the output
 std::unique_ptr<Screen> heldScreen = std::make_unique<Screen>(120, 40);
 std::unique_ptr<Screen> heldTerminal = std::make_unique<Screen>(120, 40);
-#endif
 
 // The written bytes reach the terminal; `event`, when given, goes on the timeline.
 void flush(std::string event = {})
 {
-#ifndef QUILLONEX_NO_SCREEN
     heldTerminal->feed(st.unshown);
-#endif
     st.unshown.clear();
     if (!event.empty()) {
-        st.timeline.push_back(std::move(event));
+        st.recorded.timeline.push_back(std::move(event));
     }
 }
 
 void write(std::string_view bytes)
 {
-    st.output += bytes;
-#ifndef QUILLONEX_NO_SCREEN
+    st.recorded.output += bytes;
     // The bytes as the tty hands them on: its output processing (ONLCR) sends a line feed as CR LF.
     std::string tty;
     for (const char c : bytes) {
@@ -68,14 +68,14 @@ void write(std::string_view bytes)
     }
     heldScreen->feed(tty);
     st.unshown += tty;
-#endif
 }
 
-// Writes the bytes the encoder appends.
-void writeEncoded(const std::function<void(encoder::Output&, std::string&)>& append)
+// Writes the bytes an encoder function appends for the arguments.
+template <typename Append, typename... Arguments>
+void writeEncoded(Append append, const Arguments&... arguments)
 {
     std::string bytes;
-    append(st.writer, bytes);
+    append(st.writer, arguments..., bytes);
     write(bytes);
 }
 
@@ -114,16 +114,14 @@ void reset(int columns, int lines)
     st = State{};
     st.columns = columns;
     st.lines = lines;
-#ifndef QUILLONEX_NO_SCREEN
     heldScreen = std::make_unique<Screen>(columns, lines);
     heldTerminal = std::make_unique<Screen>(columns, lines);
-#endif
 }
 
-void encodeAs(colours::Depth depth)
+void encodeAs(std::optional<colours::Depth> depth)
 {
-    st.writer.depth = depth;
-    st.writer.cellByCell = false;
+    st.writer.depth = depth.value_or(st.writer.depth);
+    st.writer.cellByCell = !depth;
 }
 
 void resize(int columns, int lines)
@@ -131,10 +129,8 @@ void resize(int columns, int lines)
     st.columns = columns;
     st.lines = lines;
     st.changed = true;
-#ifndef QUILLONEX_NO_SCREEN
     heldScreen->resize(columns, lines);
     heldTerminal->resize(columns, lines);
-#endif
 }
 
 void typeText(std::string_view text)
@@ -147,20 +143,12 @@ void typeText(std::string_view text)
 void scriptAction(std::function<void()> action) { add({0, std::move(action)}); }
 bool scriptDone() { return st.script.empty(); }
 
-#ifndef QUILLONEX_NO_SCREEN
 Screen& screen() { return *heldScreen; }
 const Screen& terminal() { return *heldTerminal; }
-#endif
-const std::vector<std::string>& timeline() { return st.timeline; }
-const std::string& output() { return st.output; }
-const std::string& standardOutput() { return st.standardOutput; }
-const std::string& standardError() { return st.standardError; }
+const Recorded& recorded() { return st.recorded; }
 void setEnvironment(const std::string& name, const std::string& value) { st.environment[name] = value; }
-const std::vector<RumbleRequest>& rumbles() { return st.rumbles; }
-bool consoleIsOpen() { return st.open; }
 void onPause(std::function<void(std::int32_t)> hook) { st.pauseHook = std::move(hook); }
 void setCalendarSeconds(std::int64_t seconds) { st.calendarSeconds = seconds; }
-int interruptsHeld() { return st.interruptsHeld; }
 void onDiskFlush(std::function<bool(const std::string&)> hook) { st.diskFlushHook = std::move(hook); }
 
 }  // namespace testconsole
@@ -181,24 +169,18 @@ void chooseColours(std::optional<colours::Palette> palette)
 {
     st.writer.palette = palette.value_or(colours::Palette::Classic);
 }
-bool openConsole() { return st.open = true; }
+bool openConsole() { return st.recorded.consoleOpen = true; }
 void closeConsole()
 {
     testconsole::flush();
-    st.open = false;
+    st.recorded.consoleOpen = false;
 }
 
-void printText(std::wstring_view wide)
-{
-    testconsole::writeEncoded([wide](encoder::Output& o, std::string& out) { encoder::appendText(o, wide, out); });
-}
-void printCell(Cell cell)
-{
-    testconsole::writeEncoded([cell](encoder::Output& o, std::string& out) { encoder::appendCell(o, cell, out); });
-}
+void printText(std::wstring_view wide) { testconsole::writeEncoded(encoder::appendText, wide); }
+void printCell(Cell cell) { testconsole::writeEncoded(encoder::appendCell, cell); }
 
-void writeStandardOutput(std::string_view narrow) { st.standardOutput += narrow; }
-void writeStandardError(std::string_view narrow) { st.standardError += narrow; }
+void writeStandardOutput(std::string_view narrow) { st.recorded.standardOutput += narrow; }
+void writeStandardError(std::string_view narrow) { st.recorded.standardError += narrow; }
 
 std::string environmentVariable(const char* name)
 {
@@ -206,10 +188,7 @@ std::string environmentVariable(const char* name)
     return found != st.environment.end() ? found->second : "";
 }
 
-void moveCursor(std::int16_t x, std::int16_t y)
-{
-    testconsole::writeEncoded([x, y](encoder::Output& o, std::string& out) { encoder::appendPlacement(o, x, y, out); });
-}
+void moveCursor(std::int16_t x, std::int16_t y) { testconsole::writeEncoded(encoder::appendPlacement, x, y); }
 
 void showOutput() { testconsole::flush("show"); }
 void clearScreen() { testconsole::writeEncoded(encoder::appendClear); }
@@ -226,7 +205,7 @@ int readKey()
         throw std::logic_error("a key was read while none was waiting");
     }
     const int code = testconsole::takeStep();
-    st.timeline.push_back("key " + std::to_string(code));
+    st.recorded.timeline.push_back("key " + std::to_string(code));
     return code;
 }
 
@@ -240,11 +219,11 @@ std::optional<std::uint16_t> readGamepad()
         throw std::logic_error("the gamepad was read while a key was waiting");
     }
     const int code = testconsole::takeStep();
-    st.timeline.emplace_back("pad");
+    st.recorded.timeline.emplace_back("pad");
     return code == NoPad ? std::nullopt : std::optional(static_cast<std::uint16_t>(code - Pad(0)));
 }
 
-void setRumble(std::uint16_t left, std::uint16_t right) { st.rumbles.push_back({left, right, st.clockMs}); }
+void setRumble(std::uint16_t left, std::uint16_t right) { st.recorded.rumbles.push_back({left, right, st.clockMs}); }
 
 void pause(std::int32_t milliseconds)
 {
@@ -261,7 +240,7 @@ std::optional<ConsoleSize> consoleSize() { return ConsoleSize{st.columns, st.lin
 bool takeConsoleChange() { return std::exchange(st.changed, false); }
 bool flushNewFile(const NewFile& file) { return flushFileToDisk(file.name.c_str()); }
 bool flushFileToDisk(const char* path) { return !st.diskFlushHook || st.diskFlushHook(path); }
-void holdInterrupts() { ++st.interruptsHeld; }
-void releaseInterrupts() { --st.interruptsHeld; }
+void holdInterrupts() { ++st.recorded.interruptsHeld; }
+void releaseInterrupts() { --st.recorded.interruptsHeld; }
 
 }  // namespace platform

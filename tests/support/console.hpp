@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -41,20 +42,25 @@ void typeText(std::string_view text);
 void scriptAction(std::function<void()> action);
 bool scriptDone();
 
-// What the game did: every byte written (flushed or not) and its screen, standard output and standard error.
+// What the game did: every byte written (flushed or not), standard output and standard error, the rumbles, whether the
+// console is open, the holds of the interrupts not yet released (0 when balanced), and the waits and flushes in order:
+// "show", "idle", "pause 150", "pad" (a read of the gamepad) and "key 13" (a key read).
+struct Recorded {
+    std::string output, standardOutput, standardError;
+    std::vector<RumbleRequest> rumbles;
+    bool consoleOpen = false;
+    int interruptsHeld = 0;
+    std::vector<std::string> timeline;
+};
+const Recorded& recorded();
+// The screen of every byte written.
 Screen& screen();
-const std::string& output();
-const std::string& standardOutput();
-const std::string& standardError();
-const std::vector<RumbleRequest>& rumbles();
-bool consoleIsOpen();
 
 // What the terminal shows: the output that reached it at showOutput, a wait or the console's close.
 const Screen& terminal();
-// The waits and flushes in order: "show", "idle", "pause 150", "pad" (a read of the gamepad) and "key 13" (a key read).
-const std::vector<std::string>& timeline();
-// From now on the output is encoded as for a POSIX terminal of this depth, colours changed only where they differ.
-void encodeAs(colours::Depth depth);
+// The output from now on: as for a POSIX terminal of this depth, colours changed only where they differ; none: cell
+// by cell, as for the Windows console.
+void encodeAs(std::optional<colours::Depth> depth);
 // The window takes a new size; the game learns it as a change of the console.
 void resize(int columns, int lines);
 
@@ -63,8 +69,6 @@ void onPause(std::function<void(std::int32_t)> hook);
 
 void setCalendarSeconds(std::int64_t seconds);
 void setEnvironment(const std::string& name, const std::string& value);
-// How many holds of the interrupts are not released yet (0 when balanced).
-int interruptsHeld();
 // Called at each flush to disk with its path (a new file's name), while the game waits for it, to look at or change the
 // files then; false fails that flush, as a full or failing disk would.
 void onDiskFlush(std::function<bool(const std::string& path)> hook);

@@ -15,16 +15,19 @@ inline std::string contentOf(const std::filesystem::path& path)
     return {std::istreambuf_iterator<char>(file), {}};
 }
 
+// A new empty folder under the system's temporary folder.
+inline std::filesystem::path newFolder()
+{
+    std::filesystem::path path;
+    do {
+        path = std::filesystem::temp_directory_path() / ("quillonex-test-" + std::to_string(std::random_device()()));
+    } while (!std::filesystem::create_directory(path));
+    return path;
+}
+
 class ScratchFolder {
 public:
-    ScratchFolder()
-    {
-        do {
-            path_ =
-                std::filesystem::temp_directory_path() / ("quillonex-test-" + std::to_string(std::random_device()()));
-        } while (!std::filesystem::create_directory(path_));
-        std::filesystem::current_path(path_);
-    }
+    ScratchFolder() { std::filesystem::current_path(path_); }
     ~ScratchFolder()
     {
         std::error_code ignored;
@@ -39,7 +42,6 @@ public:
     {
         std::ofstream(path_ / name, std::ios::binary) << content;
     }
-    // Names of everything in the folder.
     std::set<std::string> entries() const
     {
         std::set<std::string> names;
@@ -50,7 +52,7 @@ public:
     }
 
 private:
-    std::filesystem::path path_;
+    std::filesystem::path path_ = newFolder();
     std::filesystem::path previous_ = std::filesystem::current_path();
 };
 

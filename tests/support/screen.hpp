@@ -33,8 +33,7 @@ public:
     Screen& operator=(const Screen&) = delete;
     ~Screen();
 
-    // Bytes as the terminal receives them: a line break is CR LF. A sequence
-    // split across two calls is completed by the second.
+    // Bytes as the terminal receives them (a line break is CR LF); a sequence cut between calls is joined.
     void feed(std::string_view bytes);
     void resize(int columns, int lines);
 

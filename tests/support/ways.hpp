@@ -1,5 +1,4 @@
-// What the unit tests share: the game's headers, the test console, a scratch
-// folder, scripts of keys and buttons, and the board as the screen shows it.
+// What the unit tests share: the game's headers, the test console, scratch folders and the board as it shows.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -38,8 +37,7 @@ inline std::string seenBoard(std::int32_t side)
 // The keys that take the player from the top-left cell to the goal of `board`.
 inline std::string keysToGoal(std::int32_t level)
 {
-    const auto is = [](std::int32_t code) { return [code](std::int32_t i) { return board.at(i) == code; }; };
-    return keysOfShortestWay(sideLengthFor(level), 0, is(TileFloor), is(TileGoal));
+    return keysOfShortestWay(board, sideLengthFor(level), 0, TileFloor, TileGoal);
 }
 
 // From now on each pause is noted as its length, with " blank" when the screen is blank meanwhile.

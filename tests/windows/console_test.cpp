@@ -19,6 +19,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// UTF-16 as Windows keeps it in memory and in files: little-endian.
+std::string bytesOf(const std::u16string& s) { return {reinterpret_cast<const char*>(s.data()), 2 * s.size()}; }
+
 TEST(ConsoleOutput, TextsLeaveLiterallyAsUtf16WithWindowsLineEndsAndBeforeEveryWait)
 {
     // Standard output goes to a file until the end; nothing may return early meanwhile.
@@ -42,9 +45,7 @@ TEST(ConsoleOutput, TextsLeaveLiterallyAsUtf16WithWindowsLineEndsAndBeforeEveryW
                                            [] { platform::showOutput(); }};
     for (const auto& wait : waits) {
         wait();
-        // UTF-16 as Windows keeps it in memory and in files: little-endian.
-        EXPECT_EQ(contentOf(path), "Something broke, 100%" + std::string(reinterpret_cast<const char*>(expected.data()),
-                                                                         expected.size() * sizeof(char16_t)));
+        EXPECT_EQ(contentOf(path), "Something broke, 100%" + bytesOf(expected));
         platform::printText(L"Saved Game \r");
         expected += u"Saved Game \r";
     }
@@ -58,8 +59,7 @@ TEST(ConsoleOutput, TextsLeaveLiterallyAsUtf16WithWindowsLineEndsAndBeforeEveryW
     platform::showOutput();
     const std::u16string shapes =
         u"Saved Game \r\x1b[48;2;150;75;0m\x1b[38;2;255;255;0m\u25ac\u25ac\x1b[0m\u2591\u2591\u2588\u2588[]";
-    EXPECT_TRUE(
-        contentOf(path).ends_with(std::string(reinterpret_cast<const char*>(shapes.data()), 2 * shapes.size())));
+    EXPECT_TRUE(contentOf(path).ends_with(bytesOf(shapes)));
     platform::closeConsole();
     std::fflush(stdout);
     // Back to narrow text, for the test runner's own report.
@@ -73,9 +73,7 @@ TEST(ConsoleOutput, TextsLeaveLiterallyAsUtf16WithWindowsLineEndsAndBeforeEveryW
 // ask for: a folder only has to be there. Neither is once removed.
 TEST(DiskFlush, FlushesFilesAndFailsForWhatIsNotThere)
 {
-    const fs::path folder = fs::temp_directory_path() / ("quillonex-flush-" + std::to_string(std::rand()));
-    const fs::path file = folder / "record.quillonex";
-    fs::create_directory(folder);
+    const fs::path folder = newFolder(), file = folder / "record.quillonex";
     std::ofstream(file) << "120000000";
     EXPECT_TRUE(platform::flushFileToDisk(file.string().c_str()) && platform::flushFileToDisk(folder.string().c_str()));
     fs::remove_all(folder);

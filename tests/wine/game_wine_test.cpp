@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <string>
 
@@ -47,8 +46,7 @@ TEST(GameUnderWine, TitleKeysSaveQuitAndPlayTheSavedLevelAgain)
     ASSERT_TRUE(game.waitFor([](const Screen& s) { return s.line(5).empty(); }, StartMs));
     // Only the record: the file it was made in took its name.
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(game.directory()), {}), 1);
-    std::ifstream record(game.directory() + "/record.quillonex", std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(record), {}), saved);
+    EXPECT_EQ(contentOf(game.directory() + "/record.quillonex"), saved);
     game.type("q");
     ASSERT_TRUE(game.waitForLine("Thank you for playing the quillonex!", StartMs));
     EXPECT_EQ(game.waitForExit(StartMs), 0);
@@ -56,8 +54,7 @@ TEST(GameUnderWine, TitleKeysSaveQuitAndPlayTheSavedLevelAgain)
     GameInTerminal again(200, 30, game.directory());
     ASSERT_NO_FATAL_FAILURE(waitForTitle(again));
     again.type("\r");
-    ASSERT_TRUE(again.waitForLine("Do you want", StartMs));
-    again.type("y");
+    ASSERT_TRUE(again.answer("Do you want", "y", StartMs));
     EXPECT_EQ(boardShown(again), saved);
     again.type("q");
     ASSERT_TRUE(again.waitForLine("Thank you for playing", StartMs));
