@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "bench/colour_vision.hpp"
@@ -12,6 +13,7 @@
 #include "maze/maze.hpp"
 #include "platform/encoder.hpp"
 #include "platform/platform.hpp"
+#include "platform/utf8.hpp"
 #include "tests/support/ways.hpp"
 
 namespace {
@@ -187,13 +189,39 @@ TEST(LeanFrames, ColoursTakeTheNearestPaletteEntryAndTheirHuesBasicColour)
         {{0, 0, 255}, 21, 4},       {{255, 0, 255}, 201, 5},    {{0, 255, 255}, 51, 6},    {{0, 0, 0}, 16, 0},
         {{255, 255, 255}, 231, 7},  {{250, 250, 250}, 231, 7},  {{8, 8, 8}, 232, 0},       {{45, 45, 45}, 236, 0},
         {{100, 100, 100}, 241, -1}, {{128, 128, 128}, 244, -1}, {{238, 238, 238}, 255, 7}, {{220, 30, 90}, 161, 1},
-        {{48, 0, 255}, 57, 4},      {{47, 0, 255}, 21, 4},      {{114, 194, 0}, 70, 2}};
+        {{48, 0, 255}, 57, 4},      {{47, 0, 255}, 21, 4},      {{114, 194, 0}, 70, 2},    {{115, 0, 0}, 88, 1},
+        {{155, 0, 0}, 124, 1},      {{40, 0, 0}, 160, 1},       {{255, 84, 0}, 202, 1},    {{255, 0, 200}, 164, 5},
+        {{175, 175, 175}, 145, 7}};
     for (const auto& [rgb, palette, basic] : nearest) {
         EXPECT_EQ(colours::paletteIndex(rgb), palette) << +rgb.r << "," << +rgb.g << "," << +rgb.b;
         // A mid grey may go either way (-1).
         const int seen = colours::basicIndex(rgb);
         EXPECT_TRUE(seen == basic || (basic == -1 && (seen == 0 || seen == 7)))
             << +rgb.r << "," << +rgb.g << "," << +rgb.b;
+    }
+}
+
+// A text leaves as UTF-8, each character in its shortest form; two UTF-16 halves are one character, and half a
+// pair or a number past Unicode is U+FFFD.
+TEST(LeanFrames, TextsLeaveAsUtf8AndBrokenCharactersAsReplacements)
+{
+    const std::pair<std::vector<unsigned>, std::string> cases[] = {
+        {{0x7F, 0x80, 0x7FF, 0x800}, "\x7f\xc2\x80\xdf\xbf\xe0\xa0\x80"},
+        {{0xFFFF, 0x10000, 0x10FFFF, 0x110000}, "\xef\xbf\xbf\xf0\x90\x80\x80\xf4\x8f\xbf\xbf\xef\xbf\xbd"},
+        {{0xD83D, 0xDE00, 0xDBFF, 0xDC00}, "\xf0\x9f\x98\x80\xf4\x8f\xb0\x80"},
+        {{0xD7FF, 0xD800, 'a', 0xDFFF, 0xE000, 0xDC00, 0xD800},
+         "\xed\x9f\xbf\xef\xbf\xbd"
+         "a\xef\xbf\xbd\xee\x80\x80"
+         "\xef\xbf\xbd\xef\xbf\xbd"},
+    };
+    for (const auto& [characters, bytes] : cases) {
+        std::wstring wide;
+        for (const unsigned c : characters) {
+            wide += static_cast<wchar_t>(c);
+        }
+        std::string out;
+        text::appendUtf8(out, wide);
+        EXPECT_EQ(out, bytes) << std::hex << characters.front();
     }
 }
 
