@@ -70,18 +70,21 @@ TEST(Gamepad, ReadsAndRumblesTheFirstPadPluggedInUntilItIsPulledOut)
     if (SDL_NumJoysticks() > 0) {
         GTEST_SKIP() << "a real joystick is plugged into this machine";
     }
-    // Held one more at a time, each button adds its own bit; in SDL's order A, B, X, Y, Back, Guide (none),
-    // Start, the sticks, the shoulders, the pad's Up, Down, Left and Right, and the rest none.
+    // Held alone, each button gives its own bit and no other; all held, all of them. In SDL's order A, B, X, Y, Back,
+    // Guide (none), Start, the sticks, the shoulders, the pad's Up, Down, Left and Right, and the rest none.
     const std::uint16_t bits[SDL_CONTROLLER_BUTTON_MAX] = {0x1000, 0x2000, 0x4000, 0x8000, 0x0020,
                                                            0,      0x0010, 0x0040, 0x0080, 0x0100,
                                                            0x0200, 0x0001, 0x0002, 0x0004, 0x0008};
     VirtualPad first(0x02EA);
     std::uint16_t word = 0;
     for (int b = 0; b < SDL_CONTROLLER_BUTTON_MAX; ++b) {
+        first.held = {};
         first.held[b] = 1;
         word = static_cast<std::uint16_t>(word | bits[b]);
-        ASSERT_EQ(platform::readGamepad(), Word(word)) << b;
+        ASSERT_EQ(platform::readGamepad(), Word(bits[b])) << b;
     }
+    first.held.fill(1);
+    EXPECT_EQ(platform::readGamepad(), Word(word));
     first.held = {};
     first.held[SDL_CONTROLLER_BUTTON_B] = 1;
     EXPECT_EQ(platform::readGamepad(), Word(0x2000));
