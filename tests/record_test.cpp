@@ -58,7 +58,7 @@ TEST_F(Record, AnythingButAPlayableBoardIsNoSavedGame)
 {
     // Empty, not square, a level-0 board; a byte that is no tile; player and goal: none, moved, two; a return not
     // right before the line feed; too wide, too long.
-    const std::string tooWide = squareRecord(MaxRecordSide + 1), tooLong = squareRecord(MaxRecordSide) + "\r\n\n";
+    const std::string tooWide = squareRecord(1001), tooLong = squareRecord(1000) + "\r\n\n";
     const std::string refused[] = {
         "",          "\n879779970", "87977997",        "8797799700",    "8790",
         "879779170", "879779 70",   "879779a70",       "879\37779970",  std::string("8797\0009970", 9),
@@ -69,8 +69,9 @@ TEST_F(Record, AnythingButAPlayableBoardIsNoSavedGame)
         folder.write(SaveRecordName, text);
         EXPECT_EQ(load(), std::nullopt) << '"' << text.substr(0, 20) << '"';
     }
-    folder.write(SaveRecordName, squareRecord(MaxRecordSide) + "\r\n");
-    EXPECT_EQ(load(), MaxRecordSide - 2);
+    // Level 998, the last, is 1000 cells a side.
+    folder.write(SaveRecordName, squareRecord(1000) + "\r\n");
+    EXPECT_EQ(load(), 998);
     fs::remove(SaveRecordName);
     // Nor is a folder under the record's name, which a save leaves alone.
     fs::create_directory(SaveRecordName);
