@@ -175,8 +175,14 @@ TEST_F(Game, StartingRemovesOnlyTheLeftoversOfKilledSaves)
         folder.write(name, "87");
         fs::last_write_time(name, fs::file_time_type::clock::now() - std::chrono::seconds(age));
     }
+    // Each file looked at is closed again (where the system lists a process's open files).
+    const auto openFiles = [] {
+        return fs::exists("/proc/self/fd") ? std::distance(fs::directory_iterator("/proc/self/fd"), {}) : 0;
+    };
+    const auto openBefore = openFiles();
     typeScript({'\r', 'q'});
     runGame();
+    EXPECT_EQ(openFiles(), openBefore);
     EXPECT_EQ(folder.entries(), (std::set<std::string>{"mycord.quillonex.new-Killed", "record.quillonex.new-Fresh0",
                                                        "record.quillonex.new-Kil-ed", "record.quillonex.new-Kille",
                                                        "record.quillonex.new-Killed.bak", "record.quillonex.new-Young8",
