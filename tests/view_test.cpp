@@ -82,14 +82,16 @@ TEST(View, ResizingGoesBetweenTheWholeBoardAndAView)
     EXPECT_EQ(seen, (std::vector<std::string>{"view", "whole", "notice", "view", "whole"}));
 }
 
-// Texts break between words at any width: the notice at a level and the farewell after it.
+// Texts break between words at any width: the notice at a level and the farewell after it. A board wider
+// than the smallest window that plays a view asks for that window, not for the whole board.
 TEST(View, NoticeAndFarewellBreakBetweenWords)
 {
     for (const int columns : {12, 20, 30}) {
         SCOPED_TRACE(std::to_string(columns) + " columns");
+        const int level = columns == 20 ? 12 : 40;
         startFresh(columns, columns < 25 ? 20 : 7);
         ScratchFolder folder;
-        std::ofstream(SaveRecordName) << squareRecord(42);
+        std::ofstream(SaveRecordName) << squareRecord(level + 2);
         std::vector<std::string> shown;
         tc::typeText("\ry");
         tc::scriptAction([&] { shown.push_back(tc::screen().text()); });
@@ -99,8 +101,8 @@ TEST(View, NoticeAndFarewellBreakBetweenWords)
         for (std::string& text : shown) {
             std::replace(text.begin(), text.end(), '\n', ' ');
         }
-        EXPECT_EQ(shown.at(0), "The board of level 40 needs a window of at least 25 x 8 characters. Please "
-                               "enlarge the window.");
+        EXPECT_EQ(shown.at(0), "The board of level " + std::to_string(level) +
+                                   " needs a window of at least 25 x 8 characters. Please enlarge the window.");
         EXPECT_TRUE(shown.at(1).ends_with(" Thank you for playing the quillonex!")) << shown.at(1);
     }
 }
