@@ -94,7 +94,6 @@ void drawAround(std::int32_t level, Position at, GoalShown& header)
 {
     const std::int32_t side = sideLengthFor(level);
     boardView = viewAround(side, platform::consoleSize(), at.col, at.row);
-    header.shown.reset();
     if (showsWholeBoard(boardView, side)) {
         std::vector<std::int32_t> snapshot;
         snapshot.swap(shownBoard);
