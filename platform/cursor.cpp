@@ -32,8 +32,9 @@ void place(State& c, int line, int column)
 {
     const int lastRow = c.lines > 0 ? c.lines - 1 : 9998;
     const int lastCol = c.columns > 0 ? c.columns - 1 : 9998;
-    c.row = std::clamp(line, 1, lastRow + 1) - 1;
-    c.col = std::clamp(column, 1, lastCol + 1) - 1;
+    // The terminal keeps a place beyond its edge on its last line or column.
+    c.row = std::min(line, lastRow + 1) - 1;
+    c.col = std::min(column, lastCol + 1) - 1;
     c.placed = true;
 }
 
