@@ -102,7 +102,10 @@ TEST(ViewThroughTerminal, CtrlZAndFgBringTheViewBack)
     shell.type("\x1a");
     ASSERT_TRUE(shell.answer("[1]+  Stopped", "fg\r"));
     ASSERT_TRUE(walker.seen() && !shell.screen().cursorVisible());
+    // Hidden again once, with the view drawn again, not at every step after it.
+    const std::size_t drawn = shell.received().size();
     ASSERT_TRUE(walker.walk("aaaaaaaaaaaa"));
+    EXPECT_EQ(shell.received().find("\x1b[?25l", drawn), std::string::npos);
     shell.type("\x03");
     ASSERT_TRUE(shell.waitForLine("bash-"));
 }
