@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -86,12 +87,18 @@ TEST(GameThroughTerminal, TitleKeysLevelsSaveQuitAndResumeWithoutSdl)
 
 // What a terminal sends that is no key: replies to other programs' questions (strings, a control sequence longer
 // than any key) and mouse reports in every form. At the title, the offer and in a level none gives a reminder, a
-// move, a save or a quit, and the key after them still acts.
+// move, a save or a quit, and the key after them still acts. The terminal's cnorm is 32 bytes, the longest kept
+// whole: the cursor is shown at the end all the same.
 TEST(GameThroughTerminal, TakesNoRepliesOrMouseReportsForKeys)
 {
     ScratchFolder folder;
+    folder.write("entries", "qx-32|cnorm of 32 bytes,cnorm=\\E[?12l\\E[?7h\\E[?7h\\E[?7h\\E[?7h\\E[?25h,"
+                            "use=xterm-256color,\n");
+    // A fixed command of the test's own, in its scratch folder.
+    ASSERT_EQ(std::system("tic -x -o terminfo entries"), 0);  // NOLINT(cert-env33-c)
     folder.write("record.quillonex", "879779970");  // the player, floor right and below, the goal bottom right
-    GameInTerminal game(100, 30, std::filesystem::current_path().string());
+    const std::string here = std::filesystem::current_path().string();
+    GameInTerminal game(100, 30, here, Launch::SessionLeader, {"TERM=qx-32", "TERMINFO=" + here + "/terminfo"});
     // Mouse reports, SGR and urxvt forms, then UTF-8 forms past column 95 whose lines are 'y' and 'n'.
     ASSERT_TRUE(game.answer("Press 'enter'", "\x1b[<0;100;81M\x1b[<0;100;81m\x1b[32;100;81M\r"));
     ASSERT_TRUE(game.answer("Do you want", "\x1b[M \xc2\x84y\x1b[M \xc2\x84n\x1b[<0;100;89My"));
