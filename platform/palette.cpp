@@ -9,13 +9,11 @@ namespace colours {
 namespace {
 
 // The basic colour that GNU screen, on a terminal with only those, shows for
-// an entry: the components at the entry's highest level light up, and an entry
-// with all three there is black up to the middle level and white above.
+// an entry of the cube or the grey ramp (the game sends no other): the
+// components at the entry's highest level light up, and an entry with all
+// three there is black up to the middle level and white above.
 int basicFallback(int index)
 {
-    if (index < 16) {
-        return index % 8;
-    }
     if (index >= 232) {
         return index < 244 ? 0 : 7;
     }
