@@ -28,10 +28,11 @@ TEST(CommandLine, HelpVersionAndMistakesAnswerWithoutTouchingTheTerminal)
         // C1 bytes on their own, which an 8-bit terminal obeys as CSI, OSC and ST; the bytes of characters stay.
         {{"-z\x9b"
           "2J\x9d"
-          "0;t\x9c\x1f\xc3\x9b\xe2\x82\xac\xe0\xa4\x85\xf0\x9f\x98\x80"},
+          "0;t\x9c\x1f\xc3\x9b\xe2\x82\xac\xe0\xa4\x85\xf0\x9f\x98\x80\xf0\x90\x80\x80"},
          2,
          "",
-         "unknown option '-z\\x9b2J\\x9d0;t\\x9c\\x1f\xc3\x9b\xe2\x82\xac\xe0\xa4\x85\xf0\x9f\x98\x80'"},
+         "unknown option "
+         "'-z\\x9b2J\\x9d0;t\\x9c\\x1f\xc3\x9b\xe2\x82\xac\xe0\xa4\x85\xf0\x9f\x98\x80\xf0\x90\x80\x80'"},
         {{"-y\xc2"}, 2, "", "unknown option '-y\xc2'"},
     };
     for (const auto& [arguments, status, standardOutput, mistake] : refusals) {
