@@ -34,8 +34,7 @@ void appendUtf8(std::string& out, std::wstring_view wide)
         char32_t c = static_cast<char32_t>(wide[i]);
         // A pair of UTF-16 halves is one character (wchar_t is UTF-16 on Windows);
         // a half on its own is none.
-        if (isHighSurrogate(c) && i + 1 < wide.size() &&
-            isLowSurrogate(static_cast<char32_t>(wide[i + 1]))) {
+        if (isHighSurrogate(c) && i + 1 < wide.size() && isLowSurrogate(static_cast<char32_t>(wide[i + 1]))) {
             c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<char32_t>(wide[i + 1]) - 0xDC00);
             ++i;
         } else if (isHighSurrogate(c) || isLowSurrogate(c) || c > 0x10FFFF) {
